@@ -1,0 +1,63 @@
+#include "Application.h"
+
+#include "LogFile.h"
+
+namespace orb {
+
+Application::Application(const Host& host)
+{
+    LogFile::instance().open("Orb.log");
+    logOpen_ = true;
+    settings_ = std::make_unique<DemoSettings>();
+    demoSystem_ = std::make_unique<DemoSystem>(host);
+}
+
+Application::~Application()
+{
+    shutdown();
+}
+
+bool Application::run()
+{
+    // Without a setup dialog the defaults count as confirmed, as when the dialog cannot be shown.
+    settings_->window = 0;
+    settings_->windowProc = &Application::windowProcedure;
+    settings_->scriptPath = "Data\\DemoScript.xml";
+    return demoSystem_->init(*settings_);
+}
+
+void Application::messageLoop()
+{
+    win::MessageQueue queue;
+    bool running = true;
+    while (running) {
+        win::Message message;
+        if (queue.peek(message)) {
+            if (message.kind == win::MessageKind::Quit)
+                running = false;
+            else
+                queue.dispatch(message);
+        } else {
+            running = demoSystem_->frame(0, nullptr);
+        }
+    }
+}
+
+void Application::shutdown()
+{
+    demoSystem_.reset();
+    settings_.reset();
+    if (logOpen_)
+        LogFile::instance().close();
+    logOpen_ = false;
+}
+
+long Application::windowProcedure(const win::Message& message)
+{
+    const bool escape = message.kind == win::MessageKind::KeyDown && message.key == win::KeyEscape;
+    if (message.kind == win::MessageKind::CloseRequest || escape)
+        win::MessageQueue::postQuit();
+    return 0;
+}
+
+} // namespace orb

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/win/MessageQueue.h"
+
+#include <vector>
+
+namespace orb {
+
+struct DisplayMode
+{
+    int width = 0;
+    int height = 0;
+};
+
+// The viewer's choices, filled by the setup dialog and read by the graphics and sound systems.
+struct DemoSettings
+{
+    std::vector<DisplayMode> displayModes;
+    int width = 1280;
+    int height = 720;
+    float aspectRatio = 0.0f; // of the physical display, width / height
+    int multisampleType = 4;  // 0 none, 1 non-maskable, 2 to 16 samples
+    int fullscreen = 1;
+    int sound = 1;
+    int loopDemo = 0;
+    const char* scriptPath = nullptr;
+    win::WindowHandle window = 0; // 0 asks the graphics system to create the window
+    win::WindowProc windowProc = nullptr;
+};
+
+} // namespace orb

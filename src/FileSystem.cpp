@@ -1,0 +1,263 @@
+#include "FileSystem.h"
+
+#include "LogFile.h"
+#include "platform/win/FileLookup.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <new>
+
+namespace orb {
+
+namespace {
+
+constexpr char ArchiveMagic[4] = {'q', 'e', 'l', 'a'};
+constexpr std::uint32_t ArchiveVersion = 0x00010001;
+constexpr std::uint32_t SpareBytes = 1024;
+constexpr std::uint32_t MaxNameLength = 255;
+constexpr std::uint32_t EntryTrailerSize = 4;
+// Deflate cannot expand data by more than this factor; a larger payload size is a lie.
+constexpr std::uint64_t MaxInflateRatio = 1032;
+
+std::uint32_t littleEndian32(const char* bytes)
+{
+    const auto byte = [bytes](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
+}
+
+bool read32(std::istream& stream, std::uint32_t& value)
+{
+    char bytes[4];
+    if (!stream.read(bytes, sizeof bytes))
+        return false;
+    value = littleEndian32(bytes);
+    return true;
+}
+
+std::vector<unsigned char> readRest(std::ifstream& file)
+{
+    const std::streamoff begin = file.tellg();
+    file.seekg(0, std::ios::end);
+    const std::streamoff end = file.tellg();
+    file.seekg(begin);
+    std::vector<unsigned char> rest(static_cast<std::size_t>(std::max<std::streamoff>(end - begin, 0)));
+    file.read(reinterpret_cast<char*>(rest.data()), static_cast<std::streamsize>(rest.size()));
+    rest.resize(static_cast<std::size_t>(file.gcount()));
+    return rest;
+}
+
+bool startsGzipMember(const unsigned char* bytes, std::size_t size)
+{
+    return size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
+}
+
+// Inflates the gzip members in `input` into `output` until `capacity` bytes are out or the input
+// ends or turns corrupt, as zlib's gzip reader would; returns the number of bytes out.
+std::size_t inflateGzip(const std::vector<unsigned char>& input, char* output, std::uint32_t capacity)
+{
+    if (capacity == 0)
+        return 0;
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+        return 0;
+    const unsigned char* next = input.data();
+    std::size_t left = input.size();
+    stream.next_out = reinterpret_cast<Bytef*>(output);
+    stream.avail_out = capacity;
+    while (stream.avail_out > 0) {
+        if (stream.avail_in == 0) {
+            if (left == 0)
+                break;
+            const auto chunk = static_cast<uInt>(std::min<std::size_t>(left, std::numeric_limits<uInt>::max()));
+            stream.next_in = const_cast<Bytef*>(next);
+            stream.avail_in = chunk;
+            next += chunk;
+            left -= chunk;
+        }
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (status == Z_STREAM_END) {
+            if (!startsGzipMember(stream.next_in, stream.avail_in))
+                break;
+            inflateReset(&stream);
+        } else if (status != Z_OK) {
+            break;
+        }
+    }
+    const std::size_t produced = capacity - stream.avail_out;
+    inflateEnd(&stream);
+    return produced;
+}
+
+} // namespace
+
+FileSystem::~FileSystem()
+{
+    ORB_INFO("FileSystem Shutdown ...");
+    clear();
+    directoryMode_ = true;
+    ORB_INFO("FileSystem Shutdown Done");
+}
+
+bool FileSystem::init(const std::string& path)
+{
+    ORB_INFO("FileSystem Init ... (" << path << ")");
+    switch (win::findPath(path)) {
+    case win::PathKind::Missing:
+        ORB_ERROR("invalid file '" << path << "'");
+        return false;
+    case win::PathKind::Directory:
+        directoryMode_ = true;
+        clear();
+        break;
+    case win::PathKind::File:
+        directoryMode_ = false;
+        if (!loadArchive(path) || !indexArchive(path))
+            return false;
+        break;
+    }
+    ORB_INFO("FileSystem Init Done");
+    return true;
+}
+
+bool FileSystem::loadArchive(const std::string& path)
+{
+    std::ifstream file(win::diskPath(path), std::ios::binary);
+    if (!file) {
+        ORB_ERROR("failed opening file '" << path << "'");
+        return false;
+    }
+    for (const char expected : ArchiveMagic) {
+        char byte;
+        if (!file.get(byte) || byte != expected) {
+            ORB_ERROR("invalid file header '" << path << "'");
+            return false;
+        }
+    }
+    std::uint32_t version = 0;
+    if (!read32(file, version) || version != ArchiveVersion) {
+        ORB_ERROR("invalid file version '" << path << "'");
+        return false;
+    }
+    std::uint32_t payloadSize = 0;
+    const bool sizeRead = read32(file, payloadSize);
+    const std::vector<unsigned char> compressed = readRest(file);
+    // A payload size that could not be honest is refused before anything is allocated for it.
+    const bool plausible = sizeRead && payloadSize <= std::numeric_limits<std::uint32_t>::max() - SpareBytes &&
+                           payloadSize <= compressed.size() * MaxInflateRatio;
+
+    clear();
+    if (plausible)
+        archiveBlock_.reset(new (std::nothrow) char[std::size_t{payloadSize} + SpareBytes]);
+    if (!archiveBlock_ || inflateGzip(compressed, archiveBlock_.get(), payloadSize) != payloadSize) {
+        ORB_ERROR("failed decrunching file. archive is corrupt'" << path << "'");
+        return false;
+    }
+    // Zero spare bytes keep every text in the block terminated, whatever the entries say.
+    std::memset(archiveBlock_.get() + payloadSize, 0, SpareBytes);
+    payloadSize_ = payloadSize;
+    return true;
+}
+
+bool FileSystem::indexArchive(const std::string& path)
+{
+    const char* const block = archiveBlock_.get();
+    std::uint64_t offset = 0;
+    while (offset < payloadSize_) {
+        const std::uint64_t left = payloadSize_ - offset;
+        const char* const entry = block + offset;
+        const std::uint32_t nameLength = left >= 4 ? littleEndian32(entry) : 0;
+        const bool headerFits = left >= 4 && nameLength <= MaxNameLength && left >= 8 + std::uint64_t{nameLength};
+        const std::uint32_t dataSize = headerFits ? littleEndian32(entry + 4 + nameLength) : 0;
+        const std::uint64_t entrySize = 8 + std::uint64_t{nameLength} + dataSize + EntryTrailerSize;
+        const char* const data = entry + 8 + nameLength;
+        // The zero trailer is what terminates the entry's data: an entry without it is corrupt.
+        if (!headerFits || entrySize > left || std::any_of(data + dataSize, data + dataSize + EntryTrailerSize,
+                                                           [](char byte) { return byte != 0; })) {
+            ORB_ERROR("data error in decrunched file. archive is corrupt '" << path << "'");
+            return false;
+        }
+        const char* const name = entry + 4;
+        index_.insert_or_assign(std::string(name, strnlen(name, nameLength)), IndexEntry{data, dataSize, nullptr});
+        offset += entrySize;
+    }
+    return true;
+}
+
+void FileSystem::clear()
+{
+    index_.clear();
+    archiveBlock_.reset();
+    payloadSize_ = 0;
+}
+
+bool FileSystem::open(const std::string& name)
+{
+    if (index_.contains(name))
+        return true;
+    if (directoryMode_ && win::findPath(name) == win::PathKind::File) {
+        std::ifstream file(win::diskPath(name), std::ios::binary | std::ios::ate);
+        const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+        if (length >= 0 && length < std::numeric_limits<std::uint32_t>::max()) {
+            std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
+            file.seekg(0);
+            if (bytes && file.read(bytes.get(), length)) {
+                bytes[static_cast<std::size_t>(length)] = 0;
+                const char* data = bytes.get();
+                index_.insert_or_assign(name, IndexEntry{data, static_cast<std::uint32_t>(length), std::move(bytes)});
+                return true;
+            }
+        }
+    }
+    ORB_ERROR("failed opening file '" << name << "'");
+    return false;
+}
+
+std::uint32_t FileSystem::fileSize(const std::string& name)
+{
+    std::uint64_t size = 0;
+    if (!directoryMode_) {
+        const auto found = index_.find(name);
+        if (found != index_.end())
+            size = found->second.size;
+    } else if (win::findPath(name) == win::PathKind::File) {
+        std::ifstream file(win::diskPath(name), std::ios::binary | std::ios::ate);
+        if (file)
+            size = static_cast<std::uint64_t>(file.tellg());
+    }
+    if (size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
+        ORB_ERROR("failed retrieving file size '" << name << "'");
+        return 0;
+    }
+    return static_cast<std::uint32_t>(size);
+}
+
+const char* FileSystem::fileData(const std::string& name)
+{
+    const auto found = index_.find(name);
+    if (found == index_.end()) {
+        ORB_ERROR("failed retrieving file data '" << name << "'");
+        return nullptr;
+    }
+    return found->second.data;
+}
+
+void FileSystem::close(const std::string& name)
+{
+    if (directoryMode_)
+        index_.erase(name);
+}
+
+std::vector<FileSystem::FileInfo> FileSystem::files() const
+{
+    std::vector<FileInfo> files;
+    files.reserve(index_.size());
+    for (const auto& [name, entry] : index_)
+        files.push_back({name, entry.size});
+    return files;
+}
+
+} // namespace orb

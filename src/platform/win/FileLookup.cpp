@@ -1,0 +1,23 @@
+#include "platform/win/FileLookup.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace orb::win {
+
+std::string diskPath(std::string_view name)
+{
+    std::string path(name);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+PathKind findPath(std::string_view name)
+{
+    struct stat status;
+    if (::stat(diskPath(name).c_str(), &status) != 0)
+        return PathKind::Missing;
+    return S_ISDIR(status.st_mode) ? PathKind::Directory : PathKind::File;
+}
+
+} // namespace orb::win

@@ -1,0 +1,80 @@
+#include "platform/win/MessageQueue.h"
+
+#include <SDL.h>
+
+#include <map>
+
+namespace orb::win {
+
+namespace {
+
+std::map<std::uint32_t, WindowProc>& windowProcs()
+{
+    static std::map<std::uint32_t, WindowProc> procedures;
+    return procedures;
+}
+
+Message translate(const SDL_Event& event)
+{
+    Message message;
+    switch (event.type) {
+    case SDL_QUIT:
+        message.kind = MessageKind::Quit;
+        break;
+    case SDL_WINDOWEVENT:
+        message.windowId = event.window.windowID;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            message.kind = MessageKind::CloseRequest;
+        break;
+    case SDL_KEYDOWN:
+        message.kind = MessageKind::KeyDown;
+        message.windowId = event.key.windowID;
+        message.key = event.key.keysym.sym == SDLK_ESCAPE ? KeyEscape : 0;
+        break;
+    default:
+        break;
+    }
+    return message;
+}
+
+} // namespace
+
+MessageQueue::MessageQueue()
+{
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
+}
+
+MessageQueue::~MessageQueue()
+{
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+bool MessageQueue::peek(Message& message)
+{
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0)
+        return false;
+    message = translate(event);
+    return true;
+}
+
+void MessageQueue::dispatch(const Message& message)
+{
+    const auto procedure = windowProcs().find(message.windowId);
+    if (procedure != windowProcs().end())
+        procedure->second(message);
+}
+
+void MessageQueue::postQuit()
+{
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
+void MessageQueue::setWindowProc(std::uint32_t windowId, WindowProc procedure)
+{
+    windowProcs()[windowId] = procedure;
+}
+
+} // namespace orb::win

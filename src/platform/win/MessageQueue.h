@@ -1,0 +1,59 @@
+#pragma once
+
+// MessageQueue -- the window messages the engine's loop sees, over SDL's event queue.
+//
+// Does: take the next message without waiting (peek), post the quit message, and hand a
+//       message to the procedure registered for its window (dispatch). SDL's own quit event
+//       (last window closed, SIGINT, SIGTERM) is the quit message.
+// Does not: create windows or draw. Messages of a window without a procedure are dropped,
+//       which is what the default window procedure would do with them.
+//
+//   MessageQueue queue;
+//   Message message;
+//   while (queue.peek(message)) { if (message.kind == MessageKind::Quit) break; queue.dispatch(message); }
+
+#include <cstdint>
+
+namespace orb::win {
+
+enum class MessageKind
+{
+    Quit,
+    CloseRequest, // the window's close box
+    KeyDown,
+    Other,
+};
+
+// Virtual-key codes of the keys the engine reacts to.
+constexpr int KeyEscape = 0x1B;
+
+// A window as the engine's settings and log know it: its X11 id, 0 for none.
+using WindowHandle = std::uintptr_t;
+
+struct Message
+{
+    MessageKind kind = MessageKind::Other;
+    std::uint32_t windowId = 0; // SDL's id of the window the message is for; 0 for none
+    int key = 0;                // virtual-key code for KeyDown; 0 for keys without one here
+};
+
+// Returns 0 when the procedure handled the message.
+using WindowProc = long (*)(const Message& message);
+
+class MessageQueue
+{
+public:
+    MessageQueue();
+    ~MessageQueue();
+    MessageQueue(const MessageQueue&) = delete;
+    MessageQueue& operator=(const MessageQueue&) = delete;
+
+    // True and the message when one was waiting; false at once on an empty queue.
+    bool peek(Message& message);
+    void dispatch(const Message& message);
+
+    static void postQuit();
+    static void setWindowProc(std::uint32_t windowId, WindowProc procedure);
+};
+
+} // namespace orb::win
