@@ -41,6 +41,9 @@ Message translate(const SDL_Event& event)
 
 MessageQueue::MessageQueue()
 {
+    // Without this SDL ends each batch of polled events with a false "empty", so peek would
+    // report an empty queue while messages are waiting.
+    SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
     SDL_InitSubSystem(SDL_INIT_EVENTS);
 }
 

@@ -1,0 +1,67 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdlib.h>
+
+namespace orb::test {
+
+ScratchDirectory::ScratchDirectory() : previous_(std::filesystem::current_path())
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "orb-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+}
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string withoutSource(const std::string& line)
+{
+    const std::string tag = "ORB_ERROR: (";
+    const std::size_t close = line.find(") ");
+    if (line.rfind(tag, 0) != 0 || close == std::string::npos)
+        return line;
+    return "ORB_ERROR: " + line.substr(close + 2);
+}
+
+std::vector<std::string> LoggedTest::log() const
+{
+    std::vector<std::string> lines = readLines(scratch_.path() / "Orb.log");
+    std::transform(lines.begin(), lines.end(), lines.begin(), withoutSource);
+    return lines;
+}
+
+bool LoggedTest::logged(std::string_view line) const
+{
+    const std::vector<std::string> lines = log();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+} // namespace orb::test
