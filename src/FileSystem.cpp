@@ -38,16 +38,13 @@ bool read32(std::istream& stream, std::uint32_t& value)
     return true;
 }
 
-std::vector<unsigned char> readRest(std::ifstream& file)
+std::uint64_t bytesLeft(std::istream& stream)
 {
-    const std::streamoff begin = file.tellg();
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    file.seekg(begin);
-    std::vector<unsigned char> rest(static_cast<std::size_t>(std::max<std::streamoff>(end - begin, 0)));
-    file.read(reinterpret_cast<char*>(rest.data()), static_cast<std::streamsize>(rest.size()));
-    rest.resize(static_cast<std::size_t>(file.gcount()));
-    return rest;
+    const std::streamoff here = stream.tellg();
+    stream.seekg(0, std::ios::end);
+    const std::streamoff end = stream.tellg();
+    stream.seekg(here);
+    return here >= 0 && end > here ? static_cast<std::uint64_t>(end - here) : 0;
 }
 
 bool startsGzipMember(const unsigned char* bytes, std::size_t size)
@@ -55,32 +52,34 @@ bool startsGzipMember(const unsigned char* bytes, std::size_t size)
     return size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
 }
 
-// Inflates the gzip members in `input` into `output` until `capacity` bytes are out or the input
-// ends or turns corrupt, as zlib's gzip reader would; returns the number of bytes out.
-std::size_t inflateGzip(const std::vector<unsigned char>& input, char* output, std::uint32_t capacity)
+// Inflates the gzip members read from `input` into `output` until `capacity` bytes are out or the
+// input ends or turns corrupt, as zlib's gzip reader would; returns the number of bytes out.
+std::size_t inflateGzip(std::istream& input, char* output, std::uint32_t capacity)
 {
     if (capacity == 0)
         return 0;
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
         return 0;
-    const unsigned char* next = input.data();
-    std::size_t left = input.size();
+    std::vector<unsigned char> chunk(1u << 20);
+    // Makes `wanted` input bytes available unless the input ends first; keeps the unread ones.
+    const auto refill = [&](uInt wanted) {
+        if (stream.avail_in >= wanted)
+            return true;
+        if (stream.avail_in > 0)
+            std::memmove(chunk.data(), stream.next_in, stream.avail_in);
+        input.read(reinterpret_cast<char*>(chunk.data()) + stream.avail_in,
+                   static_cast<std::streamsize>(chunk.size() - stream.avail_in));
+        stream.next_in = chunk.data();
+        stream.avail_in += static_cast<uInt>(input.gcount());
+        return stream.avail_in >= wanted;
+    };
     stream.next_out = reinterpret_cast<Bytef*>(output);
     stream.avail_out = capacity;
-    while (stream.avail_out > 0) {
-        if (stream.avail_in == 0) {
-            if (left == 0)
-                break;
-            const auto chunk = static_cast<uInt>(std::min<std::size_t>(left, std::numeric_limits<uInt>::max()));
-            stream.next_in = const_cast<Bytef*>(next);
-            stream.avail_in = chunk;
-            next += chunk;
-            left -= chunk;
-        }
+    while (stream.avail_out > 0 && refill(1)) {
         const int status = inflate(&stream, Z_NO_FLUSH);
         if (status == Z_STREAM_END) {
-            if (!startsGzipMember(stream.next_in, stream.avail_in))
+            if (!refill(2) || !startsGzipMember(stream.next_in, stream.avail_in))
                 break;
             inflateReset(&stream);
         } else if (status != Z_OK) {
@@ -144,15 +143,14 @@ bool FileSystem::loadArchive(const std::string& path)
     }
     std::uint32_t payloadSize = 0;
     const bool sizeRead = read32(file, payloadSize);
-    const std::vector<unsigned char> compressed = readRest(file);
     // A payload size that could not be honest is refused before anything is allocated for it.
     const bool plausible = sizeRead && payloadSize <= std::numeric_limits<std::uint32_t>::max() - SpareBytes &&
-                           payloadSize <= compressed.size() * MaxInflateRatio;
+                           payloadSize <= bytesLeft(file) * MaxInflateRatio;
 
     clear();
     if (plausible)
-        archiveBlock_.reset(new (std::nothrow) char[std::size_t{payloadSize} + SpareBytes]);
-    if (!archiveBlock_ || inflateGzip(compressed, archiveBlock_.get(), payloadSize) != payloadSize) {
+        archiveBlock_ = win::allocateLargeBlock(std::size_t{payloadSize} + SpareBytes);
+    if (!archiveBlock_ || inflateGzip(file, archiveBlock_.get(), payloadSize) != payloadSize) {
         ORB_ERROR("failed decrunching file. archive is corrupt'" << path << "'");
         return false;
     }

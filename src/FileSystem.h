@@ -14,6 +14,8 @@
 //   ...
 //   fileSystem.close("Data\\DemoScript.xml");
 
+#include "platform/win/LargeBlock.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -60,7 +62,7 @@ private:
     void clear();
 
     bool directoryMode_ = true;
-    std::unique_ptr<char[]> archiveBlock_;
+    win::LargeBlock archiveBlock_;
     std::uint32_t payloadSize_ = 0;
     std::map<std::string, IndexEntry, std::less<>> index_;
 };
