@@ -6,11 +6,10 @@
 #include "LogFile.h"
 
 #include <benchmark/benchmark.h>
-#include <zlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <zlib.h>
 
 namespace {
 
@@ -19,8 +18,8 @@ constexpr std::size_t PayloadTarget = 64u << 20;
 // Production-like content: text from a small vocabulary interleaved with noisy binary blocks.
 std::string fileContents(std::mt19937& random, std::size_t size)
 {
-    static const char* const words[] = {"technique ", "pass ", "float4 ", "sampler ", "<operator ",
-                                        "name=\"Scene", "start=\"", "0.5", "1280", "\n    "};
+    static const char* const words[] = {"technique ",   "pass ",    "float4 ", "sampler ", "<operator ",
+                                        "name=\"Scene", "start=\"", "0.5",     "1280",     "\n    "};
     std::string bytes;
     bytes.reserve(size);
     while (bytes.size() < size) {

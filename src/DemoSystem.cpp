@@ -9,10 +9,8 @@ DemoSystem::DemoSystem(const Host& host)
       graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_)),
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
-      operatorManager_(std::make_unique<OperatorManager>(*this)),
-      clock_(host.counter)
-{
-}
+      operatorManager_(std::make_unique<OperatorManager>(*this)), clock_(host.counter)
+{}
 
 DemoSystem::~DemoSystem()
 {

@@ -3,13 +3,12 @@
 #include "LogFile.h"
 #include "platform/win/FileLookup.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <new>
+#include <zlib.h>
 
 namespace orb {
 
@@ -25,7 +24,9 @@ constexpr std::uint64_t MaxInflateRatio = 1032;
 
 std::uint32_t littleEndian32(const char* bytes)
 {
-    const auto byte = [bytes](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    const auto byte = [bytes](int i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]));
+    };
     return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
 }
 
@@ -144,7 +145,8 @@ bool FileSystem::loadArchive(const std::string& path)
     std::uint32_t payloadSize = 0;
     const bool sizeRead = read32(file, payloadSize);
     // A payload size that could not be honest is refused before anything is allocated for it.
-    const bool plausible = sizeRead && payloadSize <= std::numeric_limits<std::uint32_t>::max() - SpareBytes &&
+    const bool plausible = sizeRead &&
+                           payloadSize <= std::numeric_limits<std::uint32_t>::max() - SpareBytes &&
                            payloadSize <= bytesLeft(file) * MaxInflateRatio;
 
     clear();
@@ -168,18 +170,21 @@ bool FileSystem::indexArchive(const std::string& path)
         const std::uint64_t left = payloadSize_ - offset;
         const char* const entry = block + offset;
         const std::uint32_t nameLength = left >= 4 ? littleEndian32(entry) : 0;
-        const bool headerFits = left >= 4 && nameLength <= MaxNameLength && left >= 8 + std::uint64_t{nameLength};
+        const bool headerFits =
+            left >= 4 && nameLength <= MaxNameLength && left >= 8 + std::uint64_t{nameLength};
         const std::uint32_t dataSize = headerFits ? littleEndian32(entry + 4 + nameLength) : 0;
         const std::uint64_t entrySize = 8 + std::uint64_t{nameLength} + dataSize + EntryTrailerSize;
         const char* const data = entry + 8 + nameLength;
         // The zero trailer is what terminates the entry's data: an entry without it is corrupt.
-        if (!headerFits || entrySize > left || std::any_of(data + dataSize, data + dataSize + EntryTrailerSize,
-                                                           [](char byte) { return byte != 0; })) {
+        if (!headerFits || entrySize > left ||
+            std::any_of(data + dataSize, data + dataSize + EntryTrailerSize,
+                        [](char byte) { return byte != 0; })) {
             ORB_ERROR("data error in decrunched file. archive is corrupt '" << path << "'");
             return false;
         }
         const char* const name = entry + 4;
-        index_.insert_or_assign(std::string(name, strnlen(name, nameLength)), IndexEntry{data, dataSize, nullptr});
+        index_.insert_or_assign(std::string(name, strnlen(name, nameLength)),
+                                IndexEntry{data, dataSize, nullptr});
         offset += entrySize;
     }
     return true;
@@ -205,7 +210,8 @@ bool FileSystem::open(const std::string& name)
             if (bytes && file.read(bytes.get(), length)) {
                 bytes[static_cast<std::size_t>(length)] = 0;
                 const char* data = bytes.get();
-                index_.insert_or_assign(name, IndexEntry{data, static_cast<std::uint32_t>(length), std::move(bytes)});
+                index_.insert_or_assign(
+                    name, IndexEntry{data, static_cast<std::uint32_t>(length), std::move(bytes)});
                 return true;
             }
         }

@@ -57,5 +57,5 @@ std::ostream& operator<<(std::ostream& stream, PointerFormat pointer);
 
 // An error whose second line carries a library's own text (a compiler log), indented by a tab.
 #define ORB_ERROR_WITH_DETAIL(message, detail)                                                               \
-    (std::cout << "ORB_ERROR: (" << __FILE__ << "," << __LINE__ << ") " << message << std::endl               \
+    (std::cout << "ORB_ERROR: (" << __FILE__ << "," << __LINE__ << ") " << message << std::endl              \
                << '\t' << detail << std::endl)

@@ -1,9 +1,9 @@
-#include "Application.h"
 #include "DemoSystem.h"
+
+#include "Application.h"
 #include "TestSupport.h"
 
 #include <SDL.h>
-
 #include <utility>
 
 namespace orb::test {

@@ -1,5 +1,6 @@
-#include "ArchiveWriter.h"
 #include "FileSystem.h"
+
+#include "ArchiveWriter.h"
 #include "TestSupport.h"
 
 #include <cstring>
@@ -58,10 +59,11 @@ TEST_F(DirectoryModeTest, ReportsMissingFilesDirectoriesAndEmptyFiles)
     EXPECT_FALSE(fileSystem.open("Data\\folder"));
     EXPECT_EQ(fileSystem.fileSize("Data\\empty.txt"), 0u);
     EXPECT_EQ(fileSystem.fileSize("Data\\missing.txt"), 0u);
-    EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: failed opening file 'Data\\missing.txt'",
-                                               "ORB_ERROR: failed opening file 'Data\\folder'",
-                                               "ORB_ERROR: failed retrieving file size 'Data\\empty.txt'",
-                                               "ORB_ERROR: failed retrieving file size 'Data\\missing.txt'"}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"ORB_ERROR: failed opening file 'Data\\missing.txt'",
+                                        "ORB_ERROR: failed opening file 'Data\\folder'",
+                                        "ORB_ERROR: failed retrieving file size 'Data\\empty.txt'",
+                                        "ORB_ERROR: failed retrieving file size 'Data\\missing.txt'"}));
 }
 
 TEST_F(DirectoryModeTest, AMissingPathIsAnInvalidFile)
@@ -100,8 +102,8 @@ TEST_F(ArchiveTest, ServesEveryFileByteExactFollowedByAZeroByte)
     writeArchive(qel::packEntries({{"Data\\DemoScript.xml", "<demo/>"}, {"Data\\image.png", binary}}));
     ASSERT_TRUE(fileSystem_.init("Data.qel"));
 
-    for (const auto& [name, bytes] : {std::pair{"Data\\DemoScript.xml", std::string("<demo/>")},
-                                      std::pair{"Data\\image.png", binary}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"Data\\DemoScript.xml", std::string("<demo/>")}, std::pair{"Data\\image.png", binary}}) {
         ASSERT_TRUE(fileSystem_.open(name));
         ASSERT_EQ(fileSystem_.fileSize(name), bytes.size());
         EXPECT_EQ(dataOf(fileSystem_, name), bytes);
@@ -193,7 +195,8 @@ TEST_F(ArchiveTest, RefusesTruncatedFilesAndForeignHeaders)
         {"Qela" + archive.substr(4), "invalid file header "},
         {"qelb" + archive.substr(4), "invalid file header "},
         {archive.substr(0, 6), "invalid file version "},
-        {archive.substr(0, 4) + std::string("\x02\x00\x01\x00", 4) + archive.substr(8), "invalid file version "},
+        {archive.substr(0, 4) + std::string("\x02\x00\x01\x00", 4) + archive.substr(8),
+         "invalid file version "},
         {archive.substr(0, 10), "failed decrunching file. archive is corrupt"},
         {archive.substr(0, archive.size() - 12), "failed decrunching file. archive is corrupt"},
     };

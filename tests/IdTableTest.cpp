@@ -1,4 +1,5 @@
 #include "IdTable.h"
+
 #include "TestSupport.h"
 
 namespace orb::test {

@@ -1,4 +1,5 @@
 #include "LogFile.h"
+
 #include "TestSupport.h"
 
 #include <cstdint>
@@ -17,14 +18,17 @@ TEST_F(LogFileTest, ErrorLinesNameTheReportingSourceAndLine)
 
     const std::vector<std::string> lines = readLines("Orb.log");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ORB_ERROR: (tests/LogFileTest.cpp," + std::to_string(line) + ") invalid stream id '5'");
+    EXPECT_EQ(lines[0],
+              "ORB_ERROR: (tests/LogFileTest.cpp," + std::to_string(line) + ") invalid stream id '5'");
 }
 
 TEST_F(LogFileTest, EveryLineIsInTheFileAsSoonAsItIsWritten)
 {
     ORB_INFO("DemoSystem Init ...");
     EXPECT_EQ(readFile("Orb.log"), "ORB_INFO: DemoSystem Init ...\n");
-    ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << "Data\\Scene2.fx", "line 3: syntax error");
+    ORB_ERROR_WITH_DETAIL("CreateEffect failed for "
+                              << "Data\\Scene2.fx",
+                          "line 3: syntax error");
     EXPECT_EQ(log(), (std::vector<std::string>{"ORB_INFO: DemoSystem Init ...",
                                                "ORB_ERROR: CreateEffect failed for Data\\Scene2.fx",
                                                "\tline 3: syntax error"}));
@@ -61,7 +65,8 @@ TEST(LogValueFormat, FollowsTheStreamDefaults)
 TEST(LogValueFormat, PrintsPointersAsEightUpperCaseHexDigitsOrMore)
 {
     std::ostringstream line;
-    line << PointerFormat{0} << ',' << PointerFormat{0xabc} << ',' << PointerFormat{0x123456789a} << ',' << 42;
+    line << PointerFormat{0} << ',' << PointerFormat{0xabc} << ',' << PointerFormat{0x123456789a} << ','
+         << 42;
     EXPECT_EQ(line.str(), "00000000,00000ABC,123456789A,42");
 }
 

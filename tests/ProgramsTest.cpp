@@ -1,9 +1,8 @@
 #include "FileSystem.h"
 #include "TestSupport.h"
 
-#include <sys/wait.h>
-
 #include <cstdio>
+#include <sys/wait.h>
 
 namespace orb::test {
 namespace {
@@ -88,7 +87,8 @@ TEST_F(QelpackTest, PacksADirectorySoThatTheEngineReadsEveryFileByteExact)
 TEST_F(QelpackTest, WritesTheSameBytesForTheSameFiles)
 {
     ASSERT_EQ(runProgram(Qelpack + " create one.qel src/Data").status, 0);
-    std::filesystem::last_write_time("src/Data/DemoScript.xml", std::filesystem::file_time_type::clock::now());
+    std::filesystem::last_write_time("src/Data/DemoScript.xml",
+                                     std::filesystem::file_time_type::clock::now());
     ASSERT_EQ(runProgram(Qelpack + " create two.qel src/Data").status, 0);
     EXPECT_EQ(readFile("one.qel"), readFile("two.qel"));
 }

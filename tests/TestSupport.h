@@ -4,9 +4,8 @@
 
 #include "LogFile.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,11 +1,10 @@
 #include "ArchiveWriter.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <zlib.h>
 
 namespace orb::qel {
 

@@ -1,7 +1,6 @@
 #include "platform/win/MessageQueue.h"
 
 #include <SDL.h>
-
 #include <map>
 
 namespace orb::win {
