@@ -65,25 +65,13 @@ TEST_F(DemoSystemTest, AFailedStartStopsAtTheFailingSubsystemAndShutsDownInOrder
     DemoSettings settings;
     EXPECT_FALSE(demo_->init(settings));
     demo_.reset();
-    EXPECT_EQ(log(), (std::vector<std::string>{
+    EXPECT_EQ(log(), withDemoShutdown({
                          "ORB_INFO: DemoSystem Init ...",
                          "ORB_INFO: FileSystem Init ... (Data.qel)",
                          "ORB_INFO: FileSystem Init Done",
                          "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
                          "ORB_ERROR: no graphics device is available in this build",
                          "ORB_ERROR: failed to init graphicsystem. aborting ...",
-                         "ORB_INFO: DemoSystem Shutdown ...",
-                         "ORB_INFO: GraphicSystem Shutdown ...",
-                         "ORB_INFO: GraphicSystem Shutdown Done",
-                         "ORB_INFO: SoundSystem Shutdown ...",
-                         "ORB_INFO: SoundSystem Shutdown Done",
-                         "ORB_INFO: FileSystem Shutdown ...",
-                         "ORB_INFO: FileSystem Shutdown Done",
-                         "ORB_INFO: ResourceManager Shutdown ...",
-                         "ORB_INFO: ResourceManager Shutdown Done",
-                         "ORB_INFO: OperatorManager Shutdown ...",
-                         "ORB_INFO: OperatorManager Shutdown Done",
-                         "ORB_INFO: DemoSystem Shutdown Done",
                      }));
 }
 

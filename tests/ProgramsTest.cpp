@@ -36,23 +36,11 @@ TEST(Player, InAnEmptyDirectoryExitsZeroAndLogsTheMissingArchiveAndAFullShutdown
     EXPECT_EQ(runProgram(Player).status, 0);
     std::vector<std::string> lines = readLines("Orb.log");
     std::transform(lines.begin(), lines.end(), lines.begin(), withoutSource);
-    EXPECT_EQ(lines, (std::vector<std::string>{
+    EXPECT_EQ(lines, withDemoShutdown({
                          "ORB_INFO: DemoSystem Init ...",
                          "ORB_INFO: FileSystem Init ... (Data.qel)",
                          "ORB_ERROR: invalid file 'Data.qel'",
                          "ORB_ERROR: failed to init filesystem. aborting ...",
-                         "ORB_INFO: DemoSystem Shutdown ...",
-                         "ORB_INFO: GraphicSystem Shutdown ...",
-                         "ORB_INFO: GraphicSystem Shutdown Done",
-                         "ORB_INFO: SoundSystem Shutdown ...",
-                         "ORB_INFO: SoundSystem Shutdown Done",
-                         "ORB_INFO: FileSystem Shutdown ...",
-                         "ORB_INFO: FileSystem Shutdown Done",
-                         "ORB_INFO: ResourceManager Shutdown ...",
-                         "ORB_INFO: ResourceManager Shutdown Done",
-                         "ORB_INFO: OperatorManager Shutdown ...",
-                         "ORB_INFO: OperatorManager Shutdown Done",
-                         "ORB_INFO: DemoSystem Shutdown Done",
                      }));
 }
 

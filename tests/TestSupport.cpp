@@ -51,6 +51,18 @@ std::string withoutSource(const std::string& line)
     return "ORB_ERROR: " + line.substr(close + 2);
 }
 
+std::vector<std::string> withDemoShutdown(std::vector<std::string> lines)
+{
+    lines.push_back("ORB_INFO: DemoSystem Shutdown ...");
+    for (const char* subsystem :
+         {"GraphicSystem", "SoundSystem", "FileSystem", "ResourceManager", "OperatorManager"}) {
+        lines.push_back(std::string("ORB_INFO: ") + subsystem + " Shutdown ...");
+        lines.push_back(std::string("ORB_INFO: ") + subsystem + " Shutdown Done");
+    }
+    lines.push_back("ORB_INFO: DemoSystem Shutdown Done");
+    return lines;
+}
+
 std::vector<std::string> LoggedTest::log() const
 {
     std::vector<std::string> lines = readLines(scratch_.path() / "Orb.log");

@@ -33,6 +33,9 @@ std::vector<std::string> readLines(const std::filesystem::path& path);
 // Error lines carry their source and line number; tests compare the rest.
 std::string withoutSource(const std::string& line);
 
+// `lines` followed by the DemoSystem's shutdown lines, every subsystem's in order.
+std::vector<std::string> withDemoShutdown(std::vector<std::string> lines);
+
 // A test that runs in a scratch directory with Orb.log open there.
 class LoggedTest : public ::testing::Test
 {
