@@ -8,6 +8,8 @@
 #include <fstream>
 #include <limits>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <zlib.h>
 
 namespace orb {
@@ -92,6 +94,37 @@ std::size_t inflateGzip(std::istream& input, char* output, std::uint32_t capacit
     return produced;
 }
 
+struct EntryView
+{
+    std::string_view name;
+    const char* data;
+    std::uint32_t size;
+    std::uint64_t length; // of the whole entry, trailer included
+};
+
+// The entry at `offset`, or nothing when it does not lie whole inside the payload with its zero
+// trailer, which is what terminates its data.
+std::optional<EntryView> entryAt(const char* block, std::uint64_t offset, std::uint64_t payloadSize)
+{
+    const std::uint64_t left = payloadSize - offset;
+    const char* const entry = block + offset;
+    if (left < 4)
+        return std::nullopt;
+    const std::uint32_t nameLength = littleEndian32(entry);
+    if (nameLength > MaxNameLength || left < 8 + std::uint64_t{nameLength})
+        return std::nullopt;
+    const std::uint32_t dataSize = littleEndian32(entry + 4 + nameLength);
+    const std::uint64_t length = 8 + std::uint64_t{nameLength} + dataSize + EntryTrailerSize;
+    if (length > left)
+        return std::nullopt;
+    const char* const data = entry + 8 + nameLength;
+    if (std::any_of(data + dataSize, data + dataSize + EntryTrailerSize, [](char byte) { return byte != 0; }))
+        return std::nullopt;
+    // A name ends at its first zero byte.
+    const char* const name = entry + 4;
+    return EntryView{{name, strnlen(name, nameLength)}, data, dataSize, length};
+}
+
 } // namespace
 
 FileSystem::~FileSystem()
@@ -164,28 +197,14 @@ bool FileSystem::loadArchive(const std::string& path)
 
 bool FileSystem::indexArchive(const std::string& path)
 {
-    const char* const block = archiveBlock_.get();
-    std::uint64_t offset = 0;
-    while (offset < payloadSize_) {
-        const std::uint64_t left = payloadSize_ - offset;
-        const char* const entry = block + offset;
-        const std::uint32_t nameLength = left >= 4 ? littleEndian32(entry) : 0;
-        const bool headerFits =
-            left >= 4 && nameLength <= MaxNameLength && left >= 8 + std::uint64_t{nameLength};
-        const std::uint32_t dataSize = headerFits ? littleEndian32(entry + 4 + nameLength) : 0;
-        const std::uint64_t entrySize = 8 + std::uint64_t{nameLength} + dataSize + EntryTrailerSize;
-        const char* const data = entry + 8 + nameLength;
-        // The zero trailer is what terminates the entry's data: an entry without it is corrupt.
-        if (!headerFits || entrySize > left ||
-            std::any_of(data + dataSize, data + dataSize + EntryTrailerSize,
-                        [](char byte) { return byte != 0; })) {
+    for (std::uint64_t offset = 0; offset < payloadSize_;) {
+        const std::optional<EntryView> entry = entryAt(archiveBlock_.get(), offset, payloadSize_);
+        if (!entry) {
             ORB_ERROR("data error in decrunched file. archive is corrupt '" << path << "'");
             return false;
         }
-        const char* const name = entry + 4;
-        index_.insert_or_assign(std::string(name, strnlen(name, nameLength)),
-                                IndexEntry{data, dataSize, nullptr});
-        offset += entrySize;
+        index_.insert_or_assign(std::string(entry->name), IndexEntry{entry->data, entry->size, nullptr});
+        offset += entry->length;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <cstring>
+#include <random>
 
 namespace orb::test {
 namespace {
@@ -137,6 +138,29 @@ TEST_F(ArchiveTest, LooksNamesUpExactly)
     EXPECT_FALSE(fileSystem_.open("Data/Scene2.fx"));
     EXPECT_EQ(fileSystem_.fileSize("Data/Scene2.fx"), 0u);
     EXPECT_TRUE(fileSystem_.open("Data\\Scene2.fx"));
+}
+
+TEST_F(ArchiveTest, ANameEndsAtItsFirstZeroByte)
+{
+    writeArchive(qel::packEntries({{std::string("Data\\a\0junk", 11), "x"}}));
+    ASSERT_TRUE(fileSystem_.init("Data.qel"));
+    EXPECT_EQ(dataOf(fileSystem_, "Data\\a"), "x");
+}
+
+TEST_F(ArchiveTest, SurvivesArbitraryPayloads)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string payload(random() % 64, '\0');
+        for (char& byte : payload)
+            byte = static_cast<char>(random() % 4 == 0 ? random() : random() % 3);
+        writeArchive(payload);
+        FileSystem fileSystem;
+        if (fileSystem.init("Data.qel")) {
+            for (const auto& file : fileSystem.files())
+                EXPECT_EQ(fileSystem.fileData(file.name)[file.size], '\0');
+        }
+    }
 }
 
 TEST_F(ArchiveTest, AcceptsA255ByteNameAndRefusesA256ByteOneKeepingEarlierEntries)
