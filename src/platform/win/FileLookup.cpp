@@ -1,6 +1,7 @@
 #include "platform/win/FileLookup.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace orb::win {
@@ -18,6 +19,13 @@ PathKind findPath(std::string_view name)
     if (::stat(diskPath(name).c_str(), &status) != 0)
         return PathKind::Missing;
     return S_ISDIR(status.st_mode) ? PathKind::Directory : PathKind::File;
+}
+
+std::string programTitle()
+{
+    std::error_code failure;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failure);
+    return program.stem().string();
 }
 
 } // namespace orb::win

@@ -23,4 +23,7 @@ std::string diskPath(std::string_view name);
 // Follows symbolic links; the name is a data name.
 PathKind findPath(std::string_view name);
 
+// The running program's file name without its directory and without its extension, if any.
+std::string programTitle();
+
 } // namespace orb::win

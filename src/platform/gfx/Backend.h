@@ -1,0 +1,69 @@
+#pragma once
+
+// Backend -- where the device's GL context lives and where finished frames go.
+//
+// Two backends give the same device:
+//   createWindowBackend   an SDL window with an OpenGL 4.5 core context; present() flips the
+//                         frame into the window and waits for the display (vsync).
+//   createOffscreenBackend an EGL context without any display (Mesa's surfaceless platform);
+//                         present() hands the frame's pixels to a reader, if one is set.
+// The backend's context is current from its creation on; the device is created on top of it.
+//
+//   std::string error;
+//   auto backend = createOffscreenBackend(&error);          // null + reason on failure
+//   auto device = Device::create(std::move(backend), {1280, 720, 0}, &error);
+
+#include "platform/gfx/Codes.h"
+#include "platform/win/MessageQueue.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace orb::gfx {
+
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+
+    // Shows or hands over the frame in `framebuffer`: single-sampled, row 0 at the top.
+    virtual void present(GLuint framebuffer, int width, int height) = 0;
+
+    // The window's X11 id; 0 off-screen.
+    virtual win::WindowHandle windowHandle() const { return 0; }
+};
+
+struct WindowDescription
+{
+    int width = 640;
+    int height = 480;
+    bool fullscreen = false;
+    win::WindowProc procedure = nullptr; // receives the window's messages
+};
+
+std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error);
+
+// A finished frame: A8R8G8B8 pixels (bytes B, G, R, A), rows top first, no padding.
+struct FramePixels
+{
+    const std::uint8_t* pixels;
+    int width;
+    int height;
+};
+
+using FrameReader = std::function<void(const FramePixels& frame)>;
+
+std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader = {});
+
+// Whether a back buffer or depth buffer of `format` can have `multisampleType` samples
+// (0 none, 1 non-maskable, 2 to 16). Needs a backend's context to be current.
+bool checkMultiSampleType(Format format, int multisampleType);
+
+// GL sample count for a Direct3D multisample type.
+int sampleCount(int multisampleType);
+
+} // namespace orb::gfx

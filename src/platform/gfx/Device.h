@@ -1,0 +1,192 @@
+#pragma once
+
+// Device -- Direct3D 9's device, over OpenGL 4.5 core.
+//
+// Does: clear; render states, sampler states, textures per stage, transforms and the vertex
+//       format (FVF), all with Direct3D's numeric codes and defaults; draws from user memory
+//       through fixed stages (world x view x projection, vertex colour, stage 0 modulated as
+//       Direct3D does) or through a program the effect framework provides; state blocks;
+//       render targets 0 to 3 and a depth-stencil surface; stretch-rect; textures and volume
+//       textures; a back buffer (multisampled when asked) with its automatic depth buffer.
+// Does not: light (the LIGHTING state is kept, not emulated), use texture-stage states, or
+//       report errors of per-frame calls. Creation calls return null with a reason.
+//
+// Coordinates are Direct3D's: every target, the back buffer included, is a GL framebuffer
+// whose row 0 is the top of the image; v = 0 is the top row of a texture; pre-transformed
+// (XYZRHW) vertices are in pixels with pixel centres on whole numbers.
+//
+//   auto device = Device::create(createOffscreenBackend(&error), {1280, 720, 0}, &error);
+//   device->clear(ClearFlag::Target | ClearFlag::ZBuffer, argb(255, 0, 0, 0), 1.0f, 0);
+//   device->setFvf(Fvf::XyzRhw | Fvf::Tex1);
+//   device->drawPrimitiveUP(PrimitiveType::TriangleList, 1, vertices, 24);
+//   device->present();
+
+#include "platform/gfx/Backend.h"
+#include "platform/gfx/Codes.h"
+#include "platform/gfx/DeviceState.h"
+#include "platform/gfx/ShaderProgram.h"
+#include "platform/gfx/Texture.h"
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orb::gfx {
+
+class FixedStages;
+class StateBlock;
+class VertexStream;
+
+struct PresentParameters
+{
+    int width = 640;
+    int height = 480;
+    int multisampleType = 0; // Direct3D multisample type: 0 none, 1 non-maskable, 2 to 16 samples
+};
+
+class Device
+{
+public:
+    static std::unique_ptr<Device> create(std::unique_ptr<Backend> backend, const PresentParameters& parameters,
+                                          std::string* error);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // Frame
+    void beginScene() {}
+    void endScene() {}
+    void present();
+    // Clears every bound render target and the depth-stencil surface, whatever the write states.
+    void clear(std::uint32_t flags, Color color, float z, std::uint32_t stencil);
+
+    // States
+    void setRenderState(RenderState state, std::uint32_t value);
+    std::uint32_t renderState(RenderState state) const;
+    void setSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value);
+    std::uint32_t samplerState(std::uint32_t sampler, SamplerState state) const;
+    void setTexture(std::uint32_t stage, BaseTexture* texture);
+    BaseTexture* texture(std::uint32_t stage) const;
+    void setTransform(TransformType type, const Matrix& matrix);
+    const Matrix& transform(TransformType type) const;
+    void setFvf(std::uint32_t fvf);
+    std::uint32_t fvf() const { return state_.fvf; }
+    std::unique_ptr<StateBlock> createStateBlock();
+
+    // Drawing
+    void drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
+                         std::uint32_t stride);
+    // While set, draws use the source's program instead of the fixed stages; null ends that.
+    void setProgramSource(ProgramSource* source) { programSource_ = source; }
+
+    // Targets
+    Surface* backBuffer() const { return backBuffer_.get(); }
+    Surface* autoDepthStencil() const { return autoDepthStencil_.get(); }
+    // Target 0 cannot be unset (false); targets 1 to 3 can.
+    bool setRenderTarget(std::uint32_t index, Surface* surface);
+    Surface* renderTarget(std::uint32_t index) const;
+    void setDepthStencilSurface(Surface* surface) { depthStencil_ = surface; }
+    Surface* depthStencilSurface() const { return depthStencil_; }
+    // Copies one whole colour surface onto another with linear filtering, resolving multisampling.
+    bool stretchRect(Surface* source, Surface* destination);
+    // A colour surface's pixels as 0xAARRGGBB, top row first; empty for a missing surface.
+    std::vector<Color> readPixels(Surface* surface);
+
+    // Resources
+    std::unique_ptr<Texture> createTexture(int width, int height, unsigned levels, std::uint32_t usage,
+                                           Format format, std::string* error);
+    std::unique_ptr<VolumeTexture> createVolumeTexture(int width, int height, int depth, unsigned levels,
+                                                       Format format, std::string* error);
+
+    Backend& backend() const { return *backend_; }
+    int width() const { return backBuffer_->width(); }
+    int height() const { return backBuffer_->height(); }
+
+    // The fixed vertex stage for a vertex format, for programs that have no vertex stage of
+    // their own. It writes orb_vDiffuse (vec4), orb_vTexCoord (vec2) and orb_vNormal (vec3).
+    static std::string fixedVertexStage(std::uint32_t fvf);
+
+private:
+    friend class BaseTexture;
+    friend class StateBlock;
+
+    using Attachments = std::array<Surface*, 5>; // render targets 0 to 3, depth-stencil
+
+    Device(std::unique_ptr<Backend> backend);
+    bool createBackBuffer(const PresentParameters& parameters, std::string* error);
+
+    // Called by textures and state blocks as they die.
+    void forget(BaseTexture* texture);
+    void forget(StateBlock* block) { stateBlocks_.erase(block); }
+
+    void markAllStatesDirty();
+    void flushStates();
+    void flushRenderStates();
+    void flushSamplers();
+    void flushTextures();
+    bool bindTargets();
+    GLuint framebufferFor(const Attachments& attachments);
+    GLuint resolved(Surface* surface);
+    ShaderProgram* programForDraw();
+    void uploadFixedUniforms(ShaderProgram& program);
+    GLuint vertexArrayFor(std::uint32_t fvf);
+
+    std::unique_ptr<Backend> backend_;
+    DeviceState state_;
+    ProgramSource* programSource_ = nullptr;
+
+    std::unique_ptr<Surface> backBuffer_;
+    std::unique_ptr<Surface> autoDepthStencil_;
+    std::array<Surface*, 4> renderTargets_{};
+    Surface* depthStencil_ = nullptr;
+    std::map<Attachments, GLuint> framebuffers_;
+    GLuint resolveFramebuffer_ = 0; // single-sampled copy of the back buffer, made when needed
+    GLuint resolveRenderbuffer_ = 0;
+
+    std::unique_ptr<FixedStages> fixedStages_;
+    std::unique_ptr<VertexStream> vertexStream_;
+    std::map<std::uint32_t, GLuint> vertexArrays_;
+    std::array<GLuint, SamplerCount> samplers_{};
+
+    std::set<BaseTexture*> textures_;
+    std::set<StateBlock*> stateBlocks_;
+
+    // What GL holds now, so that a draw only sends what changed.
+    std::uint32_t renderStatesDirty_ = ~0u; // groups of render states
+    std::uint32_t samplersDirty_ = ~0u;
+    std::uint32_t texturesDirty_ = ~0u;
+    std::uint64_t transformGeneration_ = 1;
+    Matrix worldViewProjection_ = Matrix::identity();
+    bool worldViewProjectionDirty_ = true;
+    GLuint boundFramebuffer_ = 0;
+    GLuint boundProgram_ = 0;
+    GLuint boundVertexArray_ = 0;
+    int viewportWidth_ = 0;
+    int viewportHeight_ = 0;
+};
+
+class StateBlock
+{
+public:
+    ~StateBlock();
+    StateBlock(const StateBlock&) = delete;
+    StateBlock& operator=(const StateBlock&) = delete;
+
+    // Sets every state back to what it was when the block was created.
+    void apply();
+
+private:
+    friend class Device;
+    StateBlock(Device& device, const DeviceState& state) : device_(&device), state_(state) {}
+
+    Device* device_; // null once the device is gone
+    DeviceState state_;
+};
+
+} // namespace orb::gfx

@@ -1,0 +1,271 @@
+#include "platform/gfx/Device.h"
+
+#include "platform/gfx/GlFormat.h"
+
+#include <algorithm>
+
+namespace orb::gfx {
+
+namespace {
+
+bool hasStencil(Format format)
+{
+    return format == Format::D24S8 || format == Format::D24X8;
+}
+
+void attach(GLuint framebuffer, GLenum attachment, GLuint name, bool renderbuffer, int level)
+{
+    if (renderbuffer)
+        glNamedFramebufferRenderbuffer(framebuffer, attachment, GL_RENDERBUFFER, name);
+    else
+        glNamedFramebufferTexture(framebuffer, attachment, name, level);
+}
+
+std::vector<GLint> supportedSampleCounts(GLenum internalFormat)
+{
+    GLint count = 0;
+    glGetInternalformativ(GL_RENDERBUFFER, internalFormat, GL_NUM_SAMPLE_COUNTS, 1, &count);
+    std::vector<GLint> counts(static_cast<std::size_t>(std::max(count, 0)));
+    if (count > 0)
+        glGetInternalformativ(GL_RENDERBUFFER, internalFormat, GL_SAMPLES, count, counts.data());
+    return counts;
+}
+
+} // namespace
+
+int sampleCount(int multisampleType)
+{
+    if (multisampleType != 1)
+        return std::max(multisampleType, 0);
+    // Non-maskable multisampling is the smallest real multisampling the driver offers.
+    const std::vector<GLint> counts = supportedSampleCounts(GL_RGBA8);
+    const auto smallest = std::min_element(counts.begin(), counts.end());
+    return smallest != counts.end() ? *smallest : 0;
+}
+
+bool checkMultiSampleType(Format format, int multisampleType)
+{
+    const GlFormat* layout = glFormat(format);
+    if (layout == nullptr || multisampleType < 0 || multisampleType > 16)
+        return false;
+    const int samples = sampleCount(multisampleType);
+    if (samples == 0)
+        return multisampleType == 0;
+    const std::vector<GLint> counts = supportedSampleCounts(layout->internalFormat);
+    return std::find(counts.begin(), counts.end(), samples) != counts.end();
+}
+
+bool Device::createBackBuffer(const PresentParameters& parameters, std::string* error)
+{
+    const auto refuse = [error](const std::string& reason) {
+        if (error != nullptr)
+            *error = reason;
+        return false;
+    };
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
+    if (parameters.width <= 0 || parameters.height <= 0 || parameters.width > maxSize || parameters.height > maxSize)
+        return refuse("invalid back buffer size " + std::to_string(parameters.width) + " x " +
+                      std::to_string(parameters.height));
+    if (!checkMultiSampleType(Format::A8R8G8B8, parameters.multisampleType) ||
+        !checkMultiSampleType(Format::D24S8, parameters.multisampleType))
+        return refuse("multisample type " + std::to_string(parameters.multisampleType) + " is not available");
+    const int samples = sampleCount(parameters.multisampleType);
+
+    const auto renderbuffer = [&](Format format) {
+        GLuint name = 0;
+        glCreateRenderbuffers(1, &name);
+        glNamedRenderbufferStorageMultisample(name, samples, glFormat(format)->internalFormat, parameters.width,
+                                              parameters.height);
+        return std::unique_ptr<Surface>(
+            new Surface(name, true, 0, parameters.width, parameters.height, format, samples, nullptr));
+    };
+    backBuffer_ = renderbuffer(Format::A8R8G8B8);
+    autoDepthStencil_ = renderbuffer(Format::D24S8);
+    renderTargets_[0] = backBuffer_.get();
+    depthStencil_ = autoDepthStencil_.get();
+    return true;
+}
+
+bool Device::setRenderTarget(std::uint32_t index, Surface* surface)
+{
+    if (index >= renderTargets_.size() || (index == 0 && surface == nullptr) ||
+        (surface != nullptr && glFormat(surface->format())->depth))
+        return false;
+    renderTargets_[index] = surface;
+    return true;
+}
+
+Surface* Device::renderTarget(std::uint32_t index) const
+{
+    return index < renderTargets_.size() ? renderTargets_[index] : nullptr;
+}
+
+GLuint Device::framebufferFor(const Attachments& attachments)
+{
+    const auto found = framebuffers_.find(attachments);
+    if (found != framebuffers_.end())
+        return found->second;
+    GLuint framebuffer = 0;
+    glCreateFramebuffers(1, &framebuffer);
+    GLenum drawBuffers[4] = {GL_NONE, GL_NONE, GL_NONE, GL_NONE};
+    for (GLuint index = 0; index < 4; ++index) {
+        const Surface* surface = attachments[index];
+        if (surface == nullptr)
+            continue;
+        drawBuffers[index] = GL_COLOR_ATTACHMENT0 + index;
+        attach(framebuffer, drawBuffers[index], surface->name_, surface->renderbuffer_, surface->level_);
+    }
+    if (const Surface* depth = attachments[4]) {
+        const GLenum point = hasStencil(depth->format()) ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
+        attach(framebuffer, point, depth->name_, depth->renderbuffer_, depth->level_);
+    }
+    glNamedFramebufferDrawBuffers(framebuffer, 4, drawBuffers);
+    glNamedFramebufferReadBuffer(framebuffer, attachments[0] != nullptr ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+    // Mismatched sample counts cannot be drawn into; the pairing is remembered as unusable.
+    if (glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glDeleteFramebuffers(1, &framebuffer);
+        framebuffer = 0;
+    }
+    framebuffers_.emplace(attachments, framebuffer);
+    return framebuffer;
+}
+
+bool Device::bindTargets()
+{
+    const Surface* target = renderTargets_[0];
+    const GLuint framebuffer = framebufferFor(
+        {renderTargets_[0], renderTargets_[1], renderTargets_[2], renderTargets_[3], depthStencil_});
+    if (framebuffer == 0)
+        return false;
+    if (framebuffer != boundFramebuffer_) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+        boundFramebuffer_ = framebuffer;
+    }
+    if (target->width() != viewportWidth_ || target->height() != viewportHeight_) {
+        viewportWidth_ = target->width();
+        viewportHeight_ = target->height();
+        glViewport(0, 0, viewportWidth_, viewportHeight_);
+        ++transformGeneration_; // pre-transformed vertices are placed by the viewport's size
+    }
+    return true;
+}
+
+GLuint Device::resolved(Surface* surface)
+{
+    const GLuint framebuffer = framebufferFor({surface, nullptr, nullptr, nullptr, nullptr});
+    if (surface->samples() <= 1 || framebuffer == 0)
+        return framebuffer;
+    if (resolveFramebuffer_ == 0) {
+        glCreateRenderbuffers(1, &resolveRenderbuffer_);
+        glNamedRenderbufferStorage(resolveRenderbuffer_, GL_RGBA8, surface->width(), surface->height());
+        glCreateFramebuffers(1, &resolveFramebuffer_);
+        glNamedFramebufferRenderbuffer(resolveFramebuffer_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                       resolveRenderbuffer_);
+    }
+    glBlitNamedFramebuffer(framebuffer, resolveFramebuffer_, 0, 0, surface->width(), surface->height(), 0, 0,
+                           surface->width(), surface->height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    return resolveFramebuffer_;
+}
+
+bool Device::stretchRect(Surface* source, Surface* destination)
+{
+    if (source == nullptr || destination == nullptr || glFormat(source->format())->depth ||
+        glFormat(destination->format())->depth)
+        return false;
+    const bool sameSize = source->width() == destination->width() && source->height() == destination->height();
+    // A multisampled source resolves in the same blit when the sizes agree.
+    const GLuint from = sameSize ? framebufferFor({source, nullptr, nullptr, nullptr, nullptr}) : resolved(source);
+    const GLuint to = framebufferFor({destination, nullptr, nullptr, nullptr, nullptr});
+    if (from == 0 || to == 0)
+        return false;
+    glBlitNamedFramebuffer(from, to, 0, 0, source->width(), source->height(), 0, 0, destination->width(),
+                           destination->height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    return true;
+}
+
+std::vector<Color> Device::readPixels(Surface* surface)
+{
+    if (surface == nullptr || glFormat(surface->format())->depth)
+        return {};
+    const GLuint framebuffer = resolved(surface);
+    if (framebuffer == 0)
+        return {};
+    std::vector<Color> pixels(static_cast<std::size_t>(surface->width()) * static_cast<std::size_t>(surface->height()));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadnPixels(0, 0, surface->width(), surface->height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  static_cast<GLsizei>(pixels.size() * sizeof(Color)), pixels.data());
+    return pixels;
+}
+
+void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t stencil)
+{
+    if (!bindTargets())
+        return;
+    if (flags & ClearFlag::Target) {
+        const GLfloat rgba[4] = {static_cast<float>((color >> 16) & 0xFF) / 255.0f,
+                                 static_cast<float>((color >> 8) & 0xFF) / 255.0f,
+                                 static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f};
+        for (GLint index = 0; index < 4; ++index) {
+            if (renderTargets_[static_cast<std::size_t>(index)] != nullptr)
+                glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, index, rgba);
+        }
+    }
+    if (depthStencil_ == nullptr)
+        return;
+    const bool depth = (flags & ClearFlag::ZBuffer) != 0;
+    const bool stencilToo = (flags & ClearFlag::Stencil) != 0 && hasStencil(depthStencil_->format());
+    const GLint stencilValue = static_cast<GLint>(stencil);
+    glDepthMask(GL_TRUE); // clearing ignores the depth-write state in Direct3D
+    if (depth && stencilToo)
+        glClearNamedFramebufferfi(boundFramebuffer_, GL_DEPTH_STENCIL, 0, z, stencilValue);
+    else if (depth)
+        glClearNamedFramebufferfv(boundFramebuffer_, GL_DEPTH, 0, &z);
+    else if (stencilToo)
+        glClearNamedFramebufferiv(boundFramebuffer_, GL_STENCIL, 0, &stencilValue);
+    glDepthMask(state_.renderStates[static_cast<std::uint32_t>(RenderState::ZWriteEnable)] != 0 ? GL_TRUE
+                                                                                                  : GL_FALSE);
+}
+
+void Device::present()
+{
+    const GLuint framebuffer = resolved(backBuffer_.get());
+    if (framebuffer != 0)
+        backend_->present(framebuffer, backBuffer_->width(), backBuffer_->height());
+}
+
+void Device::forget(BaseTexture* texture)
+{
+    textures_.erase(texture);
+    const auto ownedBy = [texture](const Surface* surface) {
+        return surface != nullptr && surface->texture() == texture;
+    };
+    for (std::uint32_t stage = 0; stage < SamplerCount; ++stage) {
+        if (state_.textures[stage] == texture) {
+            state_.textures[stage] = nullptr;
+            texturesDirty_ |= 1u << stage;
+        }
+    }
+    for (StateBlock* block : stateBlocks_)
+        std::replace(block->state_.textures.begin(), block->state_.textures.end(), texture,
+                     static_cast<BaseTexture*>(nullptr));
+    if (ownedBy(renderTargets_[0]))
+        renderTargets_[0] = backBuffer_.get();
+    for (std::size_t index = 1; index < renderTargets_.size(); ++index) {
+        if (ownedBy(renderTargets_[index]))
+            renderTargets_[index] = nullptr;
+    }
+    if (ownedBy(depthStencil_))
+        depthStencil_ = nullptr;
+    std::erase_if(framebuffers_, [&](const auto& entry) {
+        if (std::none_of(entry.first.begin(), entry.first.end(), ownedBy))
+            return false;
+        if (entry.second == boundFramebuffer_)
+            boundFramebuffer_ = 0;
+        glDeleteFramebuffers(1, &entry.second);
+        return true;
+    });
+}
+
+} // namespace orb::gfx

@@ -1,0 +1,54 @@
+#pragma once
+
+// ShaderProgram -- a linked GLSL 4.50 program the device draws with.
+//
+// The device's fixed stages are ShaderPrograms, and so are the effect framework's passes. A
+// program that declares the fixed vertex stage's uniforms (orb_WorldViewProjection, a row-major
+// mat4, and orb_ViewportSize, the bound target's size in pixels) gets them from the device's
+// transforms before every draw that needs them.
+//
+//   std::string log;
+//   auto program = ShaderProgram::link(vertexSource, fragmentSource, &log);   // null + log
+//
+// ProgramSource -- what the effect framework hands the device while a pass is active: the
+// program to draw with for the current vertex format. Without one the fixed stages draw.
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace orb::gfx {
+
+class ShaderProgram
+{
+public:
+    static std::unique_ptr<ShaderProgram> link(const std::string& vertexSource, const std::string& fragmentSource,
+                                               std::string* log);
+    ~ShaderProgram();
+    ShaderProgram(const ShaderProgram&) = delete;
+    ShaderProgram& operator=(const ShaderProgram&) = delete;
+
+    GLuint name() const { return name_; }
+    GLint uniformLocation(const char* name) const { return glGetUniformLocation(name_, name); }
+
+private:
+    friend class Device;
+    explicit ShaderProgram(GLuint name);
+
+    GLuint name_;
+    GLint worldViewProjection_;
+    GLint viewportSize_;
+    std::uint64_t transformsSeen_ = 0; // the device's transform generation last uploaded
+};
+
+class ProgramSource
+{
+public:
+    virtual ~ProgramSource() = default;
+    // Null when no program can draw this vertex format; the draw is then skipped.
+    virtual ShaderProgram* programFor(std::uint32_t fvf) = 0;
+};
+
+} // namespace orb::gfx

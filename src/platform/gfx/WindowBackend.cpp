@@ -1,0 +1,102 @@
+#include "platform/gfx/Backend.h"
+
+#include "platform/win/FileLookup.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdlib>
+
+namespace orb::gfx {
+
+namespace {
+
+// An SDL window with an OpenGL 4.5 core context; frames are flipped into it and shown on vsync.
+class WindowBackend final : public Backend
+{
+public:
+    WindowBackend(SDL_Window* window, SDL_GLContext context, win::WindowHandle handle)
+        : window_(window), context_(context), handle_(handle)
+    {
+    }
+
+    ~WindowBackend() override
+    {
+        win::MessageQueue::setWindowProc(SDL_GetWindowID(window_), nullptr);
+        SDL_GL_DeleteContext(context_);
+        SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    void present(GLuint framebuffer, int width, int height) override
+    {
+        // Row 0 of the frame is its top; the window's framebuffer starts at the bottom.
+        glBlitNamedFramebuffer(framebuffer, 0, 0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
+                               GL_NEAREST);
+        SDL_GL_SwapWindow(window_);
+    }
+
+    win::WindowHandle windowHandle() const override { return handle_; }
+
+private:
+    SDL_Window* window_;
+    SDL_GLContext context_;
+    win::WindowHandle handle_;
+};
+
+std::unique_ptr<Backend> refuse(std::string* error, const std::string& reason)
+{
+    if (error != nullptr)
+        *error = reason + ": " + SDL_GetError();
+    return nullptr;
+}
+
+win::WindowHandle x11Handle(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return static_cast<win::WindowHandle>(info.info.x11.window);
+}
+
+} // namespace
+
+std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error)
+{
+    // SDL takes the X11 class from the environment, read when the video subsystem starts.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", "OrbEngineClass", 1);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return refuse(error, "cannot start SDL video");
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+    if (description.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN; // switches the display to the mode nearest the window's size
+    SDL_Window* window = SDL_CreateWindow(win::programTitle().c_str(), 0, 0, description.width,
+                                          description.height, flags);
+    if (window == nullptr) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return refuse(error, "cannot create the window");
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr || SDL_GL_MakeCurrent(window, context) != 0) {
+        std::unique_ptr<Backend> failure = refuse(error, "cannot create an OpenGL 4.5 core context");
+        SDL_GL_DeleteContext(context);
+        SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return failure;
+    }
+    SDL_GL_SetSwapInterval(1);
+    if (description.fullscreen)
+        SDL_ShowCursor(SDL_DISABLE);
+    win::MessageQueue::setWindowProc(SDL_GetWindowID(window), description.procedure);
+    return std::make_unique<WindowBackend>(window, context, x11Handle(window));
+}
+
+} // namespace orb::gfx

@@ -1,0 +1,63 @@
+#pragma once
+
+// Off-screen devices and vertex helpers for the graphics device tests.
+
+#include "platform/gfx/Device.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orb::gfx::test {
+
+struct PretransformedVertex
+{
+    float x, y, z, rhw, u, v;
+};
+
+struct ColoredVertex
+{
+    float x, y, z;
+    Color diffuse;
+    float u, v;
+};
+
+std::unique_ptr<Device> makeDevice(int width, int height, int multisampleType = 0, FrameReader reader = {});
+
+// Direct3D's left-handed perspective projection, depth 0 to 1.
+Matrix perspectiveFovLH(float fovY, float aspect, float zNear, float zFar);
+Matrix translation(float x, float y, float z);
+
+// Draws a pre-transformed rectangle covering pixels [left, right) x [top, bottom) with texture
+// coordinates (u0, v0) at the top left to (u1, v1) at the bottom right.
+void drawRectangle(Device& device, float left, float top, float right, float bottom, float z = 0.0f,
+                   float u0 = 0.0f, float v0 = 0.0f, float u1 = 1.0f, float v1 = 1.0f);
+
+// A texture of the given ARGB pixels, rows top first.
+std::unique_ptr<Texture> makeTexture(Device& device, int width, int height, const std::vector<Color>& pixels);
+
+class DeviceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        device_ = makeDevice(Width, Height);
+        ASSERT_NE(device_, nullptr);
+    }
+
+    Color pixel(int x, int y) { return device_->readPixels(device_->backBuffer())[y * Width + x]; }
+    std::vector<Color> frame() { return device_->readPixels(device_->backBuffer()); }
+    void clear(Color color) { device_->clear(ClearFlag::Target | ClearFlag::ZBuffer, color, 1.0f, 0); }
+
+    static constexpr int Width = 64;
+    static constexpr int Height = 48;
+    std::unique_ptr<Device> device_;
+};
+
+// Colours compared channel by channel within a tolerance.
+::testing::AssertionResult near(Color actual, Color expected, int tolerance = 1);
+
+} // namespace orb::gfx::test
