@@ -1,0 +1,120 @@
+// Runs under Xvfb (see tests/CMakeLists.txt): the window backend shows exactly the frame the
+// off-screen backend renders, in a window of the asked size, class and title.
+
+#include "GfxTestSupport.h"
+
+#include "XWindowProbe.h"
+
+#include <SDL.h>
+
+namespace orb::gfx::test {
+namespace {
+
+constexpr int Width = 1280;
+constexpr int Height = 720;
+
+// A frame that exercises textures, filtering, blending, depth and the perspective path.
+void drawReferenceFrame(Device& device)
+{
+    std::vector<Color> gradient;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            gradient.push_back(argb(255 - 2 * y, 4 * x, 4 * y, 255 - 4 * x));
+    auto texture = makeTexture(device, 64, 64, gradient);
+    device.clear(ClearFlag::Target | ClearFlag::ZBuffer, argb(255, 20, 30, 40), 1.0f, 0);
+    device.setTexture(0, texture.get());
+    device.setSamplerState(0, SamplerState::MagFilter, TextureFilter::Linear);
+    device.setSamplerState(0, SamplerState::MinFilter, TextureFilter::Linear);
+    drawRectangle(device, 100, 50, 700, 650, 0.5f);
+
+    device.setRenderState(RenderState::AlphaBlendEnable, 1);
+    device.setRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+    device.setRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+    device.setRenderState(RenderState::CullMode, Cull::None);
+    device.setTransform(TransformType::Projection, perspectiveFovLH(1.5707964f, 16.0f / 9.0f, 0.1f, 1000.0f));
+    device.setTransform(TransformType::World, translation(0.3f, 0.1f, 1.5f));
+    const ColoredVertex quad[4] = {{-1, 1, 0, argb(255, 255, 200, 100), 0, 0},
+                                   {1, 1, 0.5f, argb(255, 100, 255, 200), 3, 0},
+                                   {-1, -1, 0, argb(255, 200, 100, 255), 0, 3},
+                                   {1, -1, 0.5f, argb(255, 255, 255, 255), 3, 3}};
+    device.setFvf(Fvf::Xyz | Fvf::Diffuse | Fvf::Tex1);
+    device.drawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof quad[0]);
+    device.present();
+}
+
+std::vector<std::uint8_t> renderOffscreen()
+{
+    std::vector<std::uint8_t> pixels;
+    auto device = makeDevice(Width, Height, 0, [&pixels](const FramePixels& frame) {
+        pixels.assign(frame.pixels, frame.pixels + frame.width * frame.height * 4);
+    });
+    if (device)
+        drawReferenceFrame(*device);
+    return pixels;
+}
+
+class WindowBackendTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!probe_.connected())
+            GTEST_SKIP() << "no X display; run under xvfb-run";
+    }
+
+    std::unique_ptr<Device> openWindow(bool fullscreen)
+    {
+        std::string error;
+        auto device = Device::create(createWindowBackend({Width, Height, fullscreen, nullptr}, &error),
+                                     {Width, Height, 0}, &error);
+        EXPECT_NE(device, nullptr) << error;
+        SDL_PumpEvents();
+        return device;
+    }
+
+    XWindowProbe probe_;
+};
+
+TEST_F(WindowBackendTest, ShowsTheSameFrameAsTheOffscreenBackendPixelForPixel)
+{
+    std::vector<std::uint8_t> expected = renderOffscreen();
+    ASSERT_EQ(expected.size(), std::size_t{Width} * Height * 4);
+    for (std::size_t alpha = 3; alpha < expected.size(); alpha += 4)
+        expected[alpha] = 255; // the window has no alpha channel
+
+    auto device = openWindow(false);
+    ASSERT_NE(device, nullptr);
+    drawReferenceFrame(*device);
+    const std::vector<std::uint8_t> shown = probe_.pixels(device->backend().windowHandle(), Width, Height);
+    ASSERT_EQ(shown.size(), expected.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        differing += shown[i] != expected[i] ? 1 : 0;
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(WindowBackendTest, OpensAtTheTopLeftWithTheClientSizeClassAndTitle)
+{
+    auto device = openWindow(false);
+    ASSERT_NE(device, nullptr);
+    const WindowFacts facts = probe_.facts(device->backend().windowHandle());
+    EXPECT_EQ(facts.width, Width);
+    EXPECT_EQ(facts.height, Height);
+    EXPECT_EQ(facts.x, 0);
+    EXPECT_EQ(facts.y, 0);
+    EXPECT_EQ(facts.windowClass, "OrbEngineClass");
+    EXPECT_EQ(facts.title, "gfx_window_tests");
+}
+
+TEST_F(WindowBackendTest, FullScreenCoversTheScreenAndHidesTheCursor)
+{
+    auto device = openWindow(true);
+    ASSERT_NE(device, nullptr);
+    const WindowFacts facts = probe_.facts(device->backend().windowHandle());
+    EXPECT_EQ(facts.width, facts.screenWidth);
+    EXPECT_EQ(facts.height, facts.screenHeight);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+} // namespace
+} // namespace orb::gfx::test
