@@ -3,12 +3,6 @@
 namespace orb::gfx::test {
 namespace {
 
-constexpr Color Black = argb(255, 0, 0, 0);
-constexpr Color Red = argb(255, 255, 0, 0);
-constexpr Color Green = argb(255, 0, 255, 0);
-constexpr Color Blue = argb(255, 0, 0, 255);
-constexpr Color White = argb(255, 255, 255, 255);
-
 TEST_F(DeviceTest, ClearsColourAndDepthWhateverTheDepthWriteState)
 {
     device_->setRenderState(RenderState::ZWriteEnable, 0);

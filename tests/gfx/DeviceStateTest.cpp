@@ -3,10 +3,6 @@
 namespace orb::gfx::test {
 namespace {
 
-constexpr Color Red = argb(255, 255, 0, 0);
-constexpr Color Green = argb(255, 0, 255, 0);
-constexpr Color White = argb(255, 255, 255, 255);
-
 TEST_F(DeviceTest, BlendsSourceAlphaOverTheTarget)
 {
     auto halfGreen = makeTexture(*device_, 1, 1, {argb(128, 0, 255, 0)});

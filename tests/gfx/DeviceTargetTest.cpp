@@ -6,11 +6,6 @@
 namespace orb::gfx::test {
 namespace {
 
-constexpr Color Black = argb(255, 0, 0, 0);
-constexpr Color Red = argb(255, 255, 0, 0);
-constexpr Color Blue = argb(255, 0, 0, 255);
-constexpr Color White = argb(255, 255, 255, 255);
-
 TEST_F(DeviceTest, RendersIntoATextureWhoseRowZeroIsTheTop)
 {
     auto target = device_->createTexture(8, 8, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);

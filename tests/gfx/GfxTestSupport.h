@@ -13,6 +13,12 @@
 
 namespace orb::gfx::test {
 
+constexpr Color Black = argb(255, 0, 0, 0);
+constexpr Color Red = argb(255, 255, 0, 0);
+constexpr Color Green = argb(255, 0, 255, 0);
+constexpr Color Blue = argb(255, 0, 0, 255);
+constexpr Color White = argb(255, 255, 255, 255);
+
 struct PretransformedVertex
 {
     float x, y, z, rhw, u, v;
