@@ -75,7 +75,7 @@ void BareGlDrawWithStateChange(benchmark::State& state)
 {
     auto device = makeDevice(64, 64); // for its context and back buffer only
     device->clear(ClearFlag::Target | ClearFlag::ZBuffer, 0, 1.0f, 0);
-    auto program = ShaderProgram::link(BareVertexShader, BareFragmentShader, nullptr);
+    auto program = device->linkProgram(BareVertexShader, BareFragmentShader, nullptr);
     glUseProgram(program->name());
     glProgramUniform2f(program->name(), program->uniformLocation("viewport"), 64, 64);
     constexpr GLsizeiptr Size = 4 << 20;

@@ -6,7 +6,7 @@ namespace orb {
 
 DemoSystem::DemoSystem(const Host& host)
     : fileSystem_(std::make_unique<FileSystem>()),
-      graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_)),
+      graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_, host)),
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
       operatorManager_(std::make_unique<OperatorManager>(*this)), clock_(host.counter)

@@ -21,7 +21,7 @@ class DemoSystemTest : public LoggedTest
 {
 protected:
     win::SteppedCounter counter_{1000};
-    std::unique_ptr<DemoSystem> demo_ = std::make_unique<DemoSystem>(Host{counter_});
+    std::unique_ptr<DemoSystem> demo_ = std::make_unique<DemoSystem>(Host::offscreen(counter_));
 };
 
 TEST_F(DemoSystemTest, ScenesTakeIdsByTheIdRuleAndAnOccupiedIdIsRefused)
@@ -70,7 +70,7 @@ TEST_F(DemoSystemTest, AFailedStartStopsAtTheFailingSubsystemAndShutsDownInOrder
                          "ORB_INFO: FileSystem Init ... (Data.qel)",
                          "ORB_INFO: FileSystem Init Done",
                          "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
-                         "ORB_ERROR: no graphics device is available in this build",
+                         "ORB_ERROR: failed opening file 'Data\\Downsample4x4.fx'",
                          "ORB_ERROR: failed to init graphicsystem. aborting ...",
                      }));
 }

@@ -76,13 +76,15 @@ TEST_F(DeviceTest, SamplesAVolumeTextureThroughAProgramOfItsOwn)
 
     struct SliceProgram final : ProgramSource
     {
-        std::unique_ptr<ShaderProgram> program = ShaderProgram::link(
+        explicit SliceProgram(Device& device) : device(device) {}
+        Device& device;
+        std::unique_ptr<ShaderProgram> program = device.linkProgram(
             Device::fixedVertexStage(Fvf::XyzRhw | Fvf::Tex1),
             "#version 450 core\nin vec2 orb_vTexCoord;\nlayout(binding = 0) uniform sampler3D volume;\n"
             "out vec4 color;\nvoid main() { color = texture(volume, vec3(orb_vTexCoord, 0.625)); }\n",
             nullptr);
         ShaderProgram* programFor(std::uint32_t) override { return program.get(); }
-    } slice;
+    } slice(*device_);
     ASSERT_NE(slice.program, nullptr);
 
     device_->setTexture(0, volume.get());

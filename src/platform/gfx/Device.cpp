@@ -173,7 +173,7 @@ std::unique_ptr<Device> Device::create(std::unique_ptr<Backend> backend, const P
 }
 
 Device::Device(std::unique_ptr<Backend> backend)
-    : backend_(std::move(backend)), state_(DeviceState::defaults()), fixedStages_(std::make_unique<FixedStages>()),
+    : backend_(std::move(backend)), state_(DeviceState::defaults()), fixedStages_(std::make_unique<FixedStages>(lifetime_)),
       vertexStream_(std::make_unique<VertexStream>())
 {
     glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
@@ -425,34 +425,93 @@ GLuint Device::vertexArrayFor(std::uint32_t fvf)
     return vertexArray;
 }
 
-void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
-                             std::uint32_t stride)
+GLuint Device::prepareDraw(std::uint32_t stride)
 {
-    const Primitive primitive = primitiveFor(type, primitiveCount);
     const VertexLayout layout = vertexLayout(state_.fvf);
-    if (primitive.vertexCount == 0 || vertices == nullptr || !layout.valid || stride < layout.size ||
-        !bindTargets())
-        return;
+    if (!layout.valid || stride < layout.size || !bindTargets())
+        return 0;
     ShaderProgram* program = programForDraw();
     if (program == nullptr)
-        return;
+        return 0;
     if (program->name() != boundProgram_) {
         glUseProgram(program->name());
         boundProgram_ = program->name();
     }
     uploadFixedUniforms(*program);
     flushStates();
-
-    GLuint buffer = 0;
-    const GLintptr offset =
-        vertexStream_->write(vertices, static_cast<std::size_t>(primitive.vertexCount) * stride, buffer);
     const GLuint vertexArray = vertexArrayFor(state_.fvf);
     if (vertexArray != boundVertexArray_) {
         glBindVertexArray(vertexArray);
         boundVertexArray_ = vertexArray;
     }
+    return vertexArray;
+}
+
+void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
+                             std::uint32_t stride)
+{
+    const Primitive primitive = primitiveFor(type, primitiveCount);
+    if (primitive.vertexCount == 0 || vertices == nullptr)
+        return;
+    const GLuint vertexArray = prepareDraw(stride);
+    if (vertexArray == 0)
+        return;
+    GLuint buffer = 0;
+    const GLintptr offset =
+        vertexStream_->write(vertices, static_cast<std::size_t>(primitive.vertexCount) * stride, buffer);
     glVertexArrayVertexBuffer(vertexArray, 0, buffer, offset, static_cast<GLsizei>(stride));
     glDrawArrays(primitive.mode, 0, primitive.vertexCount);
+}
+
+Geometry::Geometry(std::weak_ptr<const void> deviceLifetime, std::uint32_t fvf, std::uint32_t stride)
+    : deviceLifetime_(std::move(deviceLifetime)), fvf_(fvf), stride_(stride)
+{
+}
+
+Geometry::~Geometry()
+{
+    if (deviceLifetime_.expired())
+        return;
+    glDeleteBuffers(1, &vertexBuffer_);
+    glDeleteBuffers(1, &indexBuffer_);
+}
+
+std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
+                                                 std::uint32_t stride, const std::vector<std::uint32_t>& indices,
+                                                 std::string* error)
+{
+    const VertexLayout layout = vertexLayout(fvf);
+    const bool indicesFit = std::all_of(indices.begin(), indices.end(),
+                                        [vertexCount](std::uint32_t index) { return index < vertexCount; });
+    if (!layout.valid || stride < layout.size || vertices == nullptr || vertexCount == 0 || indices.empty() ||
+        indices.size() % 3 != 0 || !indicesFit) {
+        if (error != nullptr)
+            *error = "invalid geometry";
+        return nullptr;
+    }
+    std::unique_ptr<Geometry> geometry(new Geometry(lifetime_, fvf, stride));
+    glCreateBuffers(1, &geometry->vertexBuffer_);
+    glNamedBufferStorage(geometry->vertexBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices, 0);
+    glCreateBuffers(1, &geometry->indexBuffer_);
+    glNamedBufferStorage(geometry->indexBuffer_, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
+                         indices.data(), 0);
+    geometry->indexCount_ = static_cast<std::uint32_t>(indices.size());
+    return geometry;
+}
+
+void Device::drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count)
+{
+    setFvf(geometry.fvf_);
+    const std::uint64_t end = (std::uint64_t{firstTriangle} + count) * 3;
+    if (count == 0 || end > geometry.indexCount_)
+        return;
+    const GLuint vertexArray = prepareDraw(geometry.stride_);
+    if (vertexArray == 0)
+        return;
+    glVertexArrayVertexBuffer(vertexArray, 0, geometry.vertexBuffer_, 0, static_cast<GLsizei>(geometry.stride_));
+    glVertexArrayElementBuffer(vertexArray, geometry.indexBuffer_);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 * sizeof(std::uint32_t)));
 }
 
 } // namespace orb::gfx

@@ -43,6 +43,28 @@ class FixedStages;
 class StateBlock;
 class VertexStream;
 
+// Geometry -- vertices of one format and triangle indices kept in GL buffers, for meshes.
+class Geometry
+{
+public:
+    ~Geometry();
+    Geometry(const Geometry&) = delete;
+    Geometry& operator=(const Geometry&) = delete;
+
+    std::uint32_t fvf() const { return fvf_; }
+
+private:
+    friend class Device;
+    Geometry(std::weak_ptr<const void> deviceLifetime, std::uint32_t fvf, std::uint32_t stride);
+
+    std::weak_ptr<const void> deviceLifetime_;
+    std::uint32_t fvf_;
+    std::uint32_t stride_;
+    GLuint vertexBuffer_ = 0;
+    GLuint indexBuffer_ = 0;
+    std::uint32_t indexCount_ = 0;
+};
+
 struct PresentParameters
 {
     int width = 640;
@@ -82,8 +104,15 @@ public:
     // Drawing
     void drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                          std::uint32_t stride);
+    // Sets the geometry's vertex format, as a mesh's DrawSubset does, and draws triangles
+    // `firstTriangle` to `firstTriangle + count - 1` of its index list.
+    void drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count);
     // While set, draws use the source's program instead of the fixed stages; null ends that.
     void setProgramSource(ProgramSource* source) { programSource_ = source; }
+    ProgramSource* programSource() const { return programSource_; }
+
+    // Expires when the device is destroyed, so that objects holding on to it can tell.
+    std::weak_ptr<const void> lifetime() const { return lifetime_; }
 
     // Targets
     Surface* backBuffer() const { return backBuffer_.get(); }
@@ -103,10 +132,20 @@ public:
                                            Format format, std::string* error);
     std::unique_ptr<VolumeTexture> createVolumeTexture(int width, int height, int depth, unsigned levels,
                                                        Format format, std::string* error);
+    std::unique_ptr<Geometry> createGeometry(std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
+                                             std::uint32_t stride, const std::vector<std::uint32_t>& indices,
+                                             std::string* error);
 
     Backend& backend() const { return *backend_; }
     int width() const { return backBuffer_->width(); }
     int height() const { return backBuffer_->height(); }
+
+    // A program in the device's GL context; it may outlive the device.
+    std::unique_ptr<ShaderProgram> linkProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                                               std::string* log) const
+    {
+        return ShaderProgram::link(vertexSource, fragmentSource, log, lifetime_);
+    }
 
     // The fixed vertex stage for a vertex format, for programs that have no vertex stage of
     // their own. It writes orb_vDiffuse (vec4), orb_vTexCoord (vec2) and orb_vNormal (vec3).
@@ -134,10 +173,14 @@ private:
     GLuint framebufferFor(const Attachments& attachments);
     GLuint resolved(Surface* surface);
     ShaderProgram* programForDraw();
+    // Binds target, program, states and vertex format for a draw; the vertex array, or 0 when
+    // the draw cannot be made.
+    GLuint prepareDraw(std::uint32_t stride);
     void uploadFixedUniforms(ShaderProgram& program);
     GLuint vertexArrayFor(std::uint32_t fvf);
 
     std::unique_ptr<Backend> backend_;
+    std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
     DeviceState state_;
     ProgramSource* programSource_ = nullptr;
 

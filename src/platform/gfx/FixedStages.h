@@ -23,10 +23,13 @@ enum class StageTexture
 class FixedStages
 {
 public:
+    explicit FixedStages(std::weak_ptr<const void> contextLifetime) : contextLifetime_(std::move(contextLifetime)) {}
+
     // Null for a vertex format the device cannot draw.
     ShaderProgram* programFor(std::uint32_t fvf, StageTexture stage0);
 
 private:
+    std::weak_ptr<const void> contextLifetime_;
     std::map<std::pair<std::uint32_t, StageTexture>, std::unique_ptr<ShaderProgram>> programs_;
 };
 

@@ -14,6 +14,8 @@ std::string infoLog(GLuint object, bool program)
                 : glGetShaderInfoLog(object, length, nullptr, log.data());
         log.resize(static_cast<std::size_t>(length - 1));
     }
+    while (!log.empty() && (log.back() == '\n' || log.back() == ' '))
+        log.pop_back();
     return log;
 }
 
@@ -36,7 +38,8 @@ GLuint compile(GLenum stage, const std::string& source, std::string* log)
 } // namespace
 
 std::unique_ptr<ShaderProgram> ShaderProgram::link(const std::string& vertexSource,
-                                                   const std::string& fragmentSource, std::string* log)
+                                                   const std::string& fragmentSource, std::string* log,
+                                                   std::weak_ptr<const void> contextLifetime)
 {
     const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource, log);
     const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource, log);
@@ -59,18 +62,19 @@ std::unique_ptr<ShaderProgram> ShaderProgram::link(const std::string& vertexSour
         glDeleteProgram(program);
         return nullptr;
     }
-    return std::unique_ptr<ShaderProgram>(new ShaderProgram(program));
+    return std::unique_ptr<ShaderProgram>(new ShaderProgram(program, std::move(contextLifetime)));
 }
 
-ShaderProgram::ShaderProgram(GLuint name)
-    : name_(name), worldViewProjection_(glGetUniformLocation(name, "orb_WorldViewProjection")),
+ShaderProgram::ShaderProgram(GLuint name, std::weak_ptr<const void> contextLifetime)
+    : name_(name), contextLifetime_(std::move(contextLifetime)), worldViewProjection_(glGetUniformLocation(name, "orb_WorldViewProjection")),
       viewportSize_(glGetUniformLocation(name, "orb_ViewportSize"))
 {
 }
 
 ShaderProgram::~ShaderProgram()
 {
-    glDeleteProgram(name_);
+    if (!contextLifetime_.expired())
+        glDeleteProgram(name_);
 }
 
 } // namespace orb::gfx

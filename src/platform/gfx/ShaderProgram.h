@@ -8,7 +8,7 @@
 // transforms before every draw that needs them.
 //
 //   std::string log;
-//   auto program = ShaderProgram::link(vertexSource, fragmentSource, &log);   // null + log
+//   auto program = device.linkProgram(vertexSource, fragmentSource, &log);   // null + log
 //
 // ProgramSource -- what the effect framework hands the device while a pass is active: the
 // program to draw with for the current vertex format. Without one the fixed stages draw.
@@ -24,8 +24,9 @@ namespace orb::gfx {
 class ShaderProgram
 {
 public:
+    // `contextLifetime` expires with the GL context; afterwards the program is not deleted.
     static std::unique_ptr<ShaderProgram> link(const std::string& vertexSource, const std::string& fragmentSource,
-                                               std::string* log);
+                                               std::string* log, std::weak_ptr<const void> contextLifetime);
     ~ShaderProgram();
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -35,9 +36,10 @@ public:
 
 private:
     friend class Device;
-    explicit ShaderProgram(GLuint name);
+    ShaderProgram(GLuint name, std::weak_ptr<const void> contextLifetime);
 
     GLuint name_;
+    std::weak_ptr<const void> contextLifetime_;
     GLint worldViewProjection_;
     GLint viewportSize_;
     std::uint64_t transformsSeen_ = 0; // the device's transform generation last uploaded

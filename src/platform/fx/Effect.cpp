@@ -1,0 +1,222 @@
+#include "platform/fx/Effect.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orb::fx {
+
+struct Effect::Parameter
+{
+    std::string name;
+    std::size_t floats; // 1 to 4, or 16 for a matrix
+    std::array<float, 16> pending{};
+    std::array<float, 16> committed{};
+};
+
+namespace {
+
+// Passes without a vertex stage are checked at creation against the fixed stage of this format.
+constexpr std::uint32_t ProbeFvf = gfx::Fvf::Xyz | gfx::Fvf::Diffuse | gfx::Fvf::Tex1;
+
+std::size_t floatsOf(GLenum type)
+{
+    switch (type) {
+    case GL_FLOAT: return 1;
+    case GL_FLOAT_VEC2: return 2;
+    case GL_FLOAT_VEC3: return 3;
+    case GL_FLOAT_VEC4: return 4;
+    case GL_FLOAT_MAT4: return 16;
+    default: return 0;
+    }
+}
+
+bool reserved(const std::string& name)
+{
+    return name.rfind("orb_", 0) == 0 || name.rfind("gl_", 0) == 0;
+}
+
+} // namespace
+
+std::unique_ptr<Effect> Effect::create(gfx::Device& device, const char* text, std::size_t size, std::string* log)
+{
+    std::string error;
+    std::optional<EffectSource> source =
+        text != nullptr ? parseEffect(std::string(text, strnlen(text, size)), &error) : std::nullopt;
+    if (!source) {
+        if (log != nullptr)
+            *log = text != nullptr ? error : "no effect text";
+        return nullptr;
+    }
+    std::unique_ptr<Effect> effect(new Effect(device, std::move(*source)));
+    for (unsigned pass = 0; pass < effect->source_.passes.size(); ++pass) {
+        if (effect->link(pass, ProbeFvf, log) == nullptr)
+            return nullptr;
+    }
+    // Passes linked before a later pass declared a parameter look it up now.
+    for (auto& [key, linked] : effect->programs_) {
+        linked.locations.clear();
+        for (const auto& parameter : effect->parameters_)
+            linked.locations.push_back(linked.program->uniformLocation(parameter->name.c_str()));
+    }
+    return effect;
+}
+
+Effect::Effect(gfx::Device& device, EffectSource source)
+    : device_(device), deviceLifetime_(device.lifetime()), source_(std::move(source))
+{
+}
+
+Effect::~Effect()
+{
+    if (!deviceLifetime_.expired() && device_.programSource() == this)
+        device_.setProgramSource(nullptr);
+}
+
+Effect::LinkedPass* Effect::link(unsigned pass, std::uint32_t fvf, std::string* log)
+{
+    const PassSource& source = source_.passes[pass];
+    const auto key = std::make_pair(pass, source.vertex ? 0u : fvf);
+    const auto found = programs_.find(key);
+    if (found != programs_.end())
+        return &found->second;
+
+    const std::string vertex =
+        source.vertex ? glslStage(source_.common, *source.vertex) : gfx::Device::fixedVertexStage(fvf);
+    std::string linkLog;
+    std::unique_ptr<gfx::ShaderProgram> program =
+        device_.linkProgram(vertex, glslStage(source_.common, source.fragment), &linkLog);
+    if (!program) {
+        if (log != nullptr)
+            *log = "pass " + std::to_string(pass) + " " + linkLog;
+        return nullptr;
+    }
+    collectParameters(*program);
+    LinkedPass linked{std::move(program), {}, 0};
+    for (const auto& parameter : parameters_)
+        linked.locations.push_back(linked.program->uniformLocation(parameter->name.c_str()));
+    return &programs_.emplace(key, std::move(linked)).first->second;
+}
+
+void Effect::collectParameters(const gfx::ShaderProgram& program)
+{
+    GLint count = 0;
+    glGetProgramInterfaceiv(program.name(), GL_UNIFORM, GL_ACTIVE_RESOURCES, &count);
+    for (GLint index = 0; index < count; ++index) {
+        const GLenum properties[3] = {GL_TYPE, GL_BLOCK_INDEX, GL_ARRAY_SIZE};
+        GLint values[3] = {0, 0, 0};
+        glGetProgramResourceiv(program.name(), GL_UNIFORM, static_cast<GLuint>(index), 3, properties, 3, nullptr,
+                               values);
+        const std::size_t floats = floatsOf(static_cast<GLenum>(values[0]));
+        if (floats == 0 || values[1] != -1 || values[2] != 1)
+            continue; // samplers, block members and arrays are not parameters
+        char name[256] = {};
+        glGetProgramResourceName(program.name(), GL_UNIFORM, static_cast<GLuint>(index), sizeof name, nullptr, name);
+        if (!reserved(name) && parameterByName(name) == nullptr)
+            parameters_.push_back(std::make_unique<Parameter>(Parameter{name, floats}));
+    }
+}
+
+const Effect::Parameter* Effect::parameterByName(const char* name) const
+{
+    if (name == nullptr)
+        return nullptr;
+    const auto found = std::find_if(parameters_.begin(), parameters_.end(),
+                                    [name](const auto& parameter) { return parameter->name == name; });
+    return found != parameters_.end() ? found->get() : nullptr;
+}
+
+bool Effect::setValue(const Parameter* parameter, const void* data, std::size_t bytes)
+{
+    if (parameter == nullptr || data == nullptr)
+        return false;
+    Parameter& target = const_cast<Parameter&>(*parameter);
+    std::memcpy(target.pending.data(), data, std::min(bytes, target.floats * sizeof(float)));
+    return true;
+}
+
+bool Effect::setMatrix(const Parameter* parameter, const gfx::Matrix& matrix)
+{
+    if (parameter == nullptr || parameter->floats != 16)
+        return false;
+    return setValue(parameter, &matrix.m[0][0], sizeof matrix.m);
+}
+
+unsigned Effect::begin()
+{
+    savedStates_.clear();
+    for (const PassSource& pass : source_.passes) {
+        for (const auto& [state, value] : pass.states) {
+            const bool saved = std::any_of(savedStates_.begin(), savedStates_.end(),
+                                           [state](const auto& entry) { return entry.first == state; });
+            if (!saved)
+                savedStates_.emplace_back(state, device_.renderState(state));
+        }
+    }
+    return static_cast<unsigned>(source_.passes.size());
+}
+
+bool Effect::beginPass(unsigned pass)
+{
+    if (pass >= source_.passes.size())
+        return false;
+    for (const auto& [state, value] : source_.passes[pass].states)
+        device_.setRenderState(state, value);
+    commitChanges();
+    currentPass_ = pass;
+    device_.setProgramSource(this);
+    return true;
+}
+
+void Effect::commitChanges()
+{
+    for (const auto& parameter : parameters_)
+        parameter->committed = parameter->pending;
+    ++commits_;
+}
+
+void Effect::endPass()
+{
+    if (device_.programSource() == this)
+        device_.setProgramSource(nullptr);
+    currentPass_.reset();
+}
+
+void Effect::end()
+{
+    endPass();
+    for (const auto& [state, value] : savedStates_)
+        device_.setRenderState(state, value);
+    savedStates_.clear();
+}
+
+gfx::ShaderProgram* Effect::programFor(std::uint32_t fvf)
+{
+    if (!currentPass_)
+        return nullptr;
+    LinkedPass* linked = link(*currentPass_, fvf, nullptr);
+    if (linked == nullptr)
+        return nullptr;
+    if (linked->uploaded != commits_)
+        upload(*linked);
+    return linked->program.get();
+}
+
+void Effect::upload(LinkedPass& linked) const
+{
+    const GLuint program = linked.program->name();
+    for (std::size_t index = 0; index < parameters_.size(); ++index) {
+        const GLint location = linked.locations[index];
+        const float* value = parameters_[index]->committed.data();
+        switch (location < 0 ? 0 : parameters_[index]->floats) {
+        case 1: glProgramUniform1fv(program, location, 1, value); break;
+        case 2: glProgramUniform2fv(program, location, 1, value); break;
+        case 3: glProgramUniform3fv(program, location, 1, value); break;
+        case 4: glProgramUniform4fv(program, location, 1, value); break;
+        case 16: glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, value); break;
+        default: break;
+        }
+    }
+    linked.uploaded = commits_;
+}
+
+} // namespace orb::fx

@@ -1,0 +1,86 @@
+#pragma once
+
+// Effect -- GLSL programs with named parameters and per-pass render states.
+//
+// Does: compile an effect file from memory (format in docs/effects.md), find parameters (the
+//       uniforms of its passes: floats, vec2 to vec4 and mat4) by name, set them by value or as
+//       matrices, apply a pass's render states at beginPass and restore at end() every state its
+//       passes change. Samplers read the texture stage of their binding.
+// Does not: pick techniques (there is one), own textures, or touch the window.
+//
+//   auto effect = Effect::create(device, bytes, size, &log);   // null + log text on failure
+//   effect->begin();  effect->beginPass(0);
+//   effect->setValue(effect->parameterByName("a"), &a, Effect::DeclaredSize);
+//   effect->commitChanges();
+//   device.drawPrimitiveUP(PrimitiveType::TriangleList, 1, vertices, sizeof vertices[0]);
+//   effect->endPass(); effect->end();
+
+#include "platform/fx/EffectFile.h"
+#include "platform/gfx/Device.h"
+
+#include <array>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orb::fx {
+
+class Effect final : public gfx::ProgramSource
+{
+public:
+    struct Parameter;
+
+    // As D3DX_DEFAULT for a byte count: the parameter's own size.
+    static constexpr std::size_t DeclaredSize = static_cast<std::size_t>(-1);
+
+    static std::unique_ptr<Effect> create(gfx::Device& device, const char* text, std::size_t size,
+                                          std::string* log);
+    ~Effect() override;
+    Effect(const Effect&) = delete;
+    Effect& operator=(const Effect&) = delete;
+
+    // Null when no pass uses a parameter of that name.
+    const Parameter* parameterByName(const char* name) const;
+    // Copies min(bytes, declared size) bytes of floats; a mat4 is row-major as Direct3D's.
+    // Takes effect at the next commitChanges or beginPass.
+    bool setValue(const Parameter* parameter, const void* data, std::size_t bytes);
+    bool setMatrix(const Parameter* parameter, const gfx::Matrix& matrix);
+
+    // Saves the device states the passes change; returns the number of passes.
+    unsigned begin();
+    bool beginPass(unsigned pass);
+    // Makes values set since the last commit reach the next draws.
+    void commitChanges();
+    void endPass();
+    void end();
+
+    gfx::ShaderProgram* programFor(std::uint32_t fvf) override;
+
+private:
+    struct LinkedPass
+    {
+        std::unique_ptr<gfx::ShaderProgram> program;
+        std::vector<GLint> locations; // per parameter, -1 where the program lacks it
+        std::uint64_t uploaded = 0;    // the commit generation it holds
+    };
+
+    Effect(gfx::Device& device, EffectSource source);
+    LinkedPass* link(unsigned pass, std::uint32_t fvf, std::string* log);
+    void collectParameters(const gfx::ShaderProgram& program);
+    void upload(LinkedPass& linked) const;
+
+    gfx::Device& device_;
+    std::weak_ptr<const void> deviceLifetime_;
+    EffectSource source_;
+    std::vector<std::unique_ptr<Parameter>> parameters_;
+    std::map<std::pair<unsigned, std::uint32_t>, LinkedPass> programs_;
+    std::optional<unsigned> currentPass_;
+    std::vector<std::pair<gfx::RenderState, std::uint32_t>> savedStates_;
+    std::uint64_t commits_ = 1;
+};
+
+} // namespace orb::fx

@@ -1,0 +1,72 @@
+#include "platform/fx/ImageTexture.h"
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_resize.h>
+
+#include <climits>
+#include <vector>
+
+namespace orb::fx {
+
+namespace {
+
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+};
+
+Image decode(const void* data, std::size_t size, std::string* error)
+{
+    Image image;
+    int channels = 0;
+    if (data == nullptr || size == 0 || size > INT_MAX) {
+        if (error != nullptr)
+            *error = "no image bytes";
+        return image;
+    }
+    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &image.width,
+                                            &image.height, &channels, 4);
+    if (pixels == nullptr) {
+        if (error != nullptr)
+            *error = std::string("cannot decode the image: ") + stbi_failure_reason();
+        return {};
+    }
+    image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
+    stbi_image_free(pixels);
+    return image;
+}
+
+Image resized(const Image& image, int width, int height)
+{
+    if (width == image.width && height == image.height)
+        return image;
+    Image scaled{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height * 4)};
+    stbir_resize_uint8_generic(image.rgba.data(), image.width, image.height, 0, scaled.rgba.data(), width, height, 0,
+                               4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_TRIANGLE,
+                               STBIR_COLORSPACE_LINEAR, nullptr);
+    return scaled;
+}
+
+} // namespace
+
+std::unique_ptr<gfx::Texture> createTextureFromImage(gfx::Device& device, const void* data, std::size_t size,
+                                                     int width, int height, std::string* error)
+{
+    Image image = decode(data, size, error);
+    if (image.rgba.empty())
+        return nullptr;
+    image = resized(image, width > 0 ? width : image.width, height > 0 ? height : image.height);
+    std::unique_ptr<gfx::Texture> texture =
+        device.createTexture(image.width, image.height, 1, 0, gfx::Format::A8R8G8B8, error);
+    if (!texture)
+        return nullptr;
+    // A8R8G8B8 lies in memory as B, G, R, A.
+    for (std::size_t i = 0; i < image.rgba.size(); i += 4)
+        std::swap(image.rgba[i], image.rgba[i + 2]);
+    texture->update(0, image.rgba.data(), static_cast<std::size_t>(image.width) * 4);
+    return texture;
+}
+
+} // namespace orb::fx

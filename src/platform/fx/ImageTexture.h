@@ -1,0 +1,23 @@
+#pragma once
+
+// ImageTexture -- a texture from the bytes of an image file (PNG, with alpha).
+//
+// Does: decode from memory, resample to the asked size with a triangle filter (each channel on
+//       its own, colour is not premultiplied by alpha), and store as one A8R8G8B8 level.
+// Does not: build mip levels or keep the image's own size unless asked (width or height 0).
+//
+//   std::string error;
+//   auto texture = createTextureFromImage(device, bytes, size, 1280, 720, &error);  // null + reason
+
+#include "platform/gfx/Device.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace orb::fx {
+
+std::unique_ptr<gfx::Texture> createTextureFromImage(gfx::Device& device, const void* data, std::size_t size,
+                                                     int width, int height, std::string* error);
+
+} // namespace orb::fx
