@@ -1,6 +1,7 @@
 // Commit-and-draw of a box under an effect, per draw: what the trophy scene does for each of
 // its 5000 cubes (a new "world" and "diffuse", commitChanges, DrawSubset).
 
+#include "LitEffect.h"
 #include "platform/fx/Effect.h"
 #include "platform/fx/Matrix.h"
 #include "platform/fx/Mesh.h"
@@ -15,32 +16,11 @@ using namespace orb;
 
 constexpr int DrawsPerBatch = 1000;
 
-constexpr const char* LitEffect = R"(@common
-uniform mat4 world;
-uniform mat4 view;
-uniform mat4 projection;
-uniform vec4 diffuse;
-@pass 0
-@vertex
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-out vec3 worldNormal;
-void main()
-{
-    gl_Position = vec4(position, 1.0) * world * view * projection;
-    worldNormal = (vec4(normal, 0.0) * world).xyz;
-}
-@fragment
-in vec3 worldNormal;
-out vec4 colour;
-void main() { colour = diffuse * max(dot(normalize(worldNormal), vec3(0.577)), 0.2); }
-)";
-
 void CommitAndDrawBox(benchmark::State& state)
 {
     std::string error;
     auto device = gfx::Device::create(gfx::createOffscreenBackend(&error), {640, 360, 0}, &error);
-    auto effect = fx::Effect::create(*device, LitEffect, std::strlen(LitEffect), &error);
+    auto effect = fx::Effect::create(*device, fx::test::LitEffect, std::strlen(fx::test::LitEffect), &error);
     auto box = fx::Mesh::createBox(*device, 0.63f, 0.63f, 0.63f, &error);
     if (!effect || !box) {
         state.SkipWithError(error.c_str());

@@ -1,4 +1,5 @@
 #include "GfxTestSupport.h"
+#include "LitEffect.h"
 #include "platform/fx/Effect.h"
 #include "platform/fx/Matrix.h"
 #include "platform/fx/Mesh.h"
@@ -109,39 +110,13 @@ TEST(XFile, RefusesBytesThatAreNotAMesh)
     EXPECT_FALSE(readXFile(nullptr, 0, &error));
 }
 
-const std::string LitEffect = R"(@common
-uniform mat4 world;
-uniform mat4 view;
-uniform mat4 projection;
-uniform vec4 diffuse;
-
-@pass 0
-@vertex
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-out vec3 worldNormal;
-void main()
-{
-    gl_Position = vec4(position, 1.0) * world * view * projection;
-    worldNormal = (vec4(normal, 0.0) * world).xyz;
-}
-@fragment
-in vec3 worldNormal;
-out vec4 colour;
-void main()
-{
-    float light = max(dot(normalize(worldNormal), normalize(vec3(1.0, 1.0, -1.0))), 0.0);
-    colour = vec4(diffuse.rgb * (0.2 + 0.8 * light), 1.0);
-}
-)";
-
 TEST(Mesh, ALitBoxDrawnThroughAnEffectShowsItsThreeNearFacesLitByTheirAngle)
 {
     constexpr int Size = 64;
     auto device = gfx::test::makeDevice(Size, Size);
     ASSERT_NE(device, nullptr);
     std::string error;
-    auto effect = Effect::create(*device, LitEffect.c_str(), LitEffect.size(), &error);
+    auto effect = Effect::create(*device, test::LitEffect, std::strlen(test::LitEffect), &error);
     ASSERT_NE(effect, nullptr) << error;
     auto box = Mesh::createBox(*device, 1.0f, 1.0f, 1.0f, &error);
     ASSERT_NE(box, nullptr) << error;
