@@ -1,16 +1,41 @@
 #include "DemoSystem.h"
 
+#include "IResource.h"
 #include "LogFile.h"
+#include "Operators/IOperator.h"
+#include "ScriptValues.h"
+
+#include <string>
 
 namespace orb {
+
+namespace {
+
+// The script's text up to its first zero byte, with CR LF and lone CR turned into LF.
+std::string normalisedText(const char* data, std::uint32_t size)
+{
+    std::string text;
+    text.reserve(size);
+    for (std::uint32_t i = 0; i < size && data[i] != '\0'; ++i) {
+        if (data[i] != '\r')
+            text += data[i];
+        else if (i + 1 == size || data[i + 1] != '\n')
+            text += '\n';
+    }
+    return text;
+}
+
+} // namespace
 
 DemoSystem::DemoSystem(const Host& host)
     : fileSystem_(std::make_unique<FileSystem>()),
       graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_, host)),
-      soundSystem_(std::make_unique<SoundSystem>(*fileSystem_)),
+      soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
-      operatorManager_(std::make_unique<OperatorManager>(*this)), clock_(host.counter)
-{}
+      operatorManager_(std::make_unique<OperatorManager>(*this)),
+      clock_(host.counter)
+{
+}
 
 DemoSystem::~DemoSystem()
 {
@@ -18,14 +43,20 @@ DemoSystem::~DemoSystem()
     graphicSystem_.reset();
     soundSystem_.reset();
     fileSystem_.reset();
+    script_.reset();
     resourceManager_.reset();
     operatorManager_.reset();
+    initElement_ = nullptr;
+    mainElement_ = nullptr;
     ORB_INFO("DemoSystem Shutdown Done");
+    for (const auto& scene : ownedScenes_)
+        scene->detach();
 }
 
 bool DemoSystem::init(DemoSettings& settings)
 {
     ORB_INFO("DemoSystem Init ...");
+    loop_ = settings.loopDemo != 0;
     if (!fileSystem_->init("Data.qel")) {
         ORB_ERROR("failed to init filesystem. aborting ...");
         return false;
@@ -38,24 +69,93 @@ bool DemoSystem::init(DemoSettings& settings)
         ORB_ERROR("failed to init soundsystem. aborting ...");
         return false;
     }
-    if (settings.scriptPath != nullptr && !loadScript(settings.scriptPath)) {
-        ORB_ERROR("failed to load demo script '" << settings.scriptPath << "'. aborting ...");
-        return false;
+    float length = 0.0f;
+    if (settings.scriptPath != nullptr) {
+        if (!loadScript(settings.scriptPath)) {
+            ORB_ERROR("failed to load demo script '" << settings.scriptPath << "'. aborting ...");
+            return false;
+        }
+        if (!initPlugins()) {
+            ORB_ERROR("failed to initialize plugins. aborting ...");
+            return false;
+        }
+        if (!loadDemo()) {
+            ORB_ERROR("failed to load demo. aborting ...");
+            return false;
+        }
+        length = floatAttribute(*mainElement_, "length");
     }
-    clock_.start(0.0f, settings.loopDemo != 0);
+    clock_.start(length, loop_);
     ORB_INFO("DemoSystem Init Done");
     return true;
 }
 
 bool DemoSystem::loadScript(const char* path)
 {
-    ORB_ERROR("this build cannot read the demo script '" << path << "'");
-    return false;
+    script_ = std::make_unique<TiXmlDocument>();
+    initElement_ = nullptr;
+    mainElement_ = nullptr;
+    if (!fileSystem_->open(path))
+        return false;
+    const std::string text = normalisedText(fileSystem_->fileData(path), fileSystem_->fileSize(path));
+    script_->Parse(text.c_str());
+    if (script_->Error()) {
+        ORB_ERROR("while parsing '" << path << "'");
+        return false;
+    }
+    fileSystem_->close(path);
+    const TiXmlElement* demo = script_->FirstChildElement("demo");
+    if (demo == nullptr) {
+        ORB_ERROR("cant find XML element 'demo'");
+        return false;
+    }
+    initElement_ = demo->FirstChildElement("init");
+    mainElement_ = demo->FirstChildElement("main");
+    if (initElement_ == nullptr) {
+        ORB_ERROR("cant find XML element 'init'");
+        return false;
+    }
+    if (mainElement_ == nullptr) {
+        ORB_ERROR("cant find XML element 'main'");
+        return false;
+    }
+    return true;
+}
+
+void DemoSystem::readScenes()
+{
+    for (const TiXmlElement* element = mainElement_->FirstChildElement("scene"); element != nullptr;
+         element = element->NextSiblingElement("scene")) {
+        ownedScenes_.push_back(std::make_unique<Scene>(*this, static_cast<std::uint32_t>(intAttribute(*element, "id"))));
+        ownedScenes_.back()->read(*element);
+    }
+}
+
+bool DemoSystem::loadDemo()
+{
+    if (!resourceManager_->createResources(*initElement_)) {
+        ORB_ERROR("failed creating resources");
+        return false;
+    }
+    readScenes();
+    musicStream_ = soundSystem_->createStream("Data\\velmora.mp3", loop_);
+    std::uint32_t cursor = 0;
+    while (IOperator* op = operatorManager_->nextOperator(cursor)) {
+        if (!op->init()) {
+            ORB_ERROR("Failed to initialize operator " << op->typeName());
+            return false;
+        }
+    }
+    return true;
 }
 
 bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
 {
     const DemoClock::Tick tick = clock_.tick(seekTime);
+    if (tick.restarted) {
+        soundSystem_->play(musicStream_, true);
+        soundSystem_->setPosition(musicStream_, clock_.time());
+    }
     if (tick.step == DemoClock::Step::End)
         return false;
     if (tick.step == DemoClock::Step::Loop) {
@@ -83,6 +183,30 @@ bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)
 void DemoSystem::unregisterScene(std::uint32_t id)
 {
     scenes_.remove(id);
+}
+
+void DemoSystem::writeScript(std::ostream& stream) const
+{
+    stream << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demo>\n";
+    stream << "<init";
+    if (initElement_ != nullptr)
+        stream << attribute("progressBar", intAttribute(*initElement_, "progressBar"))
+               << attribute("scene", intAttribute(*initElement_, "scene"))
+               << attribute("fadeout", floatAttribute(*initElement_, "fadeout"));
+    stream << ">\n<plugins>\n</plugins>\n<resources>\n";
+    std::uint32_t cursor = 0;
+    while (const IResource* resource = resourceManager_->nextResource(cursor))
+        resource->write(stream);
+    stream << "</resources>\n</init>\n";
+    if (mainElement_ == nullptr) {
+        stream << "<main length=\"0.0\">\n</main>\n</demo>\n";
+        return;
+    }
+    stream << "<main" << attribute("length", floatAttribute(*mainElement_, "length")) << ">\n";
+    cursor = 0;
+    while (const Scene* scene = scenes_.next(cursor))
+        scene->write(stream);
+    stream << "</main>\n</demo>\n";
 }
 
 } // namespace orb

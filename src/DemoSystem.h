@@ -18,8 +18,12 @@
 #include "Scene.h"
 #include "SoundSystem.h"
 
+#include <tinyxml.h>
+
 #include <cstdint>
 #include <memory>
+#include <ostream>
+#include <vector>
 
 namespace orb {
 
@@ -36,8 +40,18 @@ public:
     // One frame of the scene `sceneId`; a seek time jumps the clock there. False once the demo is over.
     bool frame(std::uint32_t sceneId, const float* seekTime);
 
+    // Start-up steps, in the order init runs them.
+    bool loadScript(const char* path);
+    bool initPlugins() { return true; }
+    bool loadDemo();
+
+    // The scene registered under `id`, or null.
+    Scene* scene(std::uint32_t id) const { return scenes_.find(id); }
     bool registerScene(Scene* scene, std::uint32_t id);
     void unregisterScene(std::uint32_t id);
+
+    // The loaded script as a whole document: its init settings, resources and scenes.
+    void writeScript(std::ostream& stream) const;
 
     FileSystem* fileSystem() const { return fileSystem_.get(); }
     GraphicSystem* graphicSystem() const { return graphicSystem_.get(); }
@@ -45,8 +59,10 @@ public:
     ResourceManager* resourceManager() const { return resourceManager_.get(); }
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
+    std::uint32_t musicStream() const { return musicStream_; }
+
 private:
-    bool loadScript(const char* path);
+    void readScenes();
 
     std::unique_ptr<FileSystem> fileSystem_;
     std::unique_ptr<GraphicSystem> graphicSystem_;
@@ -54,6 +70,12 @@ private:
     std::unique_ptr<ResourceManager> resourceManager_;
     std::unique_ptr<OperatorManager> operatorManager_;
     IdTable<Scene> scenes_{"scene"};
+    std::vector<std::unique_ptr<Scene>> ownedScenes_;
+    std::unique_ptr<TiXmlDocument> script_;
+    const TiXmlElement* initElement_ = nullptr;
+    const TiXmlElement* mainElement_ = nullptr;
+    std::uint32_t musicStream_ = 0;
+    bool loop_ = false;
     DemoClock clock_;
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// Host -- what the program around the engine provides: the clock's counter and where frames
-// go. The player has the real clock and a window; tests and the off-screen renderer have a
-// counter that steps in virtual time and an off-screen device whose frames go to a reader.
+// Host -- what the program around the engine provides: the clock's counter, where frames go and
+// where sound goes. The player has the real clock, a window and the sound card; tests and the
+// off-screen renderer have a counter that steps in virtual time, an off-screen device whose
+// frames go to a reader, and a silent sound output.
 
 #include "platform/gfx/Backend.h"
 #include "platform/win/Counter.h"
@@ -15,16 +16,23 @@ enum class GraphicsBackend
     Offscreen,
 };
 
+enum class SoundOutput
+{
+    Device,
+    Silent,
+};
+
 struct Host
 {
     win::Counter& counter;
     GraphicsBackend graphics = GraphicsBackend::Window;
     gfx::FrameReader frameReader = {}; // receives presented frames off-screen
+    SoundOutput sound = SoundOutput::Device;
 
     static Host player() { return Host{win::performanceCounter()}; }
     static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {})
     {
-        return Host{counter, GraphicsBackend::Offscreen, std::move(reader)};
+        return Host{counter, GraphicsBackend::Offscreen, std::move(reader), SoundOutput::Silent};
     }
 };
 

@@ -1,10 +1,24 @@
 #pragma once
 
-// SoundSystem -- the music streams.
+// SoundSystem -- the music streams: decoded from file bytes the FileSystem holds, played,
+// moved and freed by handle, summed into the sound card or a silent output.
 //
-// This build has no audio output: init logs its start-up line and fails with a reason.
+//   SoundSystem sound(fileSystem, host);
+//   sound.init(settings);                                   // volume 10000, or 0 with sound off
+//   std::uint32_t music = sound.createStream("Data\\velmora.mp3", loop);   // 0 + log on failure
+//   sound.play(music, true);
+//   sound.setPosition(music, seconds);
 
 #include "DemoSettings.h"
+#include "Host.h"
+#include "platform/audio/LibraryVersions.h"
+#include "platform/audio/Mixer.h"
+#include "platform/audio/Output.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace orb {
 
@@ -13,15 +27,29 @@ class FileSystem;
 class SoundSystem
 {
 public:
-    explicit SoundSystem(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
+    SoundSystem(FileSystem& fileSystem, const Host& host);
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
 
     bool init(const DemoSettings& settings);
 
+    std::uint32_t createStream(const std::string& fileName, bool loop);
+    void play(std::uint32_t stream, bool restart);
+    void setPosition(std::uint32_t stream, float seconds);
+    void freeStream(std::uint32_t stream);
+    void freeAllStreams();
+
+    audio::Mixer& mixer() { return mixer_; }
+
 private:
-    [[maybe_unused]] FileSystem& fileSystem_;
+    FileSystem& fileSystem_;
+    SoundOutput outputKind_;
+    audio::Mixer mixer_;
+    std::unique_ptr<audio::Output> output_;
+    // One slot per stream made; a freed slot has handle 0 and no file name.
+    std::vector<std::uint32_t> streams_;
+    std::vector<std::string> streamFiles_;
 };
 
 } // namespace orb

@@ -36,7 +36,9 @@ TEST_F(DemoSystemTest, ScenesTakeIdsByTheIdRuleAndAnOccupiedIdIsRefused)
     demo_->frame(0, &seek);
     EXPECT_EQ(first.calls.size(), 1u) << "the first scene keeps id 0";
     EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: occupied scene id '0'",
-                                               "ORB_ERROR: invalid scene id '4294967295'"}));
+                                               "ORB_ERROR: invalid scene id '4294967295'",
+                                               "ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'"}))
+        << "without a music stream, restarting it fails";
 }
 
 TEST_F(DemoSystemTest, FrameDrawsSceneZeroAtTheClockTimeUntilTheDemoIsOver)
@@ -56,7 +58,8 @@ TEST_F(DemoSystemTest, FrameLogsASceneIdThatNamesNoScene)
 {
     const float seek = 0.0f;
     EXPECT_TRUE(demo_->frame(0, &seek));
-    EXPECT_EQ(log(), std::vector<std::string>{"ORB_ERROR: invalid scene id '0'"});
+    EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'",
+                                               "ORB_ERROR: invalid scene id '0'"}));
 }
 
 TEST_F(DemoSystemTest, AFailedStartStopsAtTheFailingSubsystemAndShutsDownInOrder)
@@ -72,6 +75,29 @@ TEST_F(DemoSystemTest, AFailedStartStopsAtTheFailingSubsystemAndShutsDownInOrder
                          "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
                          "ORB_ERROR: failed opening file 'Data\\Downsample4x4.fx'",
                          "ORB_ERROR: failed to init graphicsystem. aborting ...",
+                     }));
+}
+
+TEST_F(DemoSystemTest, AScriptWithoutMainStopsStartUpAfterTheSubsystemsAndShutsDownInOrder)
+{
+    std::filesystem::create_directories("Data.qel");
+    std::filesystem::copy(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data", "Data",
+                          std::filesystem::copy_options::recursive);
+    writeFile("Data/DemoScript.xml", "<demo><init><resources/></init></demo>");
+    DemoSettings settings;
+    settings.scriptPath = "Data\\DemoScript.xml";
+    EXPECT_FALSE(demo_->init(settings));
+    demo_.reset();
+    EXPECT_EQ(log(), withDemoShutdown({
+                         "ORB_INFO: DemoSystem Init ...",
+                         "ORB_INFO: FileSystem Init ... (Data.qel)",
+                         "ORB_INFO: FileSystem Init Done",
+                         "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
+                         "ORB_INFO: GraphicSystem Init Done",
+                         "ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                         "ORB_INFO: SoundSystem Init Done",
+                         "ORB_ERROR: cant find XML element 'main'",
+                         "ORB_ERROR: failed to load demo script 'Data\\DemoScript.xml'. aborting ...",
                      }));
 }
 

@@ -1,0 +1,79 @@
+#include "DefaultOperatorFactory.h"
+
+#include "Operators/IOperator.h"
+#include "ScriptValues.h"
+
+#include <cstring>
+
+namespace orb {
+
+namespace {
+
+using Maker = std::unique_ptr<IOperator> (*)(Scene& scene, std::uint32_t id);
+
+struct OperatorType
+{
+    const char* name;
+    const char* category;
+    Maker make; // null while the class is not part of the engine
+};
+
+const OperatorType OperatorTypes[] = {
+    {"SetRenderTarget", "Screen", nullptr}, {"ClearTarget", "Screen", nullptr}, {"Sound", "Sound", nullptr},
+    {"Scene1", "Screen", nullptr},          {"Scene2", "Screen", nullptr},      {"Scene3", "Screen", nullptr},
+    {"Scene4", "Screen", nullptr},          {"Scene5", "Screen", nullptr},      {"Scene6", "Screen", nullptr},
+    {"Scene7", "Screen", nullptr},          {"Scene8", "Screen", nullptr},      {"Scene9", "Screen", nullptr},
+    {"Scene10", "Screen", nullptr},
+};
+
+} // namespace
+
+void IOperatorFactory::listTypes(std::vector<std::string>& types) const
+{
+    for (const auto& delegate : delegates_)
+        delegate->listTypes(types);
+}
+
+void IOperatorFactory::listCategories(std::vector<std::string>& categories) const
+{
+    for (const auto& delegate : delegates_)
+        delegate->listCategories(categories);
+}
+
+std::unique_ptr<IOperator> IOperatorFactory::create(Scene& scene, const TiXmlElement& element)
+{
+    for (const auto& delegate : delegates_) {
+        if (std::unique_ptr<IOperator> made = delegate->create(scene, element))
+            return made;
+    }
+    return nullptr;
+}
+
+void DefaultOperatorFactory::listTypes(std::vector<std::string>& types) const
+{
+    for (const OperatorType& type : OperatorTypes)
+        types.emplace_back(type.name);
+    IOperatorFactory::listTypes(types);
+}
+
+void DefaultOperatorFactory::listCategories(std::vector<std::string>& categories) const
+{
+    for (const OperatorType& type : OperatorTypes)
+        categories.emplace_back(type.category);
+    IOperatorFactory::listCategories(categories);
+}
+
+std::unique_ptr<IOperator> DefaultOperatorFactory::create(Scene& scene, const TiXmlElement& element)
+{
+    const std::string name = textAttribute(element, "name");
+    for (const OperatorType& type : OperatorTypes) {
+        if (type.make != nullptr && name == type.name) {
+            std::unique_ptr<IOperator> made = type.make(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
+            made->readElement(element);
+            return made;
+        }
+    }
+    return IOperatorFactory::create(scene, element);
+}
+
+} // namespace orb

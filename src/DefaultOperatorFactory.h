@@ -1,0 +1,20 @@
+#pragma once
+
+// DefaultOperatorFactory -- the built-in operator types, compared exactly with an element's
+// "name": SetRenderTarget, ClearTarget, Sound, Scene1 to Scene10.
+
+#include "IOperatorFactory.h"
+
+namespace orb {
+
+class DefaultOperatorFactory final : public IOperatorFactory
+{
+public:
+    using IOperatorFactory::IOperatorFactory;
+
+    void listTypes(std::vector<std::string>& types) const override;
+    void listCategories(std::vector<std::string>& categories) const override;
+    std::unique_ptr<IOperator> create(Scene& scene, const TiXmlElement& element) override;
+};
+
+} // namespace orb

@@ -1,0 +1,196 @@
+#include "platform/audio/Mixer.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace orb::audio {
+namespace {
+
+// Frames decoded at a time; also the scratch each stream keeps so that mixing never allocates.
+constexpr std::size_t ChunkFrames = 1024;
+
+} // namespace
+
+// Left by commands for the next mix to take; guarded by requestMutex_, hence mutable as it is.
+struct Mixer::Requests
+{
+    std::optional<bool> playing;
+    std::optional<std::uint64_t> position;
+};
+
+struct Mixer::Stream
+{
+    Stream(StreamHandle handle, std::unique_ptr<Mp3Stream> decoder, bool loop)
+        : handle(handle), loop(loop), length(decoder->length()), decoder(std::move(decoder))
+    {
+    }
+
+    const StreamHandle handle;
+    const bool loop;
+    const std::uint64_t length;
+
+    mutable Requests requests;
+    // Where the next mix starts once the requests are taken; read under requestMutex_.
+    std::atomic<std::uint64_t> position = 0;
+
+    // The mixing thread's alone once the stream is listed.
+    std::unique_ptr<Mp3Stream> decoder;
+    bool playing = false;
+    std::optional<std::uint64_t> pendingSeek;
+    std::array<float, Channels * ChunkFrames> chunk{};
+};
+
+Mixer::Mixer() = default;
+Mixer::~Mixer() = default;
+
+StreamHandle Mixer::createStream(const void* data, std::size_t size, bool loop)
+{
+    if (lastHandle_ == std::numeric_limits<StreamHandle>::max())
+        return 0;
+    auto decoder = Mp3Stream::open(data, size);
+    if (!decoder)
+        return 0;
+    std::list<Stream> node;
+    node.emplace_back(++lastHandle_, std::move(decoder), loop);
+    const std::lock_guard mixing(mixMutex_);
+    streams_.splice(streams_.end(), node);
+    return lastHandle_;
+}
+
+bool Mixer::play(StreamHandle handle, bool restart)
+{
+    const Stream* stream = find(handle);
+    if (!stream)
+        return false;
+    const std::lock_guard lock(requestMutex_);
+    stream->requests.playing = true;
+    if (restart)
+        stream->requests.position = 0;
+    return true;
+}
+
+bool Mixer::stop(StreamHandle handle)
+{
+    const Stream* stream = find(handle);
+    if (!stream)
+        return false;
+    const std::lock_guard lock(requestMutex_);
+    stream->requests.playing = false;
+    return true;
+}
+
+bool Mixer::free(StreamHandle handle)
+{
+    const auto stream = listed(handle);
+    if (stream == streams_.end())
+        return false;
+    std::list<Stream> removed; // destroyed after the lock is released
+    const std::lock_guard mixing(mixMutex_);
+    removed.splice(removed.end(), streams_, stream);
+    return true;
+}
+
+std::optional<std::uint64_t> Mixer::position(StreamHandle handle, double seconds) const
+{
+    const double frames = std::round(seconds * SampleRate);
+    if (!find(handle) || !(frames >= 0 && frames < 0x1p63))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(frames);
+}
+
+bool Mixer::setPosition(StreamHandle handle, std::uint64_t frame)
+{
+    const Stream* stream = find(handle);
+    if (!stream || frame > stream->length)
+        return false;
+    const std::lock_guard lock(requestMutex_);
+    stream->requests.position = frame;
+    return true;
+}
+
+std::optional<std::uint64_t> Mixer::currentPosition(StreamHandle handle) const
+{
+    const Stream* stream = find(handle);
+    if (!stream)
+        return std::nullopt;
+    const std::lock_guard lock(requestMutex_);
+    return stream->requests.position.value_or(stream->position.load());
+}
+
+bool Mixer::setVolume(int volume)
+{
+    if (volume < 0 || volume > MaxVolume)
+        return false;
+    const std::lock_guard lock(requestMutex_);
+    volume_ = volume;
+    return true;
+}
+
+void Mixer::mix(float* out, std::size_t frames)
+{
+    const std::lock_guard mixing(mixMutex_);
+    const float gain = takeRequests();
+    std::fill(out, out + frames * Channels, 0.0f);
+    for (Stream& stream : streams_)
+        mixStream(stream, gain, out, frames);
+}
+
+// Reads the streams' list without a lock: only the calling thread changes it.
+std::list<Mixer::Stream>::const_iterator Mixer::listed(StreamHandle handle) const
+{
+    return std::find_if(streams_.begin(), streams_.end(),
+                        [handle](const Stream& stream) { return stream.handle == handle; });
+}
+
+const Mixer::Stream* Mixer::find(StreamHandle handle) const
+{
+    const auto stream = listed(handle);
+    return stream == streams_.end() ? nullptr : &*stream;
+}
+
+// Seeks are only noted here: they decode, which happens after the lock is released.
+float Mixer::takeRequests()
+{
+    const std::lock_guard lock(requestMutex_);
+    for (Stream& stream : streams_) {
+        Requests& requests = stream.requests;
+        if (requests.position) {
+            stream.pendingSeek = requests.position;
+            stream.position = *requests.position;
+        }
+        stream.playing = requests.playing.value_or(stream.playing);
+        requests = {};
+    }
+    return static_cast<float>(volume_) / MaxVolume;
+}
+
+void Mixer::mixStream(Stream& stream, float gain, float* out, std::size_t frames)
+{
+    if (stream.pendingSeek) {
+        stream.decoder->seek(*stream.pendingSeek);
+        stream.pendingSeek.reset();
+    }
+    bool justWrapped = false;
+    for (std::size_t done = 0; stream.playing && done < frames;) {
+        const std::size_t wanted = std::min(frames - done, ChunkFrames);
+        const std::size_t got = stream.decoder->read(stream.chunk.data(), wanted);
+        float* target = out + done * Channels;
+        for (std::size_t i = 0; i < got * Channels; ++i)
+            target[i] += gain * stream.chunk[i];
+        done += got;
+        if (got < wanted) {
+            // A stream that yields nothing right after wrapping would spin forever.
+            stream.playing = stream.loop && !(justWrapped && got == 0) && stream.decoder->seek(0);
+            justWrapped = true;
+        } else {
+            justWrapped = false;
+        }
+    }
+    stream.position = stream.decoder->position();
+}
+
+} // namespace orb::audio

@@ -1,0 +1,86 @@
+#pragma once
+
+// Mixer -- the sound streams and their sum, as the audio library's stream channels.
+//
+// Does: open MP3 streams over bytes in memory, play, pause, seek and free them by handle, and
+//       sum the playing ones at the global volume into 44100 Hz stereo float for an Output.
+//       Commands come from one thread (the engine's); mix() runs on another (the output's)
+//       and never allocates nor waits long for a command (design in docs/audio.md).
+// Does not: open a device (see Output.h), copy the files' bytes, or tell when a stream ended.
+//
+//   Mixer mixer;
+//   StreamHandle music = mixer.createStream(bytes, size, false);   // 0: not MPEG audio
+//   auto output = openSilentOutput(mixer);                           // or openDeviceOutput
+//   mixer.setPosition(music, *mixer.position(music, 12.5));         // seconds to frames
+//   mixer.play(music, false);
+//   output->pump(1024);                                              // silent output only
+//   mixer.free(music);                                               // the handle fails from now on
+// Destroy the outputs before the mixer they pull from.
+
+#include "platform/audio/Mp3Stream.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <optional>
+
+namespace orb::audio {
+
+// Non-zero; a mixer never hands out the same one twice.
+using StreamHandle = std::uint32_t;
+
+constexpr int MaxVolume = 10000;
+
+class Mixer
+{
+public:
+    Mixer();
+    ~Mixer();
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    // A paused stream at its start over bytes the caller keeps alive until free(); 0 when the
+    // bytes are not MPEG audio. A looping stream goes on from its first sample after its last.
+    StreamHandle createStream(const void* data, std::size_t size, bool loop);
+    // Starts or resumes; restart plays from the first sample.
+    bool play(StreamHandle stream, bool restart);
+    // Pauses where the stream is.
+    bool stop(StreamHandle stream);
+    // Stops the stream and forgets it.
+    bool free(StreamHandle stream);
+
+    // round(seconds * SampleRate): frames at the rate every stream plays at; nullopt for a bad
+    // handle or a negative time.
+    std::optional<std::uint64_t> position(StreamHandle stream, double seconds) const;
+    // The frame the next mix starts from; false for a bad handle or beyond the stream's length.
+    bool setPosition(StreamHandle stream, std::uint64_t frame);
+    // The frame the next mix starts from: a pending setPosition's, else where the last mix left it.
+    std::optional<std::uint64_t> currentPosition(StreamHandle stream) const;
+
+    // 0 (silent, streams still advance) to MaxVolume (as decoded), linear; false out of range.
+    bool setVolume(int volume);
+
+    // Sums every playing stream into `frames` interleaved stereo frames (L, R) at SampleRate.
+    void mix(float* out, std::size_t frames);
+
+private:
+    struct Requests;
+    struct Stream;
+
+    std::list<Stream>::const_iterator listed(StreamHandle handle) const;
+    const Stream* find(StreamHandle handle) const;
+    float takeRequests();
+    void mixStream(Stream& stream, float gain, float* out, std::size_t frames);
+
+    // The streams' list changes only in the commanding thread and only under mixMutex_, which
+    // mix() holds throughout; nodes are built and destroyed outside it.
+    std::list<Stream> streams_;
+    std::mutex mixMutex_;
+    // Commands wait here for the next mix; both threads hold it only to copy a few values.
+    mutable std::mutex requestMutex_;
+    int volume_ = MaxVolume;
+    StreamHandle lastHandle_ = 0;
+};
+
+} // namespace orb::audio

@@ -1,0 +1,81 @@
+#include "Mp3Fixture.h"
+#include "platform/audio/LibraryVersions.h"
+#include "platform/audio/Output.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace orb::audio {
+namespace {
+
+using namespace std::chrono_literals;
+
+class OutputTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        mp3_ = test::encodeMp3(test::sweepAndTone(1.0));
+        stream_ = mixer_.createStream(mp3_.data(), mp3_.size(), true);
+        ASSERT_NE(stream_, 0u);
+        mixer_.play(stream_, false);
+    }
+
+    // Polls until the stream's position changes, for at most `patience`.
+    bool positionMovesWithin(std::chrono::milliseconds patience) const
+    {
+        const auto start = mixer_.currentPosition(stream_);
+        for (auto waited = 0ms; waited < patience; waited += 10ms) {
+            if (mixer_.currentPosition(stream_) != start)
+                return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+
+    std::vector<unsigned char> mp3_;
+    Mixer mixer_;
+    StreamHandle stream_ = 0;
+};
+
+TEST_F(OutputTest, SilentOutputMovesTimeOnlyWhenPumped)
+{
+    auto output = openSilentOutput(mixer_);
+    EXPECT_FALSE(positionMovesWithin(100ms));
+    output->pump(3000);
+    EXPECT_EQ(mixer_.currentPosition(stream_), 3000u);
+    output->pump(0);
+    EXPECT_EQ(mixer_.currentPosition(stream_), 3000u);
+}
+
+TEST_F(OutputTest, DeviceOutputMixesOnItsOwnThread)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    auto output = openDeviceOutput(mixer_, &error);
+    ASSERT_TRUE(output) << error;
+    EXPECT_TRUE(positionMovesWithin(5000ms)) << "SDL's thread pulls from the mixer";
+
+    output.reset();
+    EXPECT_FALSE(positionMovesWithin(200ms)) << "a closed output pulls no more";
+}
+
+TEST_F(OutputTest, DeviceOutputSaysWhyItCannotOpen)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    std::string error;
+    EXPECT_FALSE(openDeviceOutput(mixer_, &error));
+    EXPECT_NE(error, "");
+    EXPECT_FALSE(openDeviceOutput(mixer_, nullptr)) << "the reason is optional";
+}
+
+TEST(LibraryVersions, TheLoadedLibrariesAreAtLeastTheBuildsOnes)
+{
+    EXPECT_TRUE(librariesUpToDate());
+}
+
+} // namespace
+} // namespace orb::audio
