@@ -1,9 +1,10 @@
 #include "DefaultOperatorFactory.h"
 
 #include "Operators/IOperator.h"
+#include "Operators/Scene10Operator.h"
+#include "Operators/Scene1Operator.h"
+#include "Operators/UtilityOperators.h"
 #include "ScriptValues.h"
-
-#include <cstring>
 
 namespace orb {
 
@@ -18,12 +19,26 @@ struct OperatorType
     Maker make; // null while the class is not part of the engine
 };
 
+template <typename Operator>
+std::unique_ptr<IOperator> make(Scene& scene, std::uint32_t id)
+{
+    return std::make_unique<Operator>(scene, id);
+}
+
 const OperatorType OperatorTypes[] = {
-    {"SetRenderTarget", "Screen", nullptr}, {"ClearTarget", "Screen", nullptr}, {"Sound", "Sound", nullptr},
-    {"Scene1", "Screen", nullptr},          {"Scene2", "Screen", nullptr},      {"Scene3", "Screen", nullptr},
-    {"Scene4", "Screen", nullptr},          {"Scene5", "Screen", nullptr},      {"Scene6", "Screen", nullptr},
-    {"Scene7", "Screen", nullptr},          {"Scene8", "Screen", nullptr},      {"Scene9", "Screen", nullptr},
-    {"Scene10", "Screen", nullptr},
+    {"SetRenderTarget", "Screen", make<SetRenderTargetOperator>},
+    {"ClearTarget", "Screen", make<ClearTargetOperator>},
+    {"Sound", "Sound", make<SoundOperator>},
+    {"Scene1", "Screen", make<Scene1Operator>},
+    {"Scene2", "Screen", nullptr},
+    {"Scene3", "Screen", nullptr},
+    {"Scene4", "Screen", nullptr},
+    {"Scene5", "Screen", nullptr},
+    {"Scene6", "Screen", nullptr},
+    {"Scene7", "Screen", nullptr},
+    {"Scene8", "Screen", nullptr},
+    {"Scene9", "Screen", nullptr},
+    {"Scene10", "Screen", make<Scene10Operator>},
 };
 
 } // namespace

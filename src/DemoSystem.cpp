@@ -1,10 +1,12 @@
 #include "DemoSystem.h"
 
 #include "IResource.h"
+#include "Operators/DefaultLoadingScene.h"
 #include "LogFile.h"
 #include "Operators/IOperator.h"
 #include "ScriptValues.h"
 
+#include <algorithm>
 #include <string>
 
 namespace orb {
@@ -33,6 +35,7 @@ DemoSystem::DemoSystem(const Host& host)
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
       operatorManager_(std::make_unique<OperatorManager>(*this)),
+      counter_(host.counter),
       clock_(host.counter)
 {
 }
@@ -86,6 +89,8 @@ bool DemoSystem::init(DemoSettings& settings)
         length = floatAttribute(*mainElement_, "length");
     }
     clock_.start(length, loop_);
+    if (!createFonts())
+        return false;
     ORB_INFO("DemoSystem Init Done");
     return true;
 }
@@ -138,13 +143,90 @@ bool DemoSystem::loadDemo()
         return false;
     }
     readScenes();
+    const std::uint32_t total = operatorManager_->operatorCount() + 1;
+    std::uint32_t done = 0;
+    Scene* loadingScene = intAttribute(*initElement_, "progressBar") != 0 ? chooseLoadingScene() : nullptr;
+    const auto drawProgress = [&] {
+        if (loadingScene != nullptr) {
+            const double duration = loadingScene->end() - loadingScene->start();
+            loadingScene->process(static_cast<float>(duration * done / total), false);
+        }
+    };
+    if (gfx::Device* device = graphicSystem_->device())
+        device->setRenderState(gfx::RenderState::BlendFactor, 0);
+    drawProgress();
+
     musicStream_ = soundSystem_->createStream("Data\\velmora.mp3", loop_);
+    ++done;
+    drawProgress();
     std::uint32_t cursor = 0;
     while (IOperator* op = operatorManager_->nextOperator(cursor)) {
         if (!op->init()) {
             ORB_ERROR("Failed to initialize operator " << op->typeName());
             return false;
         }
+        ++done;
+        drawProgress();
+    }
+
+    // Without a device nothing is shown, and nothing presents a frame to move a stepped clock.
+    const float fadeout = floatAttribute(*initElement_, "fadeout");
+    if (loadingScene != nullptr && fadeout > 0.0f && graphicSystem_->device() != nullptr) {
+        fadeOut(*loadingScene, fadeout);
+        std::erase_if(ownedScenes_, [](const auto& scene) { return dynamic_cast<DefaultLoadingScene*>(scene.get()); });
+    }
+    return true;
+}
+
+Scene* DemoSystem::chooseLoadingScene()
+{
+    const int id = intAttribute(*initElement_, "scene");
+    if (id > 0) {
+        if (Scene* scene = scenes_.find(static_cast<std::uint32_t>(id)))
+            return scene;
+        ORB_ERROR("invalid scene id for loading scene");
+    }
+    ownedScenes_.push_back(std::make_unique<DefaultLoadingScene>(*this, IdTable<Scene>::AnyId));
+    return ownedScenes_.back().get();
+}
+
+// The loading screen darkens quadratically to black over `seconds` of the real clock.
+void DemoSystem::fadeOut(Scene& loadingScene, float seconds)
+{
+    gfx::Device* device = graphicSystem_->device();
+    const double duration = loadingScene.end() - loadingScene.start();
+    const std::int64_t start = counter_.now();
+    const std::int64_t frequency = counter_.frequency();
+    for (double a = 0.0; a < 1.0;) {
+        a = (static_cast<double>(counter_.now() - start) / static_cast<double>(frequency)) / seconds;
+        const auto level = static_cast<std::uint32_t>(std::min(static_cast<std::int64_t>(a * a * 255.0), std::int64_t{255}));
+        if (device != nullptr) {
+            device->setRenderState(gfx::RenderState::BlendFactor, level * 0x010101);
+            device->setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::InvBlendFactor);
+            device->setRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+            device->setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+        }
+        loadingScene.process(static_cast<float>(duration), false);
+        if (device != nullptr)
+            device->setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+    }
+}
+
+bool DemoSystem::createFonts()
+{
+    const char* const fontFile = "Data\\VistaSanAltRegIta.ttf";
+    if (!fileSystem_->open(fontFile))
+        return false;
+    if (fx::registerFontMemory(fileSystem_->fileData(fontFile), fileSystem_->fileSize(fontFile)) == 0) {
+        ORB_ERROR("couldnt add font '" << fontFile << "'");
+        return false;
+    }
+    fileSystem_->close(fontFile);
+    if (gfx::Device* device = graphicSystem_->device()) {
+        font64_ = fx::Font::create(*device, 64, "VistaSansAltRegIta", nullptr);
+        font96_ = fx::Font::create(*device, 96, "VistaSansAltRegIta", nullptr);
+        font144_ = fx::Font::create(*device, 144, "VistaSansAltRegIta", nullptr);
+        font16_ = fx::Font::create(*device, 16, "Arial", nullptr);
     }
     return true;
 }
@@ -204,8 +286,10 @@ void DemoSystem::writeScript(std::ostream& stream) const
     }
     stream << "<main" << attribute("length", floatAttribute(*mainElement_, "length")) << ">\n";
     cursor = 0;
-    while (const Scene* scene = scenes_.next(cursor))
-        scene->write(stream);
+    while (const Scene* scene = scenes_.next(cursor)) {
+        if (dynamic_cast<const DefaultLoadingScene*>(scene) == nullptr) // built in, not the script's
+            scene->write(stream);
+    }
     stream << "</main>\n</demo>\n";
 }
 

@@ -17,6 +17,7 @@
 #include "ResourceManager.h"
 #include "Scene.h"
 #include "SoundSystem.h"
+#include "platform/fx/Font.h"
 
 #include <tinyxml.h>
 
@@ -60,9 +61,17 @@ public:
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
     std::uint32_t musicStream() const { return musicStream_; }
+    // The fonts the scenes write with; null before init ends or when the face is unusable.
+    fx::Font* font64() const { return font64_.get(); }
+    fx::Font* font96() const { return font96_.get(); }
+    fx::Font* font144() const { return font144_.get(); }
+    fx::Font* font16() const { return font16_.get(); }
 
 private:
     void readScenes();
+    Scene* chooseLoadingScene();
+    void fadeOut(Scene& loadingScene, float seconds);
+    bool createFonts();
 
     std::unique_ptr<FileSystem> fileSystem_;
     std::unique_ptr<GraphicSystem> graphicSystem_;
@@ -75,7 +84,9 @@ private:
     const TiXmlElement* initElement_ = nullptr;
     const TiXmlElement* mainElement_ = nullptr;
     std::uint32_t musicStream_ = 0;
+    std::unique_ptr<fx::Font> font64_, font96_, font144_, font16_;
     bool loop_ = false;
+    win::Counter& counter_;
     DemoClock clock_;
 };
 

@@ -45,6 +45,15 @@ public:
     // The table is going away with the whole demo: leave it without a word.
     void detach() { detached_ = true; }
 
+protected:
+    // For scenes that are not read from the script.
+    void setSpan(std::string name, float start, float end)
+    {
+        name_ = std::move(name);
+        start_ = start;
+        end_ = end;
+    }
+
 private:
     DemoSystem& owner_;
     std::uint32_t id_ = 0xFFFFFFFF;

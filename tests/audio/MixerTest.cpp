@@ -1,37 +1,30 @@
-#include "Mp3Fixture.h"
 #include "platform/audio/Mixer.h"
 
-#include <gtest/gtest.h>
+#include "Mp3Fixture.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <thread>
 
 namespace orb::audio {
 namespace {
 
+using test::sweepMp3;
+
 class MixerTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override { ASSERT_FALSE(decoded_.empty()) << "lame encoded the test sound"; }
+
+    StreamHandle create(bool loop = false)
     {
-        mp3_ = new std::vector<unsigned char>(test::encodeMp3(test::sweepAndTone(2.0)));
-        decoded_ = new std::vector<float>(test::decodeAll(*mp3_));
+        return mixer_.createStream(sweepMp3().data(), sweepMp3().size(), loop);
     }
 
-    static void TearDownTestSuite()
-    {
-        delete mp3_;
-        delete decoded_;
-    }
-
-    void SetUp() override { ASSERT_FALSE(decoded_->empty()) << "lame encoded the test sound"; }
-
-    StreamHandle create(bool loop = false) { return mixer_.createStream(mp3_->data(), mp3_->size(), loop); }
-
-    std::uint64_t length() const { return decoded_->size() / Channels; }
+    std::uint64_t length() const { return decoded_.size() / Channels; }
 
     std::vector<float> mix(std::size_t frames)
     {
@@ -43,14 +36,17 @@ protected:
     // The decoded frames [from, from + count), scaled.
     std::vector<float> decoded(std::uint64_t from, std::uint64_t count, float gain = 1.0f) const
     {
-        std::vector<float> frames(decoded_->begin() + static_cast<std::ptrdiff_t>(from * Channels),
-                                  decoded_->begin() + static_cast<std::ptrdiff_t>((from + count) * Channels));
+        std::vector<float> frames(decoded_.begin() + static_cast<std::ptrdiff_t>(from * Channels),
+                                  decoded_.begin() + static_cast<std::ptrdiff_t>((from + count) * Channels));
         for (float& sample : frames)
             sample *= gain;
         return frames;
     }
 
-    static std::vector<float> silence(std::size_t frames) { return std::vector<float>(frames * Channels, 0.0f); }
+    static std::vector<float> silence(std::size_t frames)
+    {
+        return std::vector<float>(frames * Channels, 0.0f);
+    }
 
     static std::vector<float> joined(std::vector<float> first, const std::vector<float>& second)
     {
@@ -58,8 +54,7 @@ protected:
         return first;
     }
 
-    static inline std::vector<unsigned char>* mp3_;
-    static inline std::vector<float>* decoded_;
+    const std::vector<float> decoded_ = test::decodeAll(sweepMp3());
     Mixer mixer_;
 };
 

@@ -2,8 +2,6 @@
 
 #include "platform/audio/Mp3Stream.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <numbers>
+#include <sys/wait.h>
 
 namespace orb::audio::test {
 namespace {
@@ -58,7 +57,7 @@ Sound sweepAndTone(double seconds)
     return synthesise(44100, 2, seconds, [seconds](int channel, double t) {
         constexpr double Tau = 2 * std::numbers::pi;
         // The sweep's phase is the integral of its linearly rising frequency.
-        const double phase = channel == 0 ? Tau * (200 * t + 900 * t * t / seconds) : Tau * 660 * t;
+        const double phase = channel == 0 ? Tau * (200 * t + 900 * t * t / seconds) : Tau * 1500 * t;
         return static_cast<float>(0.5 * std::sin(phase));
     });
 }
@@ -81,11 +80,12 @@ std::vector<unsigned char> wavBytes(const Sound& sound)
         bytes.push_back(static_cast<unsigned char>(c));
     putLittleEndian(bytes, dataBytes, 4);
     for (float sample : sound.samples)
-        putLittleEndian(bytes, static_cast<std::uint16_t>(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767)), 2);
+        putLittleEndian(bytes,
+                        static_cast<std::uint16_t>(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767)), 2);
     return bytes;
 }
 
-std::vector<unsigned char> encodeMp3(const Sound& sound, int kbps)
+std::vector<unsigned char> encodeMp3(const Sound& sound, const std::string& options)
 {
     const std::filesystem::path directory = makeScratchDirectory();
     if (directory.empty())
@@ -94,8 +94,8 @@ std::vector<unsigned char> encodeMp3(const Sound& sound, int kbps)
     const std::filesystem::path mp3 = directory / "out.mp3";
     std::vector<unsigned char> encoded;
     if (writeFile(wav, wavBytes(sound))) {
-        const std::string command = "/usr/bin/lame --quiet -b " + std::to_string(kbps) + " '" + wav.string()
-                                  + "' '" + mp3.string() + "'";
+        const std::string command =
+            "/usr/bin/lame --quiet " + options + " '" + wav.string() + "' '" + mp3.string() + "'";
         const int status = std::system(command.c_str());
         if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
             encoded = readFile(mp3);
@@ -103,6 +103,12 @@ std::vector<unsigned char> encodeMp3(const Sound& sound, int kbps)
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
     return encoded;
+}
+
+const std::vector<unsigned char>& sweepMp3()
+{
+    static const std::vector<unsigned char> bytes = encodeMp3(sweepAndTone(3.0));
+    return bytes;
 }
 
 std::vector<float> decodeAll(const std::vector<unsigned char>& mp3)

@@ -22,14 +22,18 @@ struct Sound
 // `seconds` of `signal(channel, time in seconds)` at `rate` Hz.
 Sound synthesise(int rate, int channels, double seconds, const std::function<float(int, double)>& signal);
 
-// Left: a sweep from 200 Hz up to 2 kHz; right: a steady 660 Hz tone; both at half amplitude.
+// Left: a sweep from 200 Hz up to 2 kHz; right: a steady 1500 Hz tone; both at half amplitude.
 Sound sweepAndTone(double seconds);
 
 // The sound as a 16-bit WAV file's bytes.
 std::vector<unsigned char> wavBytes(const Sound& sound);
 
-// The sound encoded by lame at `kbps` kbit/s (with its LAME tag); empty when lame fails.
-std::vector<unsigned char> encodeMp3(const Sound& sound, int kbps = 192);
+// The sound encoded by lame with `options` (by default 192 kbit/s with a LAME tag and no ID3
+// tag); empty when lame fails.
+std::vector<unsigned char> encodeMp3(const Sound& sound, const std::string& options = "-b 192");
+
+// sweepAndTone(3.0) encoded with the default options, once per process.
+const std::vector<unsigned char>& sweepMp3();
 
 // Every frame Mp3Stream decodes from the bytes, interleaved stereo; empty when they do not open.
 std::vector<float> decodeAll(const std::vector<unsigned char>& mp3);

@@ -1,11 +1,11 @@
-#include "Mp3Fixture.h"
-#include "platform/audio/LibraryVersions.h"
 #include "platform/audio/Output.h"
 
-#include <gtest/gtest.h>
+#include "Mp3Fixture.h"
+#include "platform/audio/LibraryVersions.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace orb::audio {
@@ -18,8 +18,7 @@ class OutputTest : public testing::Test
 protected:
     void SetUp() override
     {
-        mp3_ = test::encodeMp3(test::sweepAndTone(1.0));
-        stream_ = mixer_.createStream(mp3_.data(), mp3_.size(), true);
+        stream_ = mixer_.createStream(test::sweepMp3().data(), test::sweepMp3().size(), true);
         ASSERT_NE(stream_, 0u);
         mixer_.play(stream_, false);
     }
@@ -36,7 +35,6 @@ protected:
         return false;
     }
 
-    std::vector<unsigned char> mp3_;
     Mixer mixer_;
     StreamHandle stream_ = 0;
 };

@@ -1,12 +1,11 @@
 #include "platform/audio/LibraryVersions.h"
 
 #include <SDL.h>
-#include <link.h>
-#include <mpg123.h>
-
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <link.h>
+#include <mpg123.h>
 
 namespace orb::audio {
 namespace {

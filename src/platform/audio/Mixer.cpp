@@ -26,8 +26,7 @@ struct Mixer::Stream
 {
     Stream(StreamHandle handle, std::unique_ptr<Mp3Stream> decoder, bool loop)
         : handle(handle), loop(loop), length(decoder->length()), decoder(std::move(decoder))
-    {
-    }
+    {}
 
     const StreamHandle handle;
     const bool loop;

@@ -6,7 +6,8 @@
 //       sum the playing ones at the global volume into 44100 Hz stereo float for an Output.
 //       Commands come from one thread (the engine's); mix() runs on another (the output's)
 //       and never allocates nor waits long for a command (design in docs/audio.md).
-// Does not: open a device (see Output.h), copy the files' bytes, or tell when a stream ended.
+// Does not: open a device (see Output.h), copy the files' bytes, or signal a stream's end (its
+//       currentPosition stays at its length).
 //
 //   Mixer mixer;
 //   StreamHandle music = mixer.createStream(bytes, size, false);   // 0: not MPEG audio

@@ -1,9 +1,8 @@
 #include "platform/audio/Mp3Stream.h"
 
-#include <mpg123.h>
-
 #include <algorithm>
 #include <cstring>
+#include <mpg123.h>
 
 namespace orb::audio {
 namespace {
@@ -34,13 +33,17 @@ off_t seekSource(void* handle, off_t offset, int whence)
 }
 
 // Only 44100 Hz stereo float may come out: mono is doubled, other rates go through the
-// library's resampler, so every stream plays at the mixer's rate.
-bool restrictOutputFormat(mpg123_handle* decoder)
+// library's resampler, so every stream plays at the mixer's rate. Damage of any length is
+// skipped rather than ending the stream; tags are skipped unread, which keeps decoding on the
+// mixing thread free of allocations.
+bool configure(mpg123_handle* decoder)
 {
-    return mpg123_param(decoder, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_FLOAT, 0) == MPG123_OK
-        && mpg123_param(decoder, MPG123_FORCE_RATE, SampleRate, 0) == MPG123_OK
-        && mpg123_format_none(decoder) == MPG123_OK
-        && mpg123_format(decoder, SampleRate, MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK;
+    const long flags = MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_FLOAT | MPG123_SKIP_ID3V2;
+    return mpg123_param(decoder, MPG123_FLAGS, flags, 0) == MPG123_OK &&
+           mpg123_param(decoder, MPG123_FORCE_RATE, SampleRate, 0) == MPG123_OK &&
+           mpg123_param(decoder, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
+           mpg123_format_none(decoder) == MPG123_OK &&
+           mpg123_format(decoder, SampleRate, MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK;
 }
 
 } // namespace
@@ -58,8 +61,7 @@ std::unique_ptr<Mp3Stream> Mp3Stream::open(const void* data, std::size_t size)
 
 Mp3Stream::Mp3Stream(mpg123_handle* decoder, const void* data, std::size_t size)
     : decoder_(decoder), source_{static_cast<const unsigned char*>(data), size, 0}
-{
-}
+{}
 
 Mp3Stream::~Mp3Stream()
 {
@@ -73,11 +75,11 @@ bool Mp3Stream::start()
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (!restrictOutputFormat(decoder_)
-        || mpg123_replace_reader_handle(decoder_, readSource, seekSource, nullptr) != MPG123_OK
-        || mpg123_open_handle(decoder_, &source_) != MPG123_OK
-        || mpg123_getformat(decoder_, &rate, &channels, &encoding) != MPG123_OK
-        || mpg123_scan(decoder_) != MPG123_OK)
+    if (!configure(decoder_) ||
+        mpg123_replace_reader_handle(decoder_, readSource, seekSource, nullptr) != MPG123_OK ||
+        mpg123_open_handle(decoder_, &source_) != MPG123_OK ||
+        mpg123_getformat(decoder_, &rate, &channels, &encoding) != MPG123_OK ||
+        mpg123_scan(decoder_) != MPG123_OK)
         return false;
     const off_t length = mpg123_length(decoder_);
     if (length <= 0)

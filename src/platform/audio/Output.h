@@ -6,7 +6,8 @@
 //                      pulls from the mixer every few milliseconds until the output is destroyed.
 //   openSilentOutput   no device at all (for machines without sound, and for tests): time moves
 //                      only when the owner pumps frames through the mixer.
-// Does not: pick a device, change the rate, or own the mixer (destroy outputs first).
+// Does not: pick a device, change the rate, or own the mixer (destroy outputs first). One
+//       output per mixer: each one pulls the streams on.
 //
 //   std::string error;
 //   std::unique_ptr<Output> output = openDeviceOutput(mixer, &error);   // null + reason

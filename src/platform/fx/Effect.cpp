@@ -145,7 +145,8 @@ unsigned Effect::begin()
 {
     savedStates_.clear();
     for (const PassSource& pass : source_.passes) {
-        for (const auto& [state, value] : pass.states) {
+        for (const auto& assignment : pass.states) {
+            const gfx::RenderState state = assignment.first;
             const bool saved = std::any_of(savedStates_.begin(), savedStates_.end(),
                                            [state](const auto& entry) { return entry.first == state; });
             if (!saved)

@@ -1,0 +1,47 @@
+#include "Operators/SceneOperator.h"
+
+#include "DemoSystem.h"
+#include "LogFile.h"
+#include "Operators/SceneShared.h"
+
+namespace orb {
+
+GraphicSystem& SceneOperator::graphics() const
+{
+    return *demo().graphicSystem();
+}
+
+bool SceneOperator::initialize()
+{
+    return graphics().device() != nullptr && load();
+}
+
+void SceneOperator::work(float time, bool)
+{
+    device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, clearColor(), 1.0f, 0);
+    const std::unique_ptr<gfx::StateBlock> saved = device().createStateBlock();
+    draw({time, time - start(), end() - start(), start(), end()});
+    saved->apply();
+}
+
+bool SceneOperator::loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect)
+{
+    FileSystem& files = *demo().fileSystem();
+    if (!files.open(fileName))
+        return false;
+    std::string log;
+    effect = fx::Effect::create(device(), files.fileData(fileName), files.fileSize(fileName), &log);
+    files.close(fileName);
+    if (!effect) {
+        ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
+        return false;
+    }
+    return true;
+}
+
+bool SceneOperator::loadScreenImage(const char* fileName, std::unique_ptr<gfx::Texture>& texture)
+{
+    return loadImage(*demo().fileSystem(), device(), fileName, 1280, 720, texture);
+}
+
+} // namespace orb

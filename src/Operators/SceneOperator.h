@@ -1,0 +1,60 @@
+#pragma once
+
+// SceneOperator -- what every scene effect shares: loading its effect and images, and the frame
+// around its drawing.
+//
+// A frame: clear the bound target to the scene's colour (depth 1, stencil 0), capture every
+// device state in a state block, let the scene draw (ending with postProcess), apply the block
+// so that nothing the scene set survives it. Children then run as for every operator.
+//
+//   class Scene10Operator final : public SceneOperator {
+//       bool load() override { return loadImage("Data\\tevro_endscreen.png", image_); }
+//       void draw(const FrameTime& t) override { ... graphics().postProcess(...); }
+//   };
+
+#include "GraphicSystem.h"
+#include "Operators/IOperator.h"
+#include "platform/fx/Effect.h"
+#include "platform/gfx/Device.h"
+
+#include <memory>
+
+namespace orb {
+
+// The times a scene draws from: received (t), local (e = t - start), the operator's span.
+struct FrameTime
+{
+    float received;
+    float local;
+    float duration;
+    float start;
+    float end;
+};
+
+class SceneOperator : public IOperator
+{
+public:
+    using IOperator::IOperator;
+
+protected:
+    // Loads what the scene needs; false (after logging) when a file is missing or unusable.
+    virtual bool load() = 0;
+    virtual void draw(const FrameTime& time) = 0;
+    virtual gfx::Color clearColor() const { return 0; }
+
+    // The scene's effect file through the FileSystem; logs "CreateEffect failed for <file>" and
+    // the compiler's text when it does not compile.
+    bool loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect);
+    // A 1280 x 720 image; false when the file is missing, while an undecodable one leaves the
+    // texture null and the scene draws untextured.
+    bool loadScreenImage(const char* fileName, std::unique_ptr<gfx::Texture>& texture);
+
+    GraphicSystem& graphics() const;
+    gfx::Device& device() const { return *graphics().device(); }
+
+private:
+    bool initialize() final;
+    void work(float time, bool seek) final;
+};
+
+} // namespace orb

@@ -1,0 +1,58 @@
+#include "Operators/SceneShared.h"
+
+#include "FileSystem.h"
+#include "platform/fx/ImageTexture.h"
+
+#include <cmath>
+
+namespace orb {
+
+float flicker(float x, float factor)
+{
+    return std::sin(x * factor);
+}
+
+Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color)
+{
+    const float cu = 0.5f + 0.5f / static_cast<float>(width);
+    const float cv = 0.5f + 0.5f / static_cast<float>(height);
+    const float g = 1.7777777f / aspect;
+    return {{{-aspect, -1.0f, z, color, cu - 0.5f, cv + g / 2.0f},
+             {aspect, -1.0f, z, color, cu + 0.5f, cv + g / 2.0f},
+             {-aspect, 1.0f, z, color, cu - 0.5f, cv - g / 2.0f},
+             {aspect, 1.0f, z, color, cu + 0.5f, cv - g / 2.0f}}};
+}
+
+void setImageQuadStates(gfx::Device& device)
+{
+    device.setFvf(gfx::Fvf::Xyz | gfx::Fvf::Diffuse | gfx::Fvf::Tex1);
+    device.setRenderState(gfx::RenderState::CullMode, gfx::Cull::None);
+    device.setRenderState(gfx::RenderState::Lighting, 0);
+    device.setSamplerState(0, gfx::SamplerState::AddressU, gfx::TextureAddress::Clamp);
+    device.setSamplerState(0, gfx::SamplerState::AddressV, gfx::TextureAddress::Clamp);
+    for (gfx::SamplerState filter : {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
+        device.setSamplerState(0, filter, gfx::TextureFilter::Linear);
+}
+
+void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* texture)
+{
+    device.setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+    device.setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::SrcAlpha);
+    device.setRenderState(gfx::RenderState::DestBlend, gfx::Blend::InvSrcAlpha);
+    device.setTexture(0, texture);
+    device.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad.data(), sizeof(QuadVertex));
+    device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+}
+
+bool loadImage(FileSystem& files, gfx::Device& device, const char* fileName, int width, int height,
+               std::unique_ptr<gfx::Texture>& texture)
+{
+    if (!files.open(fileName))
+        return false;
+    texture = fx::createTextureFromImage(device, files.fileData(fileName), files.fileSize(fileName), width, height,
+                                         nullptr);
+    files.close(fileName);
+    return true;
+}
+
+} // namespace orb

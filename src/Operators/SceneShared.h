@@ -1,0 +1,55 @@
+#pragma once
+
+// What the scenes share: the tempo, the flicker term, and the full-screen 16:9 image quad.
+//
+// The image quad lies at distance 1 before a camera with a vertical field of view of pi/2, so
+// positions (+-A, +-1) fill the screen (A the display's aspect ratio). Its texture coordinates
+// are centred on (0.5 + 0.5/W, 0.5 + 0.5/H) and span 1 across and 16/9 / A down, so a 16:9
+// image fills the width and is cropped or extended vertically on other displays.
+//
+//   setImageQuadStates(device);
+//   drawImageQuad(device, imageQuad(aspect, width, height, 0.0f, White), image);
+
+#include "platform/gfx/Device.h"
+
+#include <array>
+#include <memory>
+
+namespace orb {
+
+class FileSystem;
+
+constexpr float BeatsPerMinute = 138.0f;
+
+// Bars of four beats since the scene's start.
+inline float barPosition(float local)
+{
+    return local * BeatsPerMinute / 60.0f / 4.0f;
+}
+
+// sin(x * factor): sampled once a frame with a large factor it behaves as noise.
+float flicker(float x, float factor);
+
+struct QuadVertex
+{
+    float x, y, z;
+    gfx::Color diffuse;
+    float u, v;
+};
+
+// Bottom left, bottom right, top left, top right.
+using Quad = std::array<QuadVertex, 4>;
+
+Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color);
+
+// The quad's vertex format; no culling, no lighting; sampler 0 clamped and linear.
+void setImageQuadStates(gfx::Device& device);
+// One blended strip (SRCALPHA, INVSRCALPHA) with `texture` on stage 0; blending off afterwards.
+void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* texture);
+
+// An image file through the FileSystem, scaled to width x height. False when the file cannot
+// be opened; an image that does not decode leaves `texture` null.
+bool loadImage(FileSystem& files, gfx::Device& device, const char* fileName, int width, int height,
+               std::unique_ptr<gfx::Texture>& texture);
+
+} // namespace orb
