@@ -13,17 +13,23 @@ namespace orb {
 
 namespace {
 
-// The script's text up to its first zero byte, with CR LF and lone CR turned into LF.
+// TinyXML 2.6 can step a few bytes past the end of broken text (a multi-byte name cut short):
+// zero bytes after the text keep those reads inside the buffer and stop them there.
+constexpr std::size_t ParserSlack = 16;
+
+// The script's text up to its first zero byte, with CR LF and lone CR turned into LF, followed
+// by ParserSlack zero bytes.
 std::string normalisedText(const char* data, std::uint32_t size)
 {
     std::string text;
-    text.reserve(size);
+    text.reserve(size + ParserSlack);
     for (std::uint32_t i = 0; i < size && data[i] != '\0'; ++i) {
         if (data[i] != '\r')
             text += data[i];
         else if (i + 1 == size || data[i + 1] != '\n')
             text += '\n';
     }
+    text.append(ParserSlack, '\0');
     return text;
 }
 

@@ -28,6 +28,14 @@
 
 namespace orb {
 
+// Told about every operator that did its work in a frame (the off-screen renderer's statistics).
+class OperatorObserver
+{
+public:
+    virtual ~OperatorObserver() = default;
+    virtual void ran(const IOperator& op) = 0;
+};
+
 class DemoSystem
 {
 public:
@@ -61,6 +69,10 @@ public:
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
     std::uint32_t musicStream() const { return musicStream_; }
+    // The script's length in seconds once init has run.
+    float length() const { return clock_.length(); }
+    void setOperatorObserver(OperatorObserver* observer) { operatorObserver_ = observer; }
+    OperatorObserver* operatorObserver() const { return operatorObserver_; }
     // The fonts the scenes write with; null before init ends or when the face is unusable.
     fx::Font* font64() const { return font64_.get(); }
     fx::Font* font96() const { return font96_.get(); }
@@ -86,6 +98,7 @@ private:
     std::uint32_t musicStream_ = 0;
     std::unique_ptr<fx::Font> font64_, font96_, font144_, font16_;
     bool loop_ = false;
+    OperatorObserver* operatorObserver_ = nullptr;
     win::Counter& counter_;
     DemoClock clock_;
 };

@@ -3,6 +3,8 @@
 #include "RenderTargetResource.h"
 #include "ScriptTestSupport.h"
 
+#include <sstream>
+
 namespace orb::test {
 namespace {
 
@@ -200,6 +202,19 @@ TEST_F(ScriptTest, RenderTargetSizesMayBeFractionsOfTheScreen)
     EXPECT_EQ(target->depthSurface(), nullptr) << "no depthFormat, no depth surface";
     EXPECT_EQ(a->handle(), target) << "made once";
     EXPECT_EQ(b->handle(), nullptr) << "a zero height cannot be made";
+}
+
+TEST_F(ScriptTest, SurvivesEveryScriptTheFuzzerOnceBrokeItWith)
+{
+    // Run in the sanitizer build, a read outside the text would stop the test.
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(ORB_SOURCE_DIR) / "tests/data/script-regressions")) {
+        resetDemo();
+        if (load(readFile(entry.path())))
+            demo_->loadDemo();
+        std::ostringstream written;
+        demo_->writeScript(written);
+    }
 }
 
 TEST_F(ScriptTest, FactoriesListTheirTypesWithCategories)

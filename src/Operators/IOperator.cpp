@@ -38,6 +38,8 @@ void IOperator::process(float time, bool seek)
     if (!isActive(time))
         return;
     work(time, seek);
+    if (OperatorObserver* observer = demo().operatorObserver())
+        observer->ran(*this);
     processChildren(time - start(), seek);
 }
 

@@ -1,0 +1,112 @@
+#include "RenderOptions.h"
+
+#include <cmath>
+#include <functional>
+#include <map>
+#include <sstream>
+
+namespace orb::render {
+
+const char* const Usage = R"(usage: orb-render [options]
+
+Plays the demo in the working directory (Data.qel in, Orb.log out) off-screen, with a clock that
+advances exactly one frame per picture, and writes the pictures as PNG files or a video.
+
+  --width W          back-buffer width (1280)
+  --height H         back-buffer height (720)
+  --aspect A         display aspect ratio (W / H)
+  --multisample N    multisample type, 0 to 16 (0)
+  --fps F            frames per second (60)
+  --start S          first frame's demo time in seconds (0)
+  --end E            last frame's demo time (the script's length)
+  --at T[,T...]      only these demo times, each reached by a seek
+  --loop             loop the demo, as the player's "Loop Demo"
+  --frames DIR       write DIR/frame_000000.png and on, in render order
+  --video FILE       write a video through ffmpeg, with the music from the archive
+  --stats            render time per frame for each scene operator, and peak memory
+  --help             this text
+
+Exit status: 0 when every frame was rendered, 1 when start-up failed (Orb.log says why),
+2 on bad usage.
+)";
+
+namespace {
+
+template <typename Number>
+bool parseNumber(const std::string& text, Number& value)
+{
+    std::istringstream stream(text);
+    stream >> value;
+    return !stream.fail() && stream.eof() && std::isfinite(static_cast<double>(value));
+}
+
+bool parseTimes(const std::string& text, std::vector<float>& times)
+{
+    std::istringstream list(text);
+    for (std::string item; std::getline(list, item, ',');) {
+        float time = 0.0f;
+        if (!parseNumber(item, time))
+            return false;
+        times.push_back(time);
+    }
+    return !times.empty();
+}
+
+} // namespace
+
+std::optional<RenderOptions> parseOptions(const std::vector<std::string>& arguments, std::string& error)
+{
+    RenderOptions options;
+    float aspect = 0.0f, end = 0.0f;
+    // Options that take a value, and how they take it.
+    const std::map<std::string, std::function<bool(const std::string&)>> valued = {
+        {"--width", [&](const std::string& v) { return parseNumber(v, options.width) && options.width > 0; }},
+        {"--height", [&](const std::string& v) { return parseNumber(v, options.height) && options.height > 0; }},
+        {"--aspect",
+         [&](const std::string& v) {
+             if (!parseNumber(v, aspect) || aspect <= 0)
+                 return false;
+             options.aspect = aspect;
+             return true;
+         }},
+        {"--multisample",
+         [&](const std::string& v) { return parseNumber(v, options.multisample) && options.multisample >= 0 && options.multisample <= 16; }},
+        {"--fps", [&](const std::string& v) { return parseNumber(v, options.fps) && options.fps > 0 && options.fps <= 1000; }},
+        {"--start", [&](const std::string& v) { return parseNumber(v, options.start); }},
+        {"--end",
+         [&](const std::string& v) {
+             if (!parseNumber(v, end))
+                 return false;
+             options.end = end;
+             return true;
+         }},
+        {"--at", [&](const std::string& v) { return parseTimes(v, options.at); }},
+        {"--frames", [&](const std::string& v) { options.framesDirectory = v; return !v.empty(); }},
+        {"--video", [&](const std::string& v) { options.videoFile = v; return !v.empty(); }},
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--loop")
+            options.loop = true;
+        else if (argument == "--stats")
+            options.stats = true;
+        else if (argument == "--help")
+            options.help = true;
+        else if (const auto found = valued.find(argument); found != valued.end()) {
+            if (i + 1 == arguments.size() || !found->second(arguments[++i])) {
+                error = "bad or missing value for " + argument;
+                return std::nullopt;
+            }
+        } else {
+            error = "unknown argument '" + argument + "'";
+            return std::nullopt;
+        }
+    }
+    if (options.end && *options.end < options.start) {
+        error = "--end comes before --start";
+        return std::nullopt;
+    }
+    return options;
+}
+
+} // namespace orb::render

@@ -1,0 +1,33 @@
+#pragma once
+
+// RenderOptions -- what orb-render is asked to do, from its command line.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orb::render {
+
+struct RenderOptions
+{
+    int width = 1280;
+    int height = 720;
+    std::optional<float> aspect;  // width / height unless given
+    int multisample = 0;
+    double fps = 60.0;
+    float start = 0.0f;
+    std::optional<float> end;     // the script's length unless given
+    std::vector<float> at;        // only these times, each as a seek
+    bool loop = false;
+    std::string framesDirectory;  // PNG frames, when not empty
+    std::string videoFile;        // an MP4 through ffmpeg, when not empty
+    bool stats = false;
+    bool help = false;
+};
+
+// Null with the reason in `error` when the arguments are not usable.
+std::optional<RenderOptions> parseOptions(const std::vector<std::string>& arguments, std::string& error);
+
+extern const char* const Usage;
+
+} // namespace orb::render

@@ -1,0 +1,45 @@
+#include "RenderStats.h"
+
+#include "Operators/IOperator.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <numeric>
+#include <sys/resource.h>
+
+namespace orb::render {
+
+void RenderStats::ran(const IOperator& op)
+{
+    const std::string name = op.typeName();
+    if (name.rfind("Scene", 0) == 0)
+        drawing_.insert(name);
+}
+
+void RenderStats::endFrame(double milliseconds)
+{
+    for (const std::string& name : drawing_)
+        times_[name].push_back(milliseconds);
+    drawing_.clear();
+}
+
+void RenderStats::report(std::ostream& stream) const
+{
+    stream << std::fixed << std::setprecision(2);
+    stream << "operator   frames    mean ms  median ms     95% ms   worst ms\n";
+    for (auto [name, times] : times_) {
+        std::sort(times.begin(), times.end());
+        const double mean = std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
+        const auto percentile = [&times](double fraction) {
+            return times[std::min(times.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(times.size())))];
+        };
+        stream << std::left << std::setw(9) << name << std::right << std::setw(8) << times.size() << std::setw(11)
+               << mean << std::setw(11) << percentile(0.5) << std::setw(11) << percentile(0.95) << std::setw(11)
+               << times.back() << '\n';
+    }
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    stream << "peak memory " << usage.ru_maxrss / 1024 << " MiB\n";
+}
+
+} // namespace orb::render

@@ -1,0 +1,168 @@
+#include "Renderer.h"
+
+#include "LogFile.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace orb::render {
+
+namespace {
+
+constexpr std::int64_t TicksPerSecond = 1'000'000'000;
+constexpr const char* MusicFile = "Data\\velmora.mp3";
+
+// A bar on stderr, for renders that take longer than a second.
+class Progress
+{
+public:
+    explicit Progress(std::size_t total) : total_(total), begun_(std::chrono::steady_clock::now()) {}
+    ~Progress()
+    {
+        if (shown_)
+            std::cerr << '\n';
+    }
+
+    void advance(std::size_t done)
+    {
+        if (!shown_ && std::chrono::steady_clock::now() - begun_ < std::chrono::seconds(1))
+            return;
+        shown_ = true;
+        const std::size_t filled = done * 40 / total_;
+        std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/" << total_
+                  << " frames" << std::flush;
+    }
+
+private:
+    std::size_t total_;
+    std::chrono::steady_clock::time_point begun_;
+    bool shown_ = false;
+};
+
+// The archive's music, as a file ffmpeg can read; empty when there is none.
+std::string extractMusic(FileSystem& files)
+{
+    if (files.files().empty() || !files.open(MusicFile))
+        return {};
+    const std::uint32_t size = files.fileSize(MusicFile);
+    const char* data = files.fileData(MusicFile);
+    const std::string path = (std::filesystem::temp_directory_path() / "orb-render-music.mp3").string();
+    std::ofstream(path, std::ios::binary).write(data, size);
+    files.close(MusicFile);
+    return path;
+}
+
+} // namespace
+
+Renderer::Renderer(const RenderOptions& options)
+    : options_(options), ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)),
+      counter_(TicksPerSecond)
+{
+    LogFile::instance().open("Orb.log");
+    demo_ = std::make_unique<DemoSystem>(
+        Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); }));
+}
+
+Renderer::~Renderer()
+{
+    sink_.reset();
+    demo_.reset();
+    LogFile::instance().close();
+}
+
+// Every picture moves the clock by one frame, also while the loading screen fades.
+void Renderer::onPresent(const gfx::FramePixels& frame)
+{
+    counter_.advance(ticksPerFrame_);
+    if (recording_ && sink_ && !sinkFailed_)
+        sinkFailed_ = !sink_->write(frame);
+}
+
+std::unique_ptr<FrameSink> Renderer::openSink()
+{
+    if (!options_.framesDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(options_.framesDirectory, ignored);
+        return std::make_unique<PngFrames>(options_.framesDirectory);
+    }
+    if (!options_.videoFile.empty()) {
+        auto video = std::make_unique<VideoPipe>(options_.videoFile, options_.width, options_.height, options_.fps,
+                                                 options_.at.empty() ? extractMusic(*demo_->fileSystem()) : "",
+                                                 options_.start);
+        return video->open() ? std::move(video) : nullptr;
+    }
+    return nullptr;
+}
+
+std::vector<float> Renderer::frameTimes() const
+{
+    if (!options_.at.empty())
+        return options_.at;
+    float end = options_.end.value_or(demo_->length());
+    if (!options_.loop)
+        end = std::min(end, demo_->length());
+    std::vector<float> times;
+    for (std::size_t i = 0;; ++i) {
+        const double time = options_.start + static_cast<double>(i) / options_.fps;
+        if (time > static_cast<double>(end) + 1e-6)
+            return times;
+        times.push_back(static_cast<float>(time));
+    }
+}
+
+bool Renderer::renderFrame(const float* seek)
+{
+    const auto begun = std::chrono::steady_clock::now();
+    const bool running = demo_->frame(0, seek);
+    stats_.endFrame(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
+    return running;
+}
+
+int Renderer::run()
+{
+    DemoSettings settings;
+    settings.width = options_.width;
+    settings.height = options_.height;
+    settings.aspectRatio = options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
+    settings.multisampleType = options_.multisample;
+    settings.fullscreen = 0;
+    settings.loopDemo = options_.loop ? 1 : 0;
+    settings.scriptPath = "Data\\DemoScript.xml";
+    if (!demo_->init(settings)) {
+        std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
+        return 1;
+    }
+    sink_ = openSink();
+    if (!sink_ && (!options_.framesDirectory.empty() || !options_.videoFile.empty())) {
+        std::cerr << "orb-render: cannot open the output\n";
+        return 1;
+    }
+    demo_->setOperatorObserver(&stats_);
+    recording_ = true;
+
+    const std::vector<float> times = frameTimes();
+    Progress progress(times.size());
+    for (std::size_t i = 0; i < times.size() && !sinkFailed_; ++i) {
+        // --at seeks to every time; a range seeks once and then lets the clock run.
+        const bool seek = !options_.at.empty() || i == 0;
+        if (!renderFrame(seek ? &times[i] : nullptr))
+            break;
+        progress.advance(i + 1);
+    }
+    recording_ = false;
+
+    auto* video = dynamic_cast<VideoPipe*>(sink_.get());
+    if (sinkFailed_ || (video != nullptr && !video->finish())) {
+        std::cerr << "orb-render: writing the output failed\n";
+        return 1;
+    }
+    if (options_.stats)
+        stats_.report(std::cout);
+    return 0;
+}
+
+} // namespace orb::render

@@ -1,0 +1,39 @@
+#pragma once
+
+// Renderer -- the engine off-screen, frame by frame in virtual time, into a frame sink.
+
+#include "DemoSystem.h"
+#include "FrameSinks.h"
+#include "RenderOptions.h"
+#include "RenderStats.h"
+
+#include <memory>
+
+namespace orb::render {
+
+class Renderer
+{
+public:
+    explicit Renderer(const RenderOptions& options);
+    ~Renderer();
+
+    // 0 when every frame was rendered, 1 when start-up (or the output) failed.
+    int run();
+
+private:
+    void onPresent(const gfx::FramePixels& frame);
+    std::unique_ptr<FrameSink> openSink();
+    std::vector<float> frameTimes() const;
+    bool renderFrame(const float* seek);
+
+    RenderOptions options_;
+    std::int64_t ticksPerFrame_;
+    win::SteppedCounter counter_;
+    std::unique_ptr<DemoSystem> demo_;
+    std::unique_ptr<FrameSink> sink_;
+    bool recording_ = false;
+    bool sinkFailed_ = false;
+    RenderStats stats_;
+};
+
+} // namespace orb::render

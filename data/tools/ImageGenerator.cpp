@@ -1,0 +1,266 @@
+// orb-imagegen -- draws the production's images: the loading screen's background, bar and cap,
+// and the title and end screens of Tevro, a fictional demoscene gathering.
+//
+//   orb-imagegen FONT.ttf OUTPUT_DIRECTORY
+//
+// The same font file always gives the same PNG files.
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Color
+{
+    float r, g, b;
+};
+
+constexpr Color Orange = {1.0f, 150.0f / 255.0f, 0.0f};
+constexpr Color Grey = {127.0f / 255.0f, 127.0f / 255.0f, 127.0f / 255.0f};
+
+// Straight (not premultiplied) RGBA, 0 to 1.
+class Canvas
+{
+public:
+    Canvas(int width, int height) : width_(width), height_(height), pixels_(std::size_t(width) * height * 4, 0.0f) {}
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Lays `color` over the pixel with the given coverage (0 to 1).
+    void blend(int x, int y, Color color, float coverage)
+    {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_ || coverage <= 0.0f)
+            return;
+        float* p = &pixels_[(std::size_t(y) * width_ + x) * 4];
+        const float alpha = coverage + p[3] * (1.0f - coverage);
+        const float keep = p[3] * (1.0f - coverage);
+        p[0] = (color.r * coverage + p[0] * keep) / alpha;
+        p[1] = (color.g * coverage + p[1] * keep) / alpha;
+        p[2] = (color.b * coverage + p[2] * keep) / alpha;
+        p[3] = alpha;
+    }
+
+    void fill(int left, int top, int right, int bottom, Color color, float coverage = 1.0f)
+    {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                blend(x, y, color, coverage);
+    }
+
+    bool save(const std::string& path) const
+    {
+        std::vector<unsigned char> bytes(pixels_.size());
+        std::transform(pixels_.begin(), pixels_.end(), bytes.begin(),
+                       [](float v) { return static_cast<unsigned char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); });
+        return stbi_write_png(path.c_str(), width_, height_, 4, bytes.data(), width_ * 4) != 0;
+    }
+
+private:
+    int width_;
+    int height_;
+    std::vector<float> pixels_;
+};
+
+// A coverage mask, for text and its glow.
+struct Mask
+{
+    int width, height;
+    std::vector<float> coverage;
+
+    Mask(int w, int h) : width(w), height(h), coverage(std::size_t(w) * h, 0.0f) {}
+    float& at(int x, int y) { return coverage[std::size_t(y) * width + x]; }
+};
+
+class Typeface
+{
+public:
+    explicit Typeface(const char* path)
+    {
+        ok_ = FT_Init_FreeType(&library_) == 0 && FT_New_Face(library_, path, 0, &face_) == 0;
+    }
+    ~Typeface()
+    {
+        if (face_ != nullptr)
+            FT_Done_Face(face_);
+        if (library_ != nullptr)
+            FT_Done_FreeType(library_);
+    }
+    bool ok() const { return ok_; }
+
+    // Renders `text` centred on x with its baseline at y into the mask; letters spread by `tracking`.
+    void centred(Mask& mask, const std::string& text, int pixels, int x, int y, int tracking = 0) const
+    {
+        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels));
+        const int width = advance(text) + tracking * static_cast<int>(text.size() - 1);
+        int pen = x - width / 2;
+        for (unsigned char c : text) {
+            if (FT_Load_Char(face_, c, FT_LOAD_RENDER) != 0)
+                continue;
+            const FT_GlyphSlot glyph = face_->glyph;
+            for (unsigned row = 0; row < glyph->bitmap.rows; ++row)
+                for (unsigned column = 0; column < glyph->bitmap.width; ++column) {
+                    const int px = pen + glyph->bitmap_left + static_cast<int>(column);
+                    const int py = y - glyph->bitmap_top + static_cast<int>(row);
+                    if (px >= 0 && py >= 0 && px < mask.width && py < mask.height)
+                        mask.at(px, py) = std::max(mask.at(px, py),
+                                                   glyph->bitmap.buffer[row * glyph->bitmap.pitch + column] / 255.0f);
+                }
+            pen += static_cast<int>(glyph->advance.x >> 6) + tracking;
+        }
+    }
+
+private:
+    int advance(const std::string& text) const
+    {
+        int width = 0;
+        for (unsigned char c : text)
+            if (FT_Load_Char(face_, c, FT_LOAD_DEFAULT) == 0)
+                width += static_cast<int>(face_->glyph->advance.x >> 6);
+        return width;
+    }
+
+    FT_Library library_ = nullptr;
+    FT_Face face_ = nullptr;
+    bool ok_ = false;
+};
+
+// A soft copy of the mask: three box blurs of the given radius approach a Gaussian.
+Mask blurred(const Mask& mask, int radius)
+{
+    Mask result = mask;
+    for (int pass = 0; pass < 3; ++pass)
+        for (int axis = 0; axis < 2; ++axis) {
+            Mask source = result;
+            const int length = axis == 0 ? mask.width : mask.height;
+            const int lines = axis == 0 ? mask.height : mask.width;
+            for (int line = 0; line < lines; ++line) {
+                float sum = 0.0f;
+                const auto value = [&](int i) {
+                    i = std::clamp(i, 0, length - 1);
+                    return axis == 0 ? source.at(i, line) : source.at(line, i);
+                };
+                for (int i = -radius; i <= radius; ++i)
+                    sum += value(i);
+                for (int i = 0; i < length; ++i) {
+                    (axis == 0 ? result.at(i, line) : result.at(line, i)) = sum / float(2 * radius + 1);
+                    sum += value(i + radius + 1) - value(i - radius);
+                }
+            }
+        }
+    return result;
+}
+
+void paint(Canvas& canvas, const Mask& mask, Color color, float strength = 1.0f)
+{
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x)
+            canvas.blend(x, y, color, std::min(1.0f, mask.coverage[std::size_t(y) * mask.width + x] * strength));
+}
+
+// Orange words with a faint orange glow behind them.
+void glowingWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y, int tracking)
+{
+    Mask words(canvas.width(), canvas.height());
+    face.centred(words, text, pixels, canvas.width() / 2, y, tracking);
+    paint(canvas, blurred(words, 14), Orange, 0.6f);
+    paint(canvas, words, Orange);
+}
+
+void greyWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y, int tracking = 0)
+{
+    Mask words(canvas.width(), canvas.height());
+    face.centred(words, text, pixels, canvas.width() / 2, y, tracking);
+    paint(canvas, words, Grey);
+}
+
+// 16:9, transparent where nothing is drawn: the black behind the quad shows through.
+Canvas titleScreen(const Typeface& face)
+{
+    Canvas canvas(1280, 720);
+    glowingWords(canvas, face, "TEVRO", 250, 420, 18);
+    canvas.fill(330, 452, 950, 456, Orange);
+    greyWords(canvas, face, "a demoscene gathering", 46, 520, 2);
+    greyWords(canvas, face, "this is your invitation", 30, 580, 1);
+    return canvas;
+}
+
+Canvas endScreen(const Typeface& face)
+{
+    Canvas canvas(1280, 720);
+    greyWords(canvas, face, "see you at", 50, 250, 2);
+    glowingWords(canvas, face, "TEVRO", 230, 470, 16);
+    canvas.fill(380, 500, 900, 504, Orange);
+    greyWords(canvas, face, "bring a demo, bring your friends", 34, 570, 1);
+    return canvas;
+}
+
+// The loading background: the name above a groove where the bar grows (rows 348 to 380, the
+// bar's place on a 16:9 display), "loading" below. Opaque.
+Canvas loaderBackground(const Typeface& face)
+{
+    Canvas canvas(1280, 720);
+    canvas.fill(0, 0, 1280, 720, {0.0f, 0.0f, 0.0f});
+    glowingWords(canvas, face, "TEVRO", 120, 300, 8);
+    const Color edge = {0.35f, 0.35f, 0.35f}, groove = {0.1f, 0.1f, 0.1f};
+    canvas.fill(48, 346, 1232, 382, edge);
+    canvas.fill(50, 348, 1230, 380, groove);
+    greyWords(canvas, face, "loading", 30, 430, 3);
+    return canvas;
+}
+
+// The bar: one pixel wide, 23 high, orange with a lighter top edge.
+Canvas loaderBar()
+{
+    Canvas canvas(1, 23);
+    for (int y = 0; y < 23; ++y) {
+        const float light = 1.0f - std::abs(y - 6) / 17.0f;
+        canvas.blend(0, y, {1.0f, (150.0f + 80.0f * light) / 255.0f, 60.0f * light / 255.0f}, 1.0f);
+    }
+    return canvas;
+}
+
+// The cap at the bar's moving end: a bright sliver, fading at its sides.
+Canvas loaderCap()
+{
+    Canvas canvas(5, 23);
+    const std::array<float, 5> across = {0.45f, 0.85f, 1.0f, 0.85f, 0.45f};
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 5; ++x)
+            canvas.blend(x, y, {1.0f, 0.95f, 0.8f}, across[std::size_t(x)]);
+    return canvas;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: orb-imagegen FONT.ttf OUTPUT_DIRECTORY\n");
+        return 2;
+    }
+    const Typeface face(argv[1]);
+    if (!face.ok()) {
+        std::fprintf(stderr, "orb-imagegen: cannot open the font %s\n", argv[1]);
+        return 1;
+    }
+    const std::string directory = argv[2];
+    const bool saved = titleScreen(face).save(directory + "/tevro_logoscreen.png") &&
+                       endScreen(face).save(directory + "/tevro_endscreen.png") &&
+                       loaderBackground(face).save(directory + "/tevro_loader_empty.png") &&
+                       loaderBar().save(directory + "/tevro_loader_1px.png") &&
+                       loaderCap().save(directory + "/tevro_loader_chrome.png");
+    if (!saved) {
+        std::fprintf(stderr, "orb-imagegen: cannot write into %s\n", directory.c_str());
+        return 1;
+    }
+    return 0;
+}
