@@ -23,7 +23,8 @@ std::string quoted(const std::string& text)
 
 bool PngFrames::write(const gfx::FramePixels& frame)
 {
-    std::vector<unsigned char> rgba(frame.pixels, frame.pixels + std::size_t(frame.width) * frame.height * 4);
+    const std::uint8_t* pixels = frame.pixels();
+    std::vector<unsigned char> rgba(pixels, pixels + std::size_t(frame.width) * frame.height * 4);
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         std::swap(rgba[i], rgba[i + 2]); // B, G, R, A to R, G, B, A
         rgba[i + 3] = 255;              // the back buffer's alpha is not part of the picture
@@ -52,7 +53,7 @@ VideoPipe::~VideoPipe()
 bool VideoPipe::write(const gfx::FramePixels& frame)
 {
     const std::size_t size = std::size_t(frame.width) * frame.height * 4;
-    return pipe_ != nullptr && std::fwrite(frame.pixels, 1, size, pipe_) == size;
+    return pipe_ != nullptr && std::fwrite(frame.pixels(), 1, size, pipe_) == size;
 }
 
 bool VideoPipe::finish()

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 namespace orb::render {
 
@@ -31,8 +32,11 @@ public:
     {
         if (!shown_ && std::chrono::steady_clock::now() - begun_ < std::chrono::seconds(1))
             return;
-        shown_ = true;
         const std::size_t filled = done * 40 / total_;
+        if (shown_ && filled == filled_ && done != total_)
+            return;
+        shown_ = true;
+        filled_ = filled;
         std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/" << total_
                   << " frames" << std::flush;
     }
@@ -41,6 +45,7 @@ private:
     std::size_t total_;
     std::chrono::steady_clock::time_point begun_;
     bool shown_ = false;
+    std::size_t filled_ = 0;
 };
 
 // The archive's music, as a file ffmpeg can read; empty when there is none.
@@ -160,8 +165,12 @@ int Renderer::run()
         std::cerr << "orb-render: writing the output failed\n";
         return 1;
     }
-    if (options_.stats)
-        stats_.report(std::cout);
+    if (options_.stats) {
+        // Standard output is the log's while the log is open.
+        std::ostringstream report;
+        stats_.report(report);
+        std::fputs(report.str().c_str(), stdout);
+    }
     return 0;
 }
 

@@ -11,12 +11,12 @@ class Scene10Operator final : public ScreenImageOperator
 public:
     using ScreenImageOperator::ScreenImageOperator;
     const char* typeName() const override { return "Scene10"; }
-
-protected:
-    const char* imageFile() const override { return "Data\\tevro_endscreen.png"; }
     void transform(fx::MatrixStack& stack, const FrameTime& time) const override;
     gfx::Color color(const FrameTime&) const override { return 0x00FFFFFF; }
     PostProcessParams look(const FrameTime& time) const override;
+
+protected:
+    const char* imageFile() const override { return "Data\\tevro_endscreen.png"; }
 };
 
 } // namespace orb

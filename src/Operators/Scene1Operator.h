@@ -12,12 +12,12 @@ class Scene1Operator final : public ScreenImageOperator
 public:
     using ScreenImageOperator::ScreenImageOperator;
     const char* typeName() const override { return "Scene1"; }
-
-protected:
-    const char* imageFile() const override { return "Data\\tevro_logoscreen.png"; }
     void transform(fx::MatrixStack& stack, const FrameTime& time) const override;
     gfx::Color color(const FrameTime& time) const override;
     PostProcessParams look(const FrameTime& time) const override;
+
+protected:
+    const char* imageFile() const override { return "Data\\tevro_logoscreen.png"; }
 };
 
 } // namespace orb

@@ -14,12 +14,16 @@ class ScreenImageOperator : public SceneOperator
 public:
     using SceneOperator::SceneOperator;
 
+    // What a frame at `time` shows, each on its own:
+    // the operations on the stack after LoadIdentity and TranslateLocal(0, 0, 1),
+    virtual void transform(fx::MatrixStack& stack, const FrameTime& time) const = 0;
+    // the quad's colour,
+    virtual gfx::Color color(const FrameTime& time) const = 0;
+    // and the post-processing values.
+    virtual PostProcessParams look(const FrameTime& time) const = 0;
+
 protected:
     virtual const char* imageFile() const = 0;
-    // Operations on the stack after LoadIdentity and TranslateLocal(0, 0, 1).
-    virtual void transform(fx::MatrixStack& stack, const FrameTime& time) const = 0;
-    virtual gfx::Color color(const FrameTime& time) const = 0;
-    virtual PostProcessParams look(const FrameTime& time) const = 0;
 
 private:
     bool load() final;

@@ -170,7 +170,7 @@ TEST(DeviceCreation, PresentHandsTheFrameTopRowFirstToTheReader)
 {
     std::vector<std::uint8_t> received;
     auto device = makeDevice(4, 2, 0, [&received](const FramePixels& frame) {
-        received.assign(frame.pixels, frame.pixels + frame.width * frame.height * 4);
+        received.assign(frame.pixels(), frame.pixels() + frame.width * frame.height * 4);
     });
     ASSERT_NE(device, nullptr);
     device->clear(ClearFlag::Target, Blue, 1.0f, 0);

@@ -46,7 +46,7 @@ std::vector<std::uint8_t> renderOffscreen()
 {
     std::vector<std::uint8_t> pixels;
     auto device = makeDevice(Width, Height, 0, [&pixels](const FramePixels& frame) {
-        pixels.assign(frame.pixels, frame.pixels + frame.width * frame.height * 4);
+        pixels.assign(frame.pixels(), frame.pixels() + frame.width * frame.height * 4);
     });
     if (device)
         drawReferenceFrame(*device);

@@ -47,12 +47,23 @@ struct WindowDescription
 
 std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error);
 
-// A finished frame: A8R8G8B8 pixels (bytes B, G, R, A), rows top first, no padding.
-struct FramePixels
+// A finished frame: its size, and its pixels (A8R8G8B8: bytes B, G, R, A; rows top first; no
+// padding), which are read back only when a reader asks for them.
+class FramePixels
 {
-    const std::uint8_t* pixels;
+public:
+    FramePixels(int width, int height, std::function<const std::uint8_t*()> read)
+        : width(width), height(height), read_(std::move(read))
+    {
+    }
+
+    const std::uint8_t* pixels() const { return read_(); }
+
     int width;
     int height;
+
+private:
+    std::function<const std::uint8_t*()> read_;
 };
 
 using FrameReader = std::function<void(const FramePixels& frame)>;

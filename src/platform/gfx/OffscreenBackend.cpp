@@ -27,12 +27,14 @@ public:
     {
         if (!reader_)
             return;
-        pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(pixels_.size()),
-                      pixels_.data());
-        reader_(FramePixels{pixels_.data(), width, height});
+        reader_(FramePixels(width, height, [&] {
+            pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+            glPixelStorei(GL_PACK_ALIGNMENT, 4);
+            glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(pixels_.size()),
+                          pixels_.data());
+            return pixels_.data();
+        }));
     }
 
 private:
