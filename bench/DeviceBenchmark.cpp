@@ -5,7 +5,6 @@
 #include "platform/gfx/Device.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstring>
 
 namespace {
@@ -125,8 +124,9 @@ void FullScreenTexturedPass(benchmark::State& state)
     device->setSamplerState(0, SamplerState::MagFilter, TextureFilter::Linear);
     device->setSamplerState(0, SamplerState::MinFilter, TextureFilter::Linear);
     device->setFvf(Fvf::XyzRhw | Fvf::Tex1);
-    const Vertex triangle[3] = {
-        {-0.5f, -0.5f, 0, 0, 0, 0}, {2 * Width - 0.5f, -0.5f, 0, 0, 2, 0}, {-0.5f, 2 * Height - 0.5f, 0, 0, 0, 2}};
+    const Vertex triangle[3] = {{-0.5f, -0.5f, 0, 0, 0, 0},
+                                {2 * Width - 0.5f, -0.5f, 0, 0, 2, 0},
+                                {-0.5f, 2 * Height - 0.5f, 0, 0, 0, 2}};
     for (auto _ : state) {
         device->drawPrimitiveUP(PrimitiveType::TriangleList, 1, triangle, sizeof triangle[0]);
         glFinish();

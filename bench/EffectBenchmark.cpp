@@ -7,7 +7,6 @@
 #include "platform/fx/Mesh.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstring>
 
 namespace {
@@ -28,7 +27,8 @@ void CommitAndDrawBox(benchmark::State& state)
     }
     const auto* world = effect->parameterByName("world");
     const auto* diffuse = effect->parameterByName("diffuse");
-    effect->setMatrix(effect->parameterByName("projection"), fx::perspectiveFovLH(0.785f, 16.0f / 9, 1, 1000));
+    effect->setMatrix(effect->parameterByName("projection"),
+                      fx::perspectiveFovLH(0.785f, 16.0f / 9, 1, 1000));
     effect->setMatrix(effect->parameterByName("view"), fx::translation(0, 0, 30));
     device->clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0, 1.0f, 0);
     effect->begin();

@@ -3,9 +3,8 @@
 
 #include "platform/fx/Font.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <fstream>
 #include <iterator>
 

@@ -6,7 +6,6 @@
 #include "LogFile.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <memory>
 

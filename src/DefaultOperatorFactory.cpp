@@ -83,7 +83,8 @@ std::unique_ptr<IOperator> DefaultOperatorFactory::create(Scene& scene, const Ti
     const std::string name = textAttribute(element, "name");
     for (const OperatorType& type : OperatorTypes) {
         if (type.make != nullptr && name == type.name) {
-            std::unique_ptr<IOperator> made = type.make(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
+            std::unique_ptr<IOperator> made =
+                type.make(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
             made->readElement(element);
             return made;
         }

@@ -1,5 +1,4 @@
 #include "IResourceFactory.h"
-
 #include "RecordResources.h"
 #include "RenderTargetResource.h"
 #include "ScriptValues.h"
@@ -23,9 +22,12 @@ std::unique_ptr<IResource> make(ResourceManager& manager, std::uint32_t id)
 }
 
 const ResourceKind ResourceKinds[] = {
-    {"RenderTarget", "2D", make<RenderTargetResource>}, {"Texture", "2D", make<TextureResource>},
-    {"Sound", "Sounds", make<SoundResource>},           {"Scene", "3D", make<SceneResource>},
-    {"Shader", "3D", make<ShaderResource>},             {"Movie", "2D", make<MovieResource>},
+    {"RenderTarget", "2D", make<RenderTargetResource>},
+    {"Texture", "2D", make<TextureResource>},
+    {"Sound", "Sounds", make<SoundResource>},
+    {"Scene", "3D", make<SceneResource>},
+    {"Shader", "3D", make<ShaderResource>},
+    {"Movie", "2D", make<MovieResource>},
     {"Font", "2D", make<FontResource>},
 };
 
@@ -71,7 +73,8 @@ std::unique_ptr<IResource> DefaultResourceFactory::create(const TiXmlElement& el
     const std::string tag = element.Value();
     for (const ResourceKind& kind : ResourceKinds) {
         if (tag == kind.name) {
-            std::unique_ptr<IResource> made = kind.make(manager_, static_cast<std::uint32_t>(intAttribute(element, "id")));
+            std::unique_ptr<IResource> made =
+                kind.make(manager_, static_cast<std::uint32_t>(intAttribute(element, "id")));
             made->read(element);
             return made;
         }

@@ -1,8 +1,8 @@
 #include "DemoSystem.h"
 
 #include "IResource.h"
-#include "Operators/DefaultLoadingScene.h"
 #include "LogFile.h"
+#include "Operators/DefaultLoadingScene.h"
 #include "Operators/IOperator.h"
 #include "ScriptValues.h"
 
@@ -40,11 +40,8 @@ DemoSystem::DemoSystem(const Host& host)
       graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_, host)),
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
-      operatorManager_(std::make_unique<OperatorManager>(*this)),
-      counter_(host.counter),
-      clock_(host.counter)
-{
-}
+      operatorManager_(std::make_unique<OperatorManager>(*this)), counter_(host.counter), clock_(host.counter)
+{}
 
 DemoSystem::~DemoSystem()
 {
@@ -137,7 +134,8 @@ void DemoSystem::readScenes()
 {
     for (const TiXmlElement* element = mainElement_->FirstChildElement("scene"); element != nullptr;
          element = element->NextSiblingElement("scene")) {
-        ownedScenes_.push_back(std::make_unique<Scene>(*this, static_cast<std::uint32_t>(intAttribute(*element, "id"))));
+        ownedScenes_.push_back(
+            std::make_unique<Scene>(*this, static_cast<std::uint32_t>(intAttribute(*element, "id"))));
         ownedScenes_.back()->read(*element);
     }
 }
@@ -179,7 +177,8 @@ bool DemoSystem::loadDemo()
     const float fadeout = floatAttribute(*initElement_, "fadeout");
     if (loadingScene != nullptr && fadeout > 0.0f && graphicSystem_->device() != nullptr) {
         fadeOut(*loadingScene, fadeout);
-        std::erase_if(ownedScenes_, [](const auto& scene) { return dynamic_cast<DefaultLoadingScene*>(scene.get()); });
+        std::erase_if(ownedScenes_,
+                      [](const auto& scene) { return dynamic_cast<DefaultLoadingScene*>(scene.get()); });
     }
     return true;
 }
@@ -205,7 +204,8 @@ void DemoSystem::fadeOut(Scene& loadingScene, float seconds)
     const std::int64_t frequency = counter_.frequency();
     for (double a = 0.0; a < 1.0;) {
         a = (static_cast<double>(counter_.now() - start) / static_cast<double>(frequency)) / seconds;
-        const auto level = static_cast<std::uint32_t>(std::min(static_cast<std::int64_t>(a * a * 255.0), std::int64_t{255}));
+        const auto level =
+            static_cast<std::uint32_t>(std::min(static_cast<std::int64_t>(a * a * 255.0), std::int64_t{255}));
         if (device != nullptr) {
             device->setRenderState(gfx::RenderState::BlendFactor, level * 0x010101);
             device->setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::InvBlendFactor);
@@ -262,10 +262,7 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)
 {
-    const std::optional<std::uint32_t> registered = scenes_.add(scene, id);
-    if (registered)
-        scene->setId(*registered);
-    return registered.has_value();
+    return scenes_.enter(scene, id);
 }
 
 void DemoSystem::unregisterScene(std::uint32_t id)

@@ -19,11 +19,10 @@
 #include "SoundSystem.h"
 #include "platform/fx/Font.h"
 
-#include <tinyxml.h>
-
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {

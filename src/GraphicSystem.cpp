@@ -16,8 +16,7 @@ constexpr int NoiseSize = 64;
 
 GraphicSystem::GraphicSystem(FileSystem& fileSystem, const Host& host)
     : fileSystem_(fileSystem), backendKind_(host.graphics), frameReader_(host.frameReader)
-{
-}
+{}
 
 GraphicSystem::~GraphicSystem()
 {
@@ -32,13 +31,11 @@ GraphicSystem::~GraphicSystem()
 
 bool GraphicSystem::init(DemoSettings& settings)
 {
-    ORB_INFO("GraphicSystem Init ... (" << static_cast<unsigned>(settings.width) << ","
-                                        << static_cast<unsigned>(settings.height) << "," << settings.aspectRatio
-                                        << "," << static_cast<unsigned>(settings.multisampleType) << ","
-                                        << static_cast<unsigned>(settings.fullscreen) << ","
-                                        << PointerFormat{settings.window} << ","
-                                        << PointerFormat{reinterpret_cast<std::uintptr_t>(settings.windowProc)}
-                                        << ")");
+    ORB_INFO("GraphicSystem Init ... ("
+             << static_cast<unsigned>(settings.width) << "," << static_cast<unsigned>(settings.height) << ","
+             << settings.aspectRatio << "," << static_cast<unsigned>(settings.multisampleType) << ","
+             << static_cast<unsigned>(settings.fullscreen) << "," << PointerFormat{settings.window} << ","
+             << PointerFormat{reinterpret_cast<std::uintptr_t>(settings.windowProc)} << ")");
     width_ = settings.width;
     height_ = settings.height;
     // An unset aspect ratio (0, when no dialog ran) would divide every projection by zero.
@@ -62,7 +59,8 @@ bool GraphicSystem::init(DemoSettings& settings)
     backBufferTarget_->setColorSurface(device_->backBuffer());
     backBufferTarget_->setDepthSurface(device_->autoDepthStencil());
     createRenderTargets();
-    if (!loadEffect("Data\\Downsample4x4.fx", "Downsample4x4") || !loadEffect("Data\\GaussianBlur.fx", "GaussianBlur") ||
+    if (!loadEffect("Data\\Downsample4x4.fx", "Downsample4x4") ||
+        !loadEffect("Data\\GaussianBlur.fx", "GaussianBlur") ||
         !loadEffect("Data\\Compositor.fx", "Compositor"))
         return false;
     ORB_INFO("GraphicSystem Init Done");
@@ -98,7 +96,8 @@ void GraphicSystem::chooseMultisampling()
     const int requested = multisampleType_;
     int chosen = 0;
     for (int type = requested; type > 0; --type) {
-        if (gfx::checkMultiSampleType(gfx::Format::A8R8G8B8, type) && gfx::checkMultiSampleType(gfx::Format::D24S8, type)) {
+        if (gfx::checkMultiSampleType(gfx::Format::A8R8G8B8, type) &&
+            gfx::checkMultiSampleType(gfx::Format::D24S8, type)) {
             chosen = type;
             break;
         }
@@ -168,7 +167,8 @@ gfx::VolumeTexture* GraphicSystem::noiseTexture()
     if (noiseTexture_ || !device_)
         return noiseTexture_.get();
     std::string error;
-    noiseTexture_ = device_->createVolumeTexture(NoiseSize, NoiseSize, NoiseSize, 1, gfx::Format::L16, &error);
+    noiseTexture_ =
+        device_->createVolumeTexture(NoiseSize, NoiseSize, NoiseSize, 1, gfx::Format::L16, &error);
     if (!noiseTexture_) {
         ORB_ERROR_WITH_DETAIL("CreateVolumeTexture failed for TextureShader", error);
         return nullptr;

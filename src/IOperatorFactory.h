@@ -3,10 +3,9 @@
 // IOperatorFactory -- creates operators from script elements by type name. A factory asks its
 // delegates, in order, for any type it does not create itself.
 
-#include <tinyxml.h>
-
 #include <memory>
 #include <string>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {
@@ -29,7 +28,10 @@ public:
     // Constructs (and so registers) the operator and reads its element; null when no factory knows it.
     virtual std::unique_ptr<IOperator> create(Scene& scene, const TiXmlElement& element);
 
-    void addDelegate(std::unique_ptr<IOperatorFactory> delegate) { delegates_.push_back(std::move(delegate)); }
+    void addDelegate(std::unique_ptr<IOperatorFactory> delegate)
+    {
+        delegates_.push_back(std::move(delegate));
+    }
 
 protected:
     OperatorManager& manager_;

@@ -30,7 +30,8 @@ bool IResource::read(const TiXmlElement& element)
 
 bool IResource::write(std::ostream& stream) const
 {
-    stream << '<' << typeName() << attribute("id", id_) << attribute("name", name_) << attribute("source", source_);
+    stream << '<' << typeName() << attribute("id", id_) << attribute("name", name_)
+           << attribute("source", source_);
     writeSettings(stream);
     stream << "/>\n";
     return true;

@@ -5,11 +5,10 @@
 // itself back as one element. Kinds that make something (a render target, a stream) make it on
 // the first request for it and release it when destroyed.
 
-#include <tinyxml.h>
-
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <tinyxml.h>
 
 namespace orb {
 

@@ -3,10 +3,9 @@
 // IResourceFactory -- creates resources from script elements by tag. A factory asks its
 // delegates, in order, for any tag it does not create itself.
 
-#include <tinyxml.h>
-
 #include <memory>
 #include <string>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {
@@ -27,7 +26,10 @@ public:
     // Constructs (and so registers) the resource and reads its element; null when no factory knows it.
     virtual std::unique_ptr<IResource> create(const TiXmlElement& element);
 
-    void addDelegate(std::unique_ptr<IResourceFactory> delegate) { delegates_.push_back(std::move(delegate)); }
+    void addDelegate(std::unique_ptr<IResourceFactory> delegate)
+    {
+        delegates_.push_back(std::move(delegate));
+    }
 
 protected:
     ResourceManager& manager_;

@@ -46,8 +46,8 @@ bool ITimeLineElement::readElement(const TiXmlElement& element)
 
 bool ITimeLineElement::writeElement(std::ostream& stream, const char* tag) const
 {
-    stream << '<' << tag << attribute("name", name_) << attribute("active", active_) << attribute("solo", solo_)
-           << attribute("start", start_) << attribute("end", end_) << ">\n";
+    stream << '<' << tag << attribute("name", name_) << attribute("active", active_)
+           << attribute("solo", solo_) << attribute("start", start_) << attribute("end", end_) << ">\n";
     if (!segments_.empty()) {
         stream << "<segments>\n";
         for (const auto& [start, end] : segments_)

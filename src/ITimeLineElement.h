@@ -10,10 +10,9 @@
 //   element.readElement(xml);                 // name, active, solo, start, end, segments, children
 //   if (element.isActive(t)) element.processChildren(t - element.start(), seek);
 
-#include <tinyxml.h>
-
 #include <ostream>
 #include <string>
+#include <tinyxml.h>
 #include <utility>
 #include <vector>
 

@@ -38,6 +38,15 @@ public:
         return id;
     }
 
+    // add, and tell the object the id it got.
+    bool enter(T* object, std::uint32_t requested)
+    {
+        const std::optional<std::uint32_t> id = add(object, requested);
+        if (id)
+            object->setId(*id);
+        return id.has_value();
+    }
+
     // Logs "invalid <kind> id" when the id names no object.
     bool remove(std::uint32_t id)
     {

@@ -8,8 +8,7 @@ namespace orb {
 
 OperatorManager::OperatorManager(DemoSystem& owner)
     : owner_(owner), factory_(std::make_unique<DefaultOperatorFactory>(*this))
-{
-}
+{}
 
 OperatorManager::~OperatorManager()
 {
@@ -24,10 +23,7 @@ OperatorManager::~OperatorManager()
 
 bool OperatorManager::registerOperator(IOperator* op, std::uint32_t requestedId)
 {
-    const std::optional<std::uint32_t> id = table_.add(op, requestedId);
-    if (id)
-        op->setId(*id);
-    return id.has_value();
+    return table_.enter(op, requestedId);
 }
 
 void OperatorManager::unregisterOperator(std::uint32_t id)

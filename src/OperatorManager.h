@@ -10,10 +10,9 @@
 #include "DefaultOperatorFactory.h"
 #include "IdTable.h"
 
-#include <tinyxml.h>
-
 #include <cstdint>
 #include <memory>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {

@@ -50,7 +50,8 @@ void run(gfx::Device& device, const Pass& pass, const FullTargetVertex (&triangl
 PostProcessVectors postProcessVectors(int width, int height, float downsample)
 {
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
-    return {{1.0f / w, 1.0f / h, downsample, 0.0f}, {4.0f / w, 0.0f, 0.0f, 0.0f}, {0.0f, 4.0f / h, 0.0f, 0.0f}};
+    return {
+        {1.0f / w, 1.0f / h, downsample, 0.0f}, {4.0f / w, 0.0f, 0.0f, 0.0f}, {0.0f, 4.0f / h, 0.0f, 0.0f}};
 }
 
 void GraphicSystem::postProcess(const PostProcessParams& params)
@@ -86,10 +87,20 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
 
     device_->stretchRect(backBufferTarget_->colorSurface(), screen->colorSurface());
     device_->setDepthStencilSurface(screen->depthSurface());
-    run(*device_, {*downsample, {{"d", vectors.d1.data()}}, screen->colorTexture(), nullptr, blur1->colorSurface(), nullptr},
+    run(*device_,
+        {*downsample,
+         {{"d", vectors.d1.data()}},
+         screen->colorTexture(),
+         nullptr,
+         blur1->colorSurface(),
+         nullptr},
         triangle);
-    run(*device_, {*blur, {{"d", vectors.d2.data()}}, blur1->colorTexture(), nullptr, blur2->colorSurface(), nullptr}, triangle);
-    run(*device_, {*blur, {{"d", vectors.d3.data()}}, blur2->colorTexture(), nullptr, blur1->colorSurface(), nullptr}, triangle);
+    run(*device_,
+        {*blur, {{"d", vectors.d2.data()}}, blur1->colorTexture(), nullptr, blur2->colorSurface(), nullptr},
+        triangle);
+    run(*device_,
+        {*blur, {{"d", vectors.d3.data()}}, blur2->colorTexture(), nullptr, blur1->colorSurface(), nullptr},
+        triangle);
     run(*device_,
         {*compositor,
          {{"d", params.compositorD.data()}, {"c", params.compositorC.data()}},

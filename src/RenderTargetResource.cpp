@@ -8,12 +8,13 @@
 
 namespace orb {
 
-RenderTargetResource::Size RenderTargetResource::readSize(const TiXmlElement& element, const char* name, int screen,
-                                                          Size previous)
+RenderTargetResource::Size RenderTargetResource::readSize(const TiXmlElement& element, const char* name,
+                                                          int screen, Size previous)
 {
     previous.pixels = intAttribute(element, name);
     float factor = 0.0f;
-    if (const char* text = element.Attribute(name); text != nullptr && std::sscanf(text, "*%f", &factor) == 1) {
+    if (const char* text = element.Attribute(name);
+        text != nullptr && std::sscanf(text, "*%f", &factor) == 1) {
         previous.factor = factor;
         previous.pixels = static_cast<int>(static_cast<float>(screen) * factor);
     }
@@ -47,7 +48,8 @@ void RenderTargetResource::writeSettings(std::ostream& stream) const
 {
     writeSize(stream, "width", width_);
     writeSize(stream, "height", height_);
-    stream << attribute("levels", levels_) << attribute("format", format_) << attribute("depthFormat", depthFormat_);
+    stream << attribute("levels", levels_) << attribute("format", format_)
+           << attribute("depthFormat", depthFormat_);
 }
 
 RenderTarget* RenderTargetResource::handle()
@@ -57,9 +59,9 @@ RenderTarget* RenderTargetResource::handle()
     GraphicSystem* graphics = demo() != nullptr ? demo()->graphicSystem() : nullptr;
     if (graphics == nullptr || graphics->device() == nullptr)
         return nullptr;
-    auto made = std::make_unique<RenderTarget>(*graphics->device(), width_.pixels, height_.pixels,
-                                               static_cast<unsigned>(levels_), static_cast<gfx::Format>(format_),
-                                               static_cast<gfx::Format>(depthFormat_));
+    auto made = std::make_unique<RenderTarget>(
+        *graphics->device(), width_.pixels, height_.pixels, static_cast<unsigned>(levels_),
+        static_cast<gfx::Format>(format_), static_cast<gfx::Format>(depthFormat_));
     if (made->colorTexture() != nullptr)
         target_ = std::move(made);
     return target_.get();

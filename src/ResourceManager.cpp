@@ -7,8 +7,7 @@ namespace orb {
 
 ResourceManager::ResourceManager(DemoSystem& owner)
     : owner_(owner), factory_(std::make_unique<DefaultResourceFactory>(*this))
-{
-}
+{}
 
 ResourceManager::~ResourceManager()
 {
@@ -23,10 +22,7 @@ ResourceManager::~ResourceManager()
 
 bool ResourceManager::registerResource(IResource* resource, std::uint32_t requestedId)
 {
-    const std::optional<std::uint32_t> id = table_.add(resource, requestedId);
-    if (id)
-        resource->setId(*id);
-    return id.has_value();
+    return table_.enter(resource, requestedId);
 }
 
 void ResourceManager::unregisterResource(std::uint32_t id)

@@ -9,10 +9,9 @@
 #include "IResourceFactory.h"
 #include "IdTable.h"
 
-#include <tinyxml.h>
-
 #include <cstdint>
 #include <memory>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {

@@ -11,12 +11,11 @@
 
 #include "ITimeLineElement.h"
 
-#include <tinyxml.h>
-
 #include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tinyxml.h>
 #include <vector>
 
 namespace orb {

@@ -11,10 +11,9 @@
 //   int id = intAttribute(element, "id");
 //   stream << '<' << "scene" << attribute("id", id) << attribute("name", name) << ">\n";
 
-#include <tinyxml.h>
-
 #include <ostream>
 #include <string>
+#include <tinyxml.h>
 
 namespace orb {
 

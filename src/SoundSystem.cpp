@@ -7,7 +7,9 @@
 
 namespace orb {
 
-SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host) : fileSystem_(fileSystem), outputKind_(host.sound) {}
+SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host)
+    : fileSystem_(fileSystem), outputKind_(host.sound)
+{}
 
 SoundSystem::~SoundSystem()
 {

@@ -17,6 +17,20 @@ public:
     std::vector<std::pair<float, bool>> calls;
 };
 
+// The start-up lines up to the graphics system's first, for the default settings.
+const std::vector<std::string> StartOfInit = {
+    "ORB_INFO: DemoSystem Init ...",
+    "ORB_INFO: FileSystem Init ... (Data.qel)",
+    "ORB_INFO: FileSystem Init Done",
+    "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
+};
+
+std::vector<std::string> operator+(std::vector<std::string> first, const std::vector<std::string>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 class DemoSystemTest : public LoggedTest
 {
 protected:
@@ -35,9 +49,9 @@ TEST_F(DemoSystemTest, ScenesTakeIdsByTheIdRuleAndAnOccupiedIdIsRefused)
     const float seek = 0.0f;
     demo_->frame(0, &seek);
     EXPECT_EQ(first.calls.size(), 1u) << "the first scene keeps id 0";
-    EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: occupied scene id '0'",
-                                               "ORB_ERROR: invalid scene id '4294967295'",
-                                               "ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'"}))
+    EXPECT_EQ(log(), (std::vector<std::string>{
+                         "ORB_ERROR: occupied scene id '0'", "ORB_ERROR: invalid scene id '4294967295'",
+                         "ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'"}))
         << "without a music stream, restarting it fails";
 }
 
@@ -58,7 +72,8 @@ TEST_F(DemoSystemTest, FrameLogsASceneIdThatNamesNoScene)
 {
     const float seek = 0.0f;
     EXPECT_TRUE(demo_->frame(0, &seek));
-    EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'",
+    EXPECT_EQ(log(), (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'",
+                                               "ORB_ERROR: invalid stream id '0'",
                                                "ORB_ERROR: invalid scene id '0'"}));
 }
 
@@ -68,14 +83,11 @@ TEST_F(DemoSystemTest, AFailedStartStopsAtTheFailingSubsystemAndShutsDownInOrder
     DemoSettings settings;
     EXPECT_FALSE(demo_->init(settings));
     demo_.reset();
-    EXPECT_EQ(log(), withDemoShutdown({
-                         "ORB_INFO: DemoSystem Init ...",
-                         "ORB_INFO: FileSystem Init ... (Data.qel)",
-                         "ORB_INFO: FileSystem Init Done",
-                         "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
-                         "ORB_ERROR: failed opening file 'Data\\Downsample4x4.fx'",
-                         "ORB_ERROR: failed to init graphicsystem. aborting ...",
-                     }));
+    EXPECT_EQ(log(),
+              withDemoShutdown(StartOfInit + std::vector<std::string>{
+                                                 "ORB_ERROR: failed opening file 'Data\\Downsample4x4.fx'",
+                                                 "ORB_ERROR: failed to init graphicsystem. aborting ...",
+                                             }));
 }
 
 TEST_F(DemoSystemTest, AScriptWithoutMainStopsStartUpAfterTheSubsystemsAndShutsDownInOrder)
@@ -88,17 +100,15 @@ TEST_F(DemoSystemTest, AScriptWithoutMainStopsStartUpAfterTheSubsystemsAndShutsD
     settings.scriptPath = "Data\\DemoScript.xml";
     EXPECT_FALSE(demo_->init(settings));
     demo_.reset();
-    EXPECT_EQ(log(), withDemoShutdown({
-                         "ORB_INFO: DemoSystem Init ...",
-                         "ORB_INFO: FileSystem Init ... (Data.qel)",
-                         "ORB_INFO: FileSystem Init Done",
-                         "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
-                         "ORB_INFO: GraphicSystem Init Done",
-                         "ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
-                         "ORB_INFO: SoundSystem Init Done",
-                         "ORB_ERROR: cant find XML element 'main'",
-                         "ORB_ERROR: failed to load demo script 'Data\\DemoScript.xml'. aborting ...",
-                     }));
+    EXPECT_EQ(log(), withDemoShutdown(
+                         StartOfInit +
+                         std::vector<std::string>{
+                             "ORB_INFO: GraphicSystem Init Done",
+                             "ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                             "ORB_INFO: SoundSystem Init Done",
+                             "ORB_ERROR: cant find XML element 'main'",
+                             "ORB_ERROR: failed to load demo script 'Data\\DemoScript.xml'. aborting ...",
+                         }));
 }
 
 class MessageLoopTest : public LoggedTest

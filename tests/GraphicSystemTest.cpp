@@ -1,5 +1,6 @@
-#include "FileSystem.h"
 #include "GraphicSystem.h"
+
+#include "FileSystem.h"
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -37,11 +38,13 @@ protected:
     }
 
     // A white square of `size` pixels on black, centred, then the chain.
-    std::vector<gfx::Color> squareThroughTheChain(GraphicSystem& graphics, const PostProcessParams& params, int size)
+    std::vector<gfx::Color> squareThroughTheChain(GraphicSystem& graphics, const PostProcessParams& params,
+                                                  int size)
     {
         gfx::Device& device = *graphics.device();
         device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF000000, 1.0f, 0);
-        const float left = (graphics.width() - size) / 2.0f - 0.5f, top = (graphics.height() - size) / 2.0f - 0.5f;
+        const float left = (graphics.width() - size) / 2.0f - 0.5f,
+                    top = (graphics.height() - size) / 2.0f - 0.5f;
         const Vertex square[4] = {{left, top, 0, 1, 0, 0},
                                   {left + size, top, 0, 1, 0, 0},
                                   {left, top + size, 0, 1, 0, 0},
@@ -71,9 +74,10 @@ TEST_F(GraphicSystemTest, StartsOffScreenAndLogsItsSteps)
     EXPECT_EQ(settings_.window, 0u);
     const std::vector<std::string> lines = log();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"ORB_INFO: GraphicSystem Init ... (1280,720,0,16,1,00000000,00000000)",
-                                        "ORB_ERROR: selected multisampling quality '16' not available. using '4' instead",
-                                        "ORB_INFO: GraphicSystem Init Done"}));
+              (std::vector<std::string>{
+                  "ORB_INFO: GraphicSystem Init ... (1280,720,0,16,1,00000000,00000000)",
+                  "ORB_ERROR: selected multisampling quality '16' not available. using '4' instead",
+                  "ORB_INFO: GraphicSystem Init Done"}));
 }
 
 TEST_F(GraphicSystemTest, NamesItsTargetsAndEffectsAndLogsUnknownNames)
@@ -122,9 +126,13 @@ TEST_F(GraphicSystemTest, PostProcessEndsWithTheBackBufferAndItsDepthBound)
 TEST_F(GraphicSystemTest, AWhiteSquareGainsASoftHaloOnlyWithTheGlowOn)
 {
     auto graphics = start(256, 144);
-    const auto at = [](const std::vector<gfx::Color>& pixels, int x, int y) { return pixels[y * 256 + x] & 0xFF; };
-    const std::vector<gfx::Color> plain = squareThroughTheChain(*graphics, {0.2f, {1, 2, 0, 0}, {1, 0, 0, 0}}, 40);
-    const std::vector<gfx::Color> glowing = squareThroughTheChain(*graphics, {0.2f, {1, 3, 0, 0}, {1, 1, 1, 1}}, 40);
+    const auto at = [](const std::vector<gfx::Color>& pixels, int x, int y) {
+        return pixels[y * 256 + x] & 0xFF;
+    };
+    const std::vector<gfx::Color> plain =
+        squareThroughTheChain(*graphics, {0.2f, {1, 2, 0, 0}, {1, 0, 0, 0}}, 40);
+    const std::vector<gfx::Color> glowing =
+        squareThroughTheChain(*graphics, {0.2f, {1, 3, 0, 0}, {1, 1, 1, 1}}, 40);
     // The square spans x = 108 to 147 on rows 52 to 91.
     EXPECT_EQ(at(plain, 128, 72), 255u);
     EXPECT_EQ(at(plain, 108, 72), 255u) << "the edge stays sharp";
@@ -140,9 +148,12 @@ TEST_F(GraphicSystemTest, AWhiteSquareGainsASoftHaloOnlyWithTheGlowOn)
 TEST_F(GraphicSystemTest, WashesOutToWhiteAsTheThirdCompositorValueReachesOne)
 {
     auto graphics = start(256, 144);
-    const std::vector<gfx::Color> washed = squareThroughTheChain(*graphics, {0.2f, {1, 3, 1, 0}, {1, 1, 1, 1}}, 40);
-    EXPECT_TRUE(std::all_of(washed.begin(), washed.end(), [](gfx::Color c) { return (c & 0xFFFFFF) == 0xFFFFFF; }));
-    const std::vector<gfx::Color> half = squareThroughTheChain(*graphics, {0.2f, {1, 3, 0.5f, 0}, {0, 0, 0, 0}}, 40);
+    const std::vector<gfx::Color> washed =
+        squareThroughTheChain(*graphics, {0.2f, {1, 3, 1, 0}, {1, 1, 1, 1}}, 40);
+    EXPECT_TRUE(
+        std::all_of(washed.begin(), washed.end(), [](gfx::Color c) { return (c & 0xFFFFFF) == 0xFFFFFF; }));
+    const std::vector<gfx::Color> half =
+        squareThroughTheChain(*graphics, {0.2f, {1, 3, 0.5f, 0}, {0, 0, 0, 0}}, 40);
     EXPECT_NEAR(static_cast<int>(half[0] & 0xFF), 128, 2) << "black is half way to white";
 }
 
@@ -189,7 +200,8 @@ TEST_F(GraphicSystemTest, ASystemThatNeverStartedShutsDownCleanly)
     }
     const std::vector<std::string> lines = log();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
-              (std::vector<std::string>{"ORB_INFO: GraphicSystem Shutdown ...", "ORB_INFO: GraphicSystem Shutdown Done"}));
+              (std::vector<std::string>{"ORB_INFO: GraphicSystem Shutdown ...",
+                                        "ORB_INFO: GraphicSystem Shutdown Done"}));
 }
 
 } // namespace

@@ -1,14 +1,13 @@
+#include "GfxTestSupport.h"
 #include "Operators/DefaultLoadingScene.h"
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
 #include "ScriptTestSupport.h"
-#include "GfxTestSupport.h"
-
-#include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <stb/stb_image_write.h>
 
 namespace orb::test {
 namespace {
@@ -18,11 +17,15 @@ std::string solidPng(int width, int height, gfx::Color color)
 {
     std::vector<unsigned char> rgba;
     for (int i = 0; i < width * height; ++i)
-        rgba.insert(rgba.end(), {static_cast<unsigned char>(color >> 16), static_cast<unsigned char>(color >> 8),
-                                 static_cast<unsigned char>(color), static_cast<unsigned char>(color >> 24)});
+        rgba.insert(rgba.end(),
+                    {static_cast<unsigned char>(color >> 16), static_cast<unsigned char>(color >> 8),
+                     static_cast<unsigned char>(color), static_cast<unsigned char>(color >> 24)});
     std::string bytes;
-    stbi_write_png_to_func([](void* out, void* data, int size) { static_cast<std::string*>(out)->append(static_cast<char*>(data), size); },
-                           &bytes, width, height, 4, rgba.data(), width * 4);
+    stbi_write_png_to_func(
+        [](void* out, void* data, int size) {
+            static_cast<std::string*>(out)->append(static_cast<char*>(data), size);
+        },
+        &bytes, width, height, 4, rgba.data(), width * 4);
     return bytes;
 }
 
@@ -35,7 +38,8 @@ protected:
     OperatorTest()
     {
         std::filesystem::copy(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data", "Data",
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
         DemoSettings settings;
         settings.width = 640;
         settings.height = 360;
@@ -44,7 +48,10 @@ protected:
     }
 
     gfx::Device& device() { return *demo_->graphicSystem()->device(); }
-    gfx::Color pixel(int x, int y) { return device().readPixels(device().backBuffer())[y * 640 + x] & 0xFFFFFF; }
+    gfx::Color pixel(int x, int y)
+    {
+        return device().readPixels(device().backBuffer())[y * 640 + x] & 0xFFFFFF;
+    }
 };
 
 TEST_F(OperatorTest, TheLoadingBarGrowsFromItsLeftEndToTheProgressUnderItsCap)
@@ -118,7 +125,8 @@ TEST_F(OperatorTest, ClearTargetClearsToWhiteWithDepthZeroAndSetRenderTargetRebi
     device().setRenderTarget(0, text.colorSurface());
     device().setDepthStencilSurface(text.depthSurface());
     demo_->scene(0)->process(1.0f, false);
-    EXPECT_EQ(device().readPixels(text.colorSurface())[0], 0xFFFFFFFFu) << "cleared while the text target was bound";
+    EXPECT_EQ(device().readPixels(text.colorSurface())[0], 0xFFFFFFFFu)
+        << "cleared while the text target was bound";
     EXPECT_EQ(device().renderTarget(0), device().backBuffer());
     EXPECT_EQ(device().depthStencilSurface(), device().autoDepthStencil());
 
@@ -155,7 +163,8 @@ protected:
     {
         writeFile("Data/tevro_logoscreen.png", solidPng(16, 9, 0xFFFFFFFF));
         writeFile("Data/tevro_endscreen.png", solidPng(16, 9, 0xFFFFFFFF));
-        EXPECT_TRUE(loadDemo(R"(<demo><init><resources/></init><main length="20.8692"><scene id="0" name="s" end="21">
+        EXPECT_TRUE(
+            loadDemo(R"(<demo><init><resources/></init><main length="20.8692"><scene id="0" name="s" end="21">
             <layer name="l" end="21"><children>
               <operator name="Scene1" id="0" start="0" end="6.9564"/>
               <operator name="Scene10" id="1" start="6.9564" end="20.8692"/>
@@ -196,7 +205,8 @@ TEST_F(ScreenTest, TheTitleFadesInFromBlackOverFourSeconds)
 TEST_F(ScreenTest, TheTitleShakesOnlyAfterThreeSecondsAndStretchesOnlyAfter4Point7)
 {
     ASSERT_NE(title_, nullptr);
-    EXPECT_EQ(centre(*title_, at(3.0f, 0, 6.9564f)), (std::array<float, 3>{0, 0, 1})) << "no shake at 3 itself";
+    EXPECT_EQ(centre(*title_, at(3.0f, 0, 6.9564f)), (std::array<float, 3>{0, 0, 1}))
+        << "no shake at 3 itself";
     EXPECT_NE(centre(*title_, at(3.5f, 0, 6.9564f)), (std::array<float, 3>{0, 0, 1}));
     fx::MatrixStack stack;
     const auto width = [&](float local) {
@@ -219,7 +229,8 @@ TEST_F(ScreenTest, TheEndScreenSettlesAndWashesOutInItsLastThreeSeconds)
     ASSERT_NE(end_, nullptr);
     const float start = 6.9564f, finish = 20.8692f;
     EXPECT_NE(centre(*end_, at(1.0f, start, finish)), (std::array<float, 3>{0, 0, 1}));
-    EXPECT_EQ(centre(*end_, at(4.0f, start, finish)), (std::array<float, 3>{0, 0, 1})) << "settled after 4 seconds";
+    EXPECT_EQ(centre(*end_, at(4.0f, start, finish)), (std::array<float, 3>{0, 0, 1}))
+        << "settled after 4 seconds";
     const PostProcessParams opening = end_->look(at(0.0f, start, finish));
     EXPECT_EQ(opening.compositorD[2], 1.0f) << "washed out at its first frame";
     EXPECT_EQ(opening.compositorC, (std::array<float, 4>{1, 1, 1, 1}));
@@ -235,7 +246,8 @@ TEST_F(ScreenTest, TheTitleQuadFillsTheScreenWhenUnturned)
     // At t = 2.5 the turn t / 10 - 0.25 is 0 and there is no shake: the quad covers every pixel
     // in grey 159 (2.5 x 255 / 4), give or take the post-processing's bloom and flicker.
     demo_->scene(0)->process(2.5f, false);
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{639, 0}, std::pair{320, 180}, std::pair{0, 359}, std::pair{639, 359}})
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{639, 0}, std::pair{320, 180}, std::pair{0, 359}, std::pair{639, 359}})
         EXPECT_NEAR(static_cast<int>(pixel(x, y) & 0xFF), 159, 24) << x << ", " << y;
 }
 

@@ -1,11 +1,9 @@
 #include "FileSystem.h"
 #include "TestSupport.h"
 
-#include <cstdio>
-
-#include <stb/stb_image.h>
-
 #include <algorithm>
+#include <cstdio>
+#include <stb/stb_image.h>
 #include <sys/wait.h>
 
 namespace orb::test {
@@ -99,7 +97,8 @@ TEST_F(RendererTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
 
 TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
-    const Result rendered = runProgram(Renderer + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --stats");
+    const Result rendered =
+        runProgram(Renderer + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --stats");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
     EXPECT_TRUE(std::filesystem::exists("range/frame_000002.png"));
     EXPECT_FALSE(std::filesystem::exists("range/frame_000003.png"));
@@ -109,7 +108,8 @@ TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
 
 TEST_F(RendererTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
-    for (const char* arguments : {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x"}) {
+    for (const char* arguments :
+         {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x"}) {
         EXPECT_EQ(runProgram(Renderer + arguments).status, 2) << arguments;
         EXPECT_NE(readFile("stderr.txt").find("usage: orb-render"), std::string::npos);
     }

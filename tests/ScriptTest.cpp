@@ -88,8 +88,9 @@ TEST_F(ScriptTest, ExplainsAScriptItCannotUse)
 
 TEST_F(ScriptTest, NormalisesLineEndsAndStopsAtTheFirstZeroByte)
 {
-    const std::string script = std::string("<demo>\r\n<init>\r<resources/></init>\r\n<main length=\"3\"/></demo>") +
-                               '\0' + "trailing garbage <<<";
+    const std::string script =
+        std::string("<demo>\r\n<init>\r<resources/></init>\r\n<main length=\"3\"/></demo>") + '\0' +
+        "trailing garbage <<<";
     ASSERT_TRUE(load(script));
 }
 
@@ -193,8 +194,10 @@ TEST_F(ScriptTest, RenderTargetSizesMayBeFractionsOfTheScreen)
     EXPECT_EQ(b->width(), 256);
     EXPECT_EQ(b->widthFactor(), 0.0f);
     EXPECT_EQ(b->height(), 0);
-    EXPECT_NE(written().find(R"(<RenderTarget id="0" name="a" source="" width="*0.3" height="*0.5" levels="1" format="21" depthFormat="0"/>)"),
-              std::string::npos);
+    EXPECT_NE(
+        written().find(
+            R"(<RenderTarget id="0" name="a" source="" width="*0.3" height="*0.5" levels="1" format="21" depthFormat="0"/>)"),
+        std::string::npos);
 
     RenderTarget* target = a->handle();
     ASSERT_NE(target, nullptr);
@@ -207,8 +210,8 @@ TEST_F(ScriptTest, RenderTargetSizesMayBeFractionsOfTheScreen)
 TEST_F(ScriptTest, SurvivesEveryScriptTheFuzzerOnceBrokeItWith)
 {
     // Run in the sanitizer build, a read outside the text would stop the test.
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::filesystem::path(ORB_SOURCE_DIR) / "tests/data/script-regressions")) {
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(ORB_SOURCE_DIR) /
+                                                                 "tests/data/script-regressions")) {
         resetDemo();
         if (load(readFile(entry.path())))
             demo_->loadDemo();
@@ -232,7 +235,8 @@ TEST_F(ScriptTest, FactoriesListTheirTypesWithCategories)
     categories.clear();
     demo_->resourceManager()->factory().listTypes(types);
     demo_->resourceManager()->factory().listCategories(categories);
-    EXPECT_EQ(types, (std::vector<std::string>{"RenderTarget", "Texture", "Sound", "Scene", "Shader", "Movie", "Font"}));
+    EXPECT_EQ(types, (std::vector<std::string>{"RenderTarget", "Texture", "Sound", "Scene", "Shader", "Movie",
+                                               "Font"}));
     EXPECT_EQ(categories, (std::vector<std::string>{"2D", "2D", "Sounds", "3D", "3D", "2D", "2D"}));
 }
 

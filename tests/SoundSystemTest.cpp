@@ -1,7 +1,8 @@
+#include "SoundSystem.h"
+
 #include "FileSystem.h"
 #include "Mp3Fixture.h"
 #include "ScriptTestSupport.h"
-#include "SoundSystem.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -57,9 +58,10 @@ TEST_F(SoundSystemTest, PlaysAndMovesStreamsAndReportsBadHandles)
     sound->freeStream(music);
     sound->play(music, false);
     const std::vector<std::string> lines = log();
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'",
-                                        "ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - 3, lines.end()),
+        (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'",
+                                  "ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"}));
 }
 
 TEST_F(SoundSystemTest, AFileThatIsNotMpegAudioMakesNoStream)
@@ -68,8 +70,9 @@ TEST_F(SoundSystemTest, AFileThatIsNotMpegAudioMakesNoStream)
     EXPECT_EQ(sound->createStream("Data\\junk.mp3", false), 0u);
     EXPECT_EQ(sound->createStream("Data\\missing.mp3", false), 0u);
     const std::vector<std::string> lines = log();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "ORB_ERROR: BASS_StreamCreateFile failed for 'Data\\junk.mp3'"),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "ORB_ERROR: BASS_StreamCreateFile failed for 'Data\\junk.mp3'"),
+        lines.end());
     EXPECT_EQ(lines.back(), "ORB_ERROR: BASS_StreamCreateFile failed for 'Data\\missing.mp3'");
 }
 
@@ -120,9 +123,9 @@ TEST_F(SoundSystemTest, TheDeviceOutputLogsOnlyItsOwnLinesAroundPlayMoveAndFree)
     }
     const std::vector<std::string> lines = log();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
-              (std::vector<std::string>{"ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
-                                        "ORB_INFO: SoundSystem Init Done", "ORB_INFO: SoundSystem Shutdown ...",
-                                        "ORB_INFO: SoundSystem Shutdown Done"}));
+              (std::vector<std::string>{
+                  "ORB_INFO: SoundSystem Init ... (44100,1,00000000)", "ORB_INFO: SoundSystem Init Done",
+                  "ORB_INFO: SoundSystem Shutdown ...", "ORB_INFO: SoundSystem Shutdown Done"}));
 }
 
 using MusicTest = ScriptTest;
@@ -135,7 +138,8 @@ TEST_F(MusicTest, TheMusicIsMadeWhileLoadingAndRestartsWithTheClock)
     ASSERT_NE(music, 0u);
     const float seek = 1.5f;
     demo_->frame(0, &seek);
-    EXPECT_EQ(demo_->soundSystem()->mixer().currentPosition(music), 66150u) << "played from the start, then moved";
+    EXPECT_EQ(demo_->soundSystem()->mixer().currentPosition(music), 66150u)
+        << "played from the start, then moved";
 }
 
 } // namespace

@@ -8,15 +8,16 @@ namespace {
 // A script with one scene 0 whose layers are given as XML.
 std::string sceneScript(const std::string& scene, const std::string& layers)
 {
-    return "<demo><init><resources/></init><main length=\"300\"><scene id=\"0\" name=\"s\" " + scene + ">" + layers +
-           "</scene></main></demo>";
+    return "<demo><init><resources/></init><main length=\"300\"><scene id=\"0\" name=\"s\" " + scene + ">" +
+           layers + "</scene></main></demo>";
 }
 
 using TimelineTest = ScriptTest;
 
 TEST_F(TimelineTest, ElementsAreActiveOnHalfOpenIntervals)
 {
-    ASSERT_TRUE(loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
+    ASSERT_TRUE(
+        loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
         <operator name="Probe" id="0" start="2" end="5"/>
         <operator name="Probe" id="1" start="5" end="5"/>
         <operator name="Probe" id="2"/></children></layer>)")));
@@ -33,19 +34,22 @@ TEST_F(TimelineTest, ElementsAreActiveOnHalfOpenIntervals)
 
 TEST_F(TimelineTest, ChildrenSeeTheTimeSinceTheirParentsStartAndStopWithIt)
 {
-    ASSERT_TRUE(loadDemo(sceneScript(R"(start="0" end="200")", R"(<layer name="l" start="10" end="40"><children>
+    ASSERT_TRUE(
+        loadDemo(sceneScript(R"(start="0" end="200")", R"(<layer name="l" start="10" end="40"><children>
         <operator name="Probe" id="0" start="5" end="15"><children>
           <operator name="Probe" id="1" start="0" end="2"/>
         </children></operator></children></layer>)")));
     demo_->scene(0)->process(16.0f, true);
     demo_->scene(0)->process(30.0f, true);
     EXPECT_EQ(probe(0)->calls, (std::vector<std::pair<float, bool>>{{6.0f, true}}));
-    EXPECT_EQ(probe(1)->calls, (std::vector<std::pair<float, bool>>{{1.0f, true}})) << "not at 30: its parent is off";
+    EXPECT_EQ(probe(1)->calls, (std::vector<std::pair<float, bool>>{{1.0f, true}}))
+        << "not at 30: its parent is off";
 }
 
 TEST_F(TimelineTest, TheScenesStartGatesButDoesNotShiftItsLayers)
 {
-    ASSERT_TRUE(loadDemo(sceneScript(R"(start="20" end="100")", R"(<layer name="l" start="0" end="100"><children>
+    ASSERT_TRUE(
+        loadDemo(sceneScript(R"(start="20" end="100")", R"(<layer name="l" start="0" end="100"><children>
         <operator name="Probe" id="0" start="0" end="100"/></children></layer>)")));
     for (const float t : {10.0f, 20.0f, 33.5f})
         demo_->scene(0)->process(t, true);
@@ -54,7 +58,8 @@ TEST_F(TimelineTest, TheScenesStartGatesButDoesNotShiftItsLayers)
 
 TEST_F(TimelineTest, SiblingsRunInDocumentOrderAndALayerStartsItsOperatorsLate)
 {
-    ASSERT_TRUE(loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="10" end="100"><children>
+    ASSERT_TRUE(
+        loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="10" end="100"><children>
         <operator name="Probe" id="5" start="0" end="5"/>
         <operator name="Probe" id="2" start="0" end="50"/></children></layer>
         <layer name="empty" start="0" end="100"/>)")));
@@ -67,7 +72,8 @@ TEST_F(TimelineTest, SiblingsRunInDocumentOrderAndALayerStartsItsOperatorsLate)
 
 TEST_F(TimelineTest, SegmentsNarrowActivityToTheirHalfOpenIntervals)
 {
-    ASSERT_TRUE(loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
+    ASSERT_TRUE(
+        loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
         <operator name="Probe" id="0" start="0" end="10"><segments>
           <segment start="1" end="2"/><segment start="5" end="20"/></segments></operator>
         </children></layer>)")));
@@ -81,7 +87,8 @@ TEST_F(TimelineTest, SegmentsNarrowActivityToTheirHalfOpenIntervals)
 
 TEST_F(TimelineTest, AnOperatorWhoseInitFailsLogsEveryFrameAndSkipsItsChildren)
 {
-    EXPECT_FALSE(loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
+    EXPECT_FALSE(
+        loadDemo(sceneScript(R"(start="0" end="100")", R"(<layer name="l" start="0" end="100"><children>
         <operator name="Probe" id="0" start="0" end="10" failInit="1"><children>
           <operator name="Probe" id="1" start="0" end="10"/></children></operator>
         </children></layer>)")));

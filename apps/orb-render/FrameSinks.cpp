@@ -1,8 +1,7 @@
 #include "FrameSinks.h"
 
-#include <stb/stb_image_write.h>
-
 #include <cstdio>
+#include <stb/stb_image_write.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -27,20 +26,22 @@ bool PngFrames::write(const gfx::FramePixels& frame)
     std::vector<unsigned char> rgba(pixels, pixels + std::size_t(frame.width) * frame.height * 4);
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         std::swap(rgba[i], rgba[i + 2]); // B, G, R, A to R, G, B, A
-        rgba[i + 3] = 255;              // the back buffer's alpha is not part of the picture
+        rgba[i + 3] = 255;               // the back buffer's alpha is not part of the picture
     }
     char name[32];
     std::snprintf(name, sizeof name, "/frame_%06d.png", written_++);
-    return stbi_write_png((directory_ + name).c_str(), frame.width, frame.height, 4, rgba.data(), frame.width * 4) != 0;
+    return stbi_write_png((directory_ + name).c_str(), frame.width, frame.height, 4, rgba.data(),
+                          frame.width * 4) != 0;
 }
 
 VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps, const std::string& music,
                      double musicStart)
 {
-    std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(width) + "x" +
-                          std::to_string(height) + " -r " + std::to_string(fps) + " -i -";
+    std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(width) +
+                          "x" + std::to_string(height) + " -r " + std::to_string(fps) + " -i -";
     if (!music.empty())
-        command += " -ss " + std::to_string(musicStart) + " -i " + quoted(music) + " -map 0:v -map 1:a -c:a aac -shortest";
+        command += " -ss " + std::to_string(musicStart) + " -i " + quoted(music) +
+                   " -map 0:v -map 1:a -c:a aac -shortest";
     command += " -c:v libx264 -preset veryfast -pix_fmt yuv420p -movflags +faststart " + quoted(file);
     pipe_ = ::popen(command.c_str(), "w");
 }

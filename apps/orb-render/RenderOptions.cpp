@@ -61,7 +61,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
     // Options that take a value, and how they take it.
     const std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--width", [&](const std::string& v) { return parseNumber(v, options.width) && options.width > 0; }},
-        {"--height", [&](const std::string& v) { return parseNumber(v, options.height) && options.height > 0; }},
+        {"--height",
+         [&](const std::string& v) { return parseNumber(v, options.height) && options.height > 0; }},
         {"--aspect",
          [&](const std::string& v) {
              if (!parseNumber(v, aspect) || aspect <= 0)
@@ -70,8 +71,14 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
              return true;
          }},
         {"--multisample",
-         [&](const std::string& v) { return parseNumber(v, options.multisample) && options.multisample >= 0 && options.multisample <= 16; }},
-        {"--fps", [&](const std::string& v) { return parseNumber(v, options.fps) && options.fps > 0 && options.fps <= 1000; }},
+         [&](const std::string& v) {
+             return parseNumber(v, options.multisample) && options.multisample >= 0 &&
+                    options.multisample <= 16;
+         }},
+        {"--fps",
+         [&](const std::string& v) {
+             return parseNumber(v, options.fps) && options.fps > 0 && options.fps <= 1000;
+         }},
         {"--start", [&](const std::string& v) { return parseNumber(v, options.start); }},
         {"--end",
          [&](const std::string& v) {
@@ -81,8 +88,16 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
              return true;
          }},
         {"--at", [&](const std::string& v) { return parseTimes(v, options.at); }},
-        {"--frames", [&](const std::string& v) { options.framesDirectory = v; return !v.empty(); }},
-        {"--video", [&](const std::string& v) { options.videoFile = v; return !v.empty(); }},
+        {"--frames",
+         [&](const std::string& v) {
+             options.framesDirectory = v;
+             return !v.empty();
+         }},
+        {"--video",
+         [&](const std::string& v) {
+             options.videoFile = v;
+             return !v.empty();
+         }},
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];

@@ -12,15 +12,15 @@ struct RenderOptions
 {
     int width = 1280;
     int height = 720;
-    std::optional<float> aspect;  // width / height unless given
+    std::optional<float> aspect; // width / height unless given
     int multisample = 0;
     double fps = 60.0;
     float start = 0.0f;
-    std::optional<float> end;     // the script's length unless given
-    std::vector<float> at;        // only these times, each as a seek
+    std::optional<float> end; // the script's length unless given
+    std::vector<float> at;    // only these times, each as a seek
     bool loop = false;
-    std::string framesDirectory;  // PNG frames, when not empty
-    std::string videoFile;        // an MP4 through ffmpeg, when not empty
+    std::string framesDirectory; // PNG frames, when not empty
+    std::string videoFile;       // an MP4 through ffmpeg, when not empty
     bool stats = false;
     bool help = false;
 };

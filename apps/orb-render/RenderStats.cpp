@@ -29,13 +29,15 @@ void RenderStats::report(std::ostream& stream) const
     stream << "operator   frames    mean ms  median ms     95% ms   worst ms\n";
     for (auto [name, times] : times_) {
         std::sort(times.begin(), times.end());
-        const double mean = std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
+        const double mean =
+            std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
         const auto percentile = [&times](double fraction) {
-            return times[std::min(times.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(times.size())))];
+            return times[std::min(times.size() - 1,
+                                  static_cast<std::size_t>(fraction * static_cast<double>(times.size())))];
         };
-        stream << std::left << std::setw(9) << name << std::right << std::setw(8) << times.size() << std::setw(11)
-               << mean << std::setw(11) << percentile(0.5) << std::setw(11) << percentile(0.95) << std::setw(11)
-               << times.back() << '\n';
+        stream << std::left << std::setw(9) << name << std::right << std::setw(8) << times.size()
+               << std::setw(11) << mean << std::setw(11) << percentile(0.5) << std::setw(11)
+               << percentile(0.95) << std::setw(11) << times.back() << '\n';
     }
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);

@@ -37,8 +37,8 @@ public:
             return;
         shown_ = true;
         filled_ = filled;
-        std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/" << total_
-                  << " frames" << std::flush;
+        std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/"
+                  << total_ << " frames" << std::flush;
     }
 
 private:
@@ -95,9 +95,9 @@ std::unique_ptr<FrameSink> Renderer::openSink()
         return std::make_unique<PngFrames>(options_.framesDirectory);
     }
     if (!options_.videoFile.empty()) {
-        auto video = std::make_unique<VideoPipe>(options_.videoFile, options_.width, options_.height, options_.fps,
-                                                 options_.at.empty() ? extractMusic(*demo_->fileSystem()) : "",
-                                                 options_.start);
+        auto video = std::make_unique<VideoPipe>(
+            options_.videoFile, options_.width, options_.height, options_.fps,
+            options_.at.empty() ? extractMusic(*demo_->fileSystem()) : "", options_.start);
         return video->open() ? std::move(video) : nullptr;
     }
     return nullptr;
@@ -123,7 +123,8 @@ bool Renderer::renderFrame(const float* seek)
 {
     const auto begun = std::chrono::steady_clock::now();
     const bool running = demo_->frame(0, seek);
-    stats_.endFrame(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
+    stats_.endFrame(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
     return running;
 }
 
@@ -132,7 +133,8 @@ int Renderer::run()
     DemoSettings settings;
     settings.width = options_.width;
     settings.height = options_.height;
-    settings.aspectRatio = options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
+    settings.aspectRatio =
+        options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
     settings.multisampleType = options_.multisample;
     settings.fullscreen = 0;
     settings.loopDemo = options_.loop ? 1 : 0;

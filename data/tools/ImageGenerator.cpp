@@ -7,12 +7,11 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <stb/stb_image_write.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <stb/stb_image_write.h>
 #include <string>
 #include <vector>
 
@@ -30,7 +29,9 @@ constexpr Color Grey = {127.0f / 255.0f, 127.0f / 255.0f, 127.0f / 255.0f};
 class Canvas
 {
 public:
-    Canvas(int width, int height) : width_(width), height_(height), pixels_(std::size_t(width) * height * 4, 0.0f) {}
+    Canvas(int width, int height)
+        : width_(width), height_(height), pixels_(std::size_t(width) * height * 4, 0.0f)
+    {}
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -59,8 +60,9 @@ public:
     bool save(const std::string& path) const
     {
         std::vector<unsigned char> bytes(pixels_.size());
-        std::transform(pixels_.begin(), pixels_.end(), bytes.begin(),
-                       [](float v) { return static_cast<unsigned char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); });
+        std::transform(pixels_.begin(), pixels_.end(), bytes.begin(), [](float v) {
+            return static_cast<unsigned char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+        });
         return stbi_write_png(path.c_str(), width_, height_, 4, bytes.data(), width_ * 4) != 0;
     }
 
@@ -111,8 +113,9 @@ public:
                     const int px = pen + glyph->bitmap_left + static_cast<int>(column);
                     const int py = y - glyph->bitmap_top + static_cast<int>(row);
                     if (px >= 0 && py >= 0 && px < mask.width && py < mask.height)
-                        mask.at(px, py) = std::max(mask.at(px, py),
-                                                   glyph->bitmap.buffer[row * glyph->bitmap.pitch + column] / 255.0f);
+                        mask.at(px, py) =
+                            std::max(mask.at(px, py),
+                                     glyph->bitmap.buffer[row * glyph->bitmap.pitch + column] / 255.0f);
                 }
             pen += static_cast<int>(glyph->advance.x >> 6) + tracking;
         }
@@ -163,11 +166,13 @@ void paint(Canvas& canvas, const Mask& mask, Color color, float strength = 1.0f)
 {
     for (int y = 0; y < mask.height; ++y)
         for (int x = 0; x < mask.width; ++x)
-            canvas.blend(x, y, color, std::min(1.0f, mask.coverage[std::size_t(y) * mask.width + x] * strength));
+            canvas.blend(x, y, color,
+                         std::min(1.0f, mask.coverage[std::size_t(y) * mask.width + x] * strength));
 }
 
 // Orange words with a faint orange glow behind them.
-void glowingWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y, int tracking)
+void glowingWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y,
+                  int tracking)
 {
     Mask words(canvas.width(), canvas.height());
     face.centred(words, text, pixels, canvas.width() / 2, y, tracking);
@@ -175,7 +180,8 @@ void glowingWords(Canvas& canvas, const Typeface& face, const std::string& text,
     paint(canvas, words, Orange);
 }
 
-void greyWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y, int tracking = 0)
+void greyWords(Canvas& canvas, const Typeface& face, const std::string& text, int pixels, int y,
+               int tracking = 0)
 {
     Mask words(canvas.width(), canvas.height());
     face.centred(words, text, pixels, canvas.width() / 2, y, tracking);

@@ -20,7 +20,8 @@ Quad placed(Quad quad, float left, float right, float bottom, float top)
 
 } // namespace
 
-DefaultLoadingScene::DefaultLoadingScene(DemoSystem& owner, std::uint32_t requestedId) : Scene(owner, requestedId)
+DefaultLoadingScene::DefaultLoadingScene(DemoSystem& owner, std::uint32_t requestedId)
+    : Scene(owner, requestedId)
 {
     setSpan("DefaultLoadingScene", 0.0f, 1.0f);
     gfx::Device* device = owner.graphicSystem()->device();
@@ -44,7 +45,8 @@ void DefaultLoadingScene::process(float time, bool)
     const std::unique_ptr<gfx::StateBlock> saved = device->createStateBlock();
 
     setImageQuadStates(*device);
-    device->setTransform(gfx::TransformType::Projection, fx::perspectiveFovLH(1.5707964f, aspect, 1.0f, 1000.0f));
+    device->setTransform(gfx::TransformType::Projection,
+                         fx::perspectiveFovLH(1.5707964f, aspect, 1.0f, 1000.0f));
     graphics.matrixStack().loadIdentity();
     device->setTransform(gfx::TransformType::World, graphics.matrixStack().top());
     device->setTransform(gfx::TransformType::View, graphics.matrixStack().top());
@@ -52,16 +54,17 @@ void DefaultLoadingScene::process(float time, bool)
     const std::uint32_t level = 255 - (device->renderState(gfx::RenderState::BlendFactor) & 0xFF);
     const float progress = time / (end() - start());
     const float g = 1.7777777f / aspect;
-    const Quad background = imageQuad(aspect, graphics.width(), graphics.height(), 1.0f, gfx::argb(0, level, level, level));
+    const Quad background =
+        imageQuad(aspect, graphics.width(), graphics.height(), 1.0f, gfx::argb(0, level, level, level));
     drawImageQuad(*device, background, background_.get());
     drawImageQuad(*device,
-                  placed(background, aspect * -0.918f, aspect * (progress * 1.836f - 0.918f), -0.011f - 0.0345f / g,
-                         -0.011f + 0.0345f / g),
+                  placed(background, aspect * -0.918f, aspect * (progress * 1.836f - 0.918f),
+                         -0.011f - 0.0345f / g, -0.011f + 0.0345f / g),
                   bar_.get());
     const float capCentre = progress * 1.832f - 0.916f;
     drawImageQuad(*device,
-                  placed(background, aspect * (capCentre - 0.005f), aspect * (capCentre + 0.005f), -0.0127f - 0.035f / g,
-                         -0.0127f + 0.035f / g),
+                  placed(background, aspect * (capCentre - 0.005f), aspect * (capCentre + 0.005f),
+                         -0.0127f - 0.035f / g, -0.0127f + 0.035f / g),
                   cap_.get());
 
     saved->apply();

@@ -18,7 +18,8 @@ void Scene10Operator::transform(fx::MatrixStack& stack, const FrameTime& t) cons
     stack.rotateYawPitchRollLocal(turn, 0, turn);
     if (t.local < 4.0f) {
         const float shake = 1.0f - t.local / 4.0f;
-        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake, 0);
+        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake,
+                             0);
     }
 }
 

@@ -25,7 +25,8 @@ void Scene1Operator::transform(fx::MatrixStack& stack, const FrameTime& t) const
     stack.rotateYawPitchRollLocal(turn, 0, turn);
     if (t.local > ShakeFrom) {
         const float shake = (t.local - ShakeFrom) / (t.duration - ShakeFrom);
-        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake, 0);
+        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake,
+                             0);
     }
     if (t.local > StretchFrom)
         stack.scaleLocal(1 + 20 * std::sqrt(stretch(t)), 1, 1);

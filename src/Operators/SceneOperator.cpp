@@ -18,7 +18,8 @@ bool SceneOperator::initialize()
 
 void SceneOperator::work(float time, bool)
 {
-    device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, clearColor(), 1.0f, 0);
+    device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, clearColor(),
+                   1.0f, 0);
     const std::unique_ptr<gfx::StateBlock> saved = device().createStateBlock();
     draw({time, time - start(), end() - start(), start(), end()});
     saved->apply();

@@ -30,7 +30,8 @@ void setImageQuadStates(gfx::Device& device)
     device.setRenderState(gfx::RenderState::Lighting, 0);
     device.setSamplerState(0, gfx::SamplerState::AddressU, gfx::TextureAddress::Clamp);
     device.setSamplerState(0, gfx::SamplerState::AddressV, gfx::TextureAddress::Clamp);
-    for (gfx::SamplerState filter : {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
+    for (gfx::SamplerState filter :
+         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
         device.setSamplerState(0, filter, gfx::TextureFilter::Linear);
 }
 
@@ -49,8 +50,8 @@ bool loadImage(FileSystem& files, gfx::Device& device, const char* fileName, int
 {
     if (!files.open(fileName))
         return false;
-    texture = fx::createTextureFromImage(device, files.fileData(fileName), files.fileSize(fileName), width, height,
-                                         nullptr);
+    texture = fx::createTextureFromImage(device, files.fileData(fileName), files.fileSize(fileName), width,
+                                         height, nullptr);
     files.close(fileName);
     return true;
 }

@@ -4,10 +4,11 @@
 
 namespace orb {
 
-RenderTarget::RenderTarget(gfx::Device& device, int width, int height, unsigned levels, gfx::Format colorFormat,
-                           gfx::Format depthFormat)
+RenderTarget::RenderTarget(gfx::Device& device, int width, int height, unsigned levels,
+                           gfx::Format colorFormat, gfx::Format depthFormat)
 {
-    colorTexture_ = device.createTexture(width, height, levels, gfx::Usage::RenderTarget, colorFormat, nullptr);
+    colorTexture_ =
+        device.createTexture(width, height, levels, gfx::Usage::RenderTarget, colorFormat, nullptr);
     if (colorTexture_)
         colorSurface_ = colorTexture_->surfaceLevel(0);
     else
@@ -15,7 +16,8 @@ RenderTarget::RenderTarget(gfx::Device& device, int width, int height, unsigned 
 
     if (depthFormat == gfx::Format::Unknown)
         return;
-    depthTexture_ = device.createTexture(width, height, levels, gfx::Usage::DepthStencil, depthFormat, nullptr);
+    depthTexture_ =
+        device.createTexture(width, height, levels, gfx::Usage::DepthStencil, depthFormat, nullptr);
     if (depthTexture_)
         depthSurface_ = depthTexture_->surfaceLevel(0);
     else

@@ -1,5 +1,6 @@
-#include "GfxTestSupport.h"
 #include "platform/fx/Effect.h"
+
+#include "GfxTestSupport.h"
 #include "platform/fx/Mesh.h"
 
 namespace orb::fx {
@@ -177,7 +178,8 @@ void main() { result = colour; }
 TEST_F(EffectTest, ABrokenEffectExplainsItselfByLine)
 {
     std::string log;
-    EXPECT_EQ(makeEffect(*device_, "@pass 0\n@fragment\nout vec4 c;\nvoid main() { c = vec4(1) }\n", &log), nullptr);
+    EXPECT_EQ(makeEffect(*device_, "@pass 0\n@fragment\nout vec4 c;\nvoid main() { c = vec4(1) }\n", &log),
+              nullptr);
     EXPECT_NE(log.find("pass 0"), std::string::npos) << log;
     EXPECT_NE(log.find("0:4("), std::string::npos) << "the compiler names line 4 of the file: " << log;
 

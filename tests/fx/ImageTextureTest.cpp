@@ -1,5 +1,6 @@
-#include "GfxTestSupport.h"
 #include "platform/fx/ImageTexture.h"
+
+#include "GfxTestSupport.h"
 
 #include <stb/stb_image_write.h>
 
@@ -18,7 +19,9 @@ std::string png(int width, int height, const std::vector<Color>& pixels)
                                  static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 24)});
     std::string bytes;
     stbi_write_png_to_func(
-        [](void* context, void* data, int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<char*>(data), size);
+        },
         &bytes, width, height, 4, rgba.data(), width * 4);
     return bytes;
 }
@@ -35,7 +38,8 @@ protected:
     // The texture's texels, drawn 1:1 into a render target that keeps alpha.
     std::vector<Color> texels(gfx::Texture& texture)
     {
-        auto target = device_->createTexture(4, 4, 1, gfx::Usage::RenderTarget, gfx::Format::A8R8G8B8, nullptr);
+        auto target =
+            device_->createTexture(4, 4, 1, gfx::Usage::RenderTarget, gfx::Format::A8R8G8B8, nullptr);
         device_->setRenderTarget(0, target->surfaceLevel(0));
         device_->setTexture(0, &texture);
         gfx::test::drawRectangle(*device_, 0, 0, 4, 4);
@@ -47,12 +51,11 @@ protected:
 
 TEST_F(ImageTextureTest, KeepsAnImageOfTheAskedSizeExactly)
 {
-    const std::vector<Color> pixels = {argb(255, 1, 2, 3),    argb(128, 200, 100, 50), argb(0, 9, 9, 9),
-                                       argb(255, 255, 0, 0), argb(10, 0, 255, 0),    argb(255, 0, 0, 255),
-                                       argb(255, 7, 7, 7),   argb(64, 64, 64, 64),   argb(255, 255, 255, 255),
-                                       argb(1, 2, 3, 4),     argb(5, 6, 7, 8),       argb(9, 10, 11, 12),
-                                       argb(13, 14, 15, 16), argb(17, 18, 19, 20),   argb(21, 22, 23, 24),
-                                       argb(25, 26, 27, 28)};
+    const std::vector<Color> pixels = {
+        argb(255, 1, 2, 3),       argb(128, 200, 100, 50), argb(0, 9, 9, 9),     argb(255, 255, 0, 0),
+        argb(10, 0, 255, 0),      argb(255, 0, 0, 255),    argb(255, 7, 7, 7),   argb(64, 64, 64, 64),
+        argb(255, 255, 255, 255), argb(1, 2, 3, 4),        argb(5, 6, 7, 8),     argb(9, 10, 11, 12),
+        argb(13, 14, 15, 16),     argb(17, 18, 19, 20),    argb(21, 22, 23, 24), argb(25, 26, 27, 28)};
     const std::string bytes = png(4, 4, pixels);
     std::string error;
     auto texture = createTextureFromImage(*device_, bytes.data(), bytes.size(), 4, 4, &error);
@@ -62,7 +65,8 @@ TEST_F(ImageTextureTest, KeepsAnImageOfTheAskedSizeExactly)
 
 TEST_F(ImageTextureTest, ScalingTwoByTwoToFourByFourKeepsCornerColoursAndAlpha)
 {
-    const Color corners[4] = {argb(255, 255, 0, 0), argb(128, 0, 255, 0), argb(0, 0, 0, 255), argb(64, 255, 255, 255)};
+    const Color corners[4] = {argb(255, 255, 0, 0), argb(128, 0, 255, 0), argb(0, 0, 0, 255),
+                              argb(64, 255, 255, 255)};
     const std::string bytes = png(2, 2, {corners[0], corners[1], corners[2], corners[3]});
     auto texture = createTextureFromImage(*device_, bytes.data(), bytes.size(), 4, 4, nullptr);
     ASSERT_NE(texture, nullptr);
@@ -73,7 +77,8 @@ TEST_F(ImageTextureTest, ScalingTwoByTwoToFourByFourKeepsCornerColoursAndAlpha)
     EXPECT_EQ(scaled[3], corners[1]);
     EXPECT_EQ(scaled[12], corners[2]) << "colour survives under zero alpha";
     EXPECT_EQ(scaled[15], corners[3]);
-    EXPECT_TRUE(gfx::test::near(scaled[1], argb(223, 191, 64, 0), 2)) << "a quarter of the way to the green corner";
+    EXPECT_TRUE(gfx::test::near(scaled[1], argb(223, 191, 64, 0), 2))
+        << "a quarter of the way to the green corner";
 }
 
 TEST_F(ImageTextureTest, RefusesBytesThatAreNotAnImage)

@@ -1,8 +1,7 @@
 #include "platform/fx/Matrix.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 
 namespace orb::fx {
 namespace {

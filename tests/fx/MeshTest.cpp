@@ -1,8 +1,9 @@
+#include "platform/fx/Mesh.h"
+
 #include "GfxTestSupport.h"
 #include "LitEffect.h"
 #include "platform/fx/Effect.h"
 #include "platform/fx/Matrix.h"
-#include "platform/fx/Mesh.h"
 
 #include <array>
 #include <cmath>
@@ -45,7 +46,8 @@ TEST(Box, HasTwentyFourVerticesWithOutwardFaceNormalsAndClockwiseFaces)
         for (int axis = 0; axis < 3; ++axis) {
             EXPECT_EQ(std::abs(vertex.position[axis]), half[axis]) << "a corner of the box";
             if (vertex.normal[axis] != 0.0f) {
-                EXPECT_EQ(vertex.position[axis], vertex.normal[axis] * half[axis]) << "the normal points outward";
+                EXPECT_EQ(vertex.position[axis], vertex.normal[axis] * half[axis])
+                    << "the normal points outward";
             }
         }
     }
@@ -163,7 +165,8 @@ TEST(Mesh, ALitBoxDrawnThroughAnEffectShowsItsThreeNearFacesLitByTheirAngle)
     for (const Vector3 normal : {Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 0, -1}})
         EXPECT_TRUE(gfx::test::near(faceCentre(normal), brightness(normal), 2))
             << normal[0] << ", " << normal[1] << ", " << normal[2];
-    EXPECT_GT(faceCentre({1, 0, 0}) >> 16 & 0xFF, faceCentre({0, 1, 0}) >> 16 & 0xFF) << "the side faces the light most";
+    EXPECT_GT(faceCentre({1, 0, 0}) >> 16 & 0xFF, faceCentre({0, 1, 0}) >> 16 & 0xFF)
+        << "the side faces the light most";
     EXPECT_EQ(pixels[0], gfx::test::Black);
     EXPECT_EQ(pixels[Size * Size - 1], gfx::test::Black);
 }

@@ -1,5 +1,6 @@
-#include "GfxTestSupport.h"
 #include "platform/fx/NoiseVolume.h"
+
+#include "GfxTestSupport.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -30,7 +31,8 @@ TEST(NoiseVolume, IsDeterministicCentredOnAHalfAndSmooth)
     ASSERT_EQ(volume.size(), 64u * 64 * 64);
     EXPECT_EQ(volume, noiseVolume(64));
     EXPECT_EQ(volume[(5 * 64 + 7) * 64 + 9],
-              std::lround(fractalNoise(9.5f / 64, 7.5f / 64, 5.5f / 64) * 65535.0f)) << "x runs fastest";
+              std::lround(fractalNoise(9.5f / 64, 7.5f / 64, 5.5f / 64) * 65535.0f))
+        << "x runs fastest";
 
     // The lowest octave spans a single lattice cell, whose noise need not average to zero.
     const double mean = std::accumulate(volume.begin(), volume.end(), 0.0) / volume.size() / 65535.0;

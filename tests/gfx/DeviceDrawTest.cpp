@@ -47,7 +47,8 @@ TEST_F(DeviceTest, AQuadUnderAPerspectiveProjectionLandsWhereDirect3DPutsIt)
     auto texture = makeTexture(*device_, 2, 2, {Red, Green, Blue, White});
     device_->setTexture(0, texture.get());
     device_->setRenderState(RenderState::CullMode, Cull::None);
-    device_->setTransform(TransformType::Projection, perspectiveFovLH(1.5707964f, 4.0f / 3.0f, 0.1f, 1000.0f));
+    device_->setTransform(TransformType::Projection,
+                          perspectiveFovLH(1.5707964f, 4.0f / 3.0f, 0.1f, 1000.0f));
     device_->setTransform(TransformType::World, translation(0, 0, 1));
     clear(Black);
     const ColoredVertex quad[4] = {{-0.5f, 0.5f, 0, White, 0, 0},
@@ -69,7 +70,8 @@ TEST_F(DeviceTest, CullsByOnScreenWindingAsDirect3DDoes)
 {
     // Left half: clockwise on screen. Right half: counter-clockwise.
     const PretransformedVertex clockwise[3] = {{0, 0, 0, 1, 0, 0}, {31, 0, 0, 1, 0, 0}, {0, 47, 0, 1, 0, 0}};
-    const PretransformedVertex counterClockwise[3] = {{33, 0, 0, 1, 0, 0}, {33, 47, 0, 1, 0, 0}, {63, 0, 0, 1, 0, 0}};
+    const PretransformedVertex counterClockwise[3] = {
+        {33, 0, 0, 1, 0, 0}, {33, 47, 0, 1, 0, 0}, {63, 0, 0, 1, 0, 0}};
     const auto drawn = [&](std::uint32_t cullMode) {
         clear(Black);
         device_->setRenderState(RenderState::CullMode, cullMode);

@@ -28,7 +28,8 @@ TEST_F(DeviceTest, BlendFactorAddsAndDarkensAsTheLoadingFadeUsesIt)
 
     device_->setRenderState(RenderState::SrcBlend, Blend::InvBlendFactor);
     device_->setRenderState(RenderState::DestBlend, Blend::Zero);
-    for (const auto& [factor, level] : {std::pair{0x000000u, 255}, std::pair{0xC0C0C0u, 63}, std::pair{0xFFFFFFu, 0}}) {
+    for (const auto& [factor, level] :
+         {std::pair{0x000000u, 255}, std::pair{0xC0C0C0u, 63}, std::pair{0xFFFFFFu, 0}}) {
         device_->setRenderState(RenderState::BlendFactor, factor);
         drawRectangle(*device_, 0, 0, Width, Height);
         EXPECT_TRUE(near(pixel(5, 5), argb(255, level, level, level))) << std::hex << factor;

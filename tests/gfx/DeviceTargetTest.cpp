@@ -33,8 +33,8 @@ TEST(DeviceMultisampling, StretchRectResolvesAFourSampleBackBuffer)
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->backBuffer()->samples(), 4);
     device->clear(ClearFlag::Target | ClearFlag::ZBuffer, Black, 1.0f, 0);
-    const PretransformedVertex diagonal[3] = {{-0.5f, -0.5f, 0, 1, 0, 0}, {63.5f, -0.5f, 0, 1, 0, 0},
-                                              {-0.5f, 47.5f, 0, 1, 0, 0}};
+    const PretransformedVertex diagonal[3] = {
+        {-0.5f, -0.5f, 0, 1, 0, 0}, {63.5f, -0.5f, 0, 1, 0, 0}, {-0.5f, 47.5f, 0, 1, 0, 0}};
     device->setFvf(Fvf::XyzRhw | Fvf::Tex1);
     device->drawPrimitiveUP(PrimitiveType::TriangleList, 1, diagonal, sizeof diagonal[0]);
 
@@ -43,9 +43,8 @@ TEST(DeviceMultisampling, StretchRectResolvesAFourSampleBackBuffer)
     const std::vector<Color> pixels = device->readPixels(copy->surfaceLevel(0));
     EXPECT_EQ(pixels[0], White);
     EXPECT_EQ(pixels[64 * 48 - 1], Black);
-    const auto partlyCovered = std::count_if(pixels.begin(), pixels.end(), [](Color c) {
-        return (c & 0xFF) > 0 && (c & 0xFF) < 255;
-    });
+    const auto partlyCovered = std::count_if(pixels.begin(), pixels.end(),
+                                             [](Color c) { return (c & 0xFF) > 0 && (c & 0xFF) < 255; });
     EXPECT_GT(partlyCovered, 20) << "the diagonal edge is anti-aliased";
     EXPECT_EQ(device->readPixels(device->backBuffer()), pixels);
 }
@@ -55,7 +54,8 @@ TEST_F(DeviceTest, StretchRectScalesWithLinearFiltering)
     clear(Black);
     for (int x = 0; x < Width; x += 2)
         drawRectangle(*device_, static_cast<float>(x), 0, static_cast<float>(x + 1), Height);
-    auto half = device_->createTexture(Width / 2, Height / 2, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
+    auto half =
+        device_->createTexture(Width / 2, Height / 2, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
     ASSERT_TRUE(device_->stretchRect(device_->backBuffer(), half->surfaceLevel(0)));
     EXPECT_TRUE(near(device_->readPixels(half->surfaceLevel(0))[5], argb(255, 128, 128, 128)));
     EXPECT_FALSE(device_->stretchRect(nullptr, half->surfaceLevel(0)));
@@ -179,7 +179,8 @@ TEST(DeviceCreation, PresentHandsTheFrameTopRowFirstToTheReader)
     drawRectangle(*device, 0, 0, 4, 1);
     device->present();
     ASSERT_EQ(received.size(), 32u);
-    EXPECT_EQ(std::vector<std::uint8_t>(received.begin(), received.begin() + 4), (std::vector<std::uint8_t>{0, 0, 255, 255}));
+    EXPECT_EQ(std::vector<std::uint8_t>(received.begin(), received.begin() + 4),
+              (std::vector<std::uint8_t>{0, 0, 255, 255}));
     EXPECT_EQ(std::vector<std::uint8_t>(received.begin() + 16, received.begin() + 20),
               (std::vector<std::uint8_t>{255, 0, 0, 255}));
 }

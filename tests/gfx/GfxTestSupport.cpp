@@ -8,8 +8,8 @@ namespace orb::gfx::test {
 std::unique_ptr<Device> makeDevice(int width, int height, int multisampleType, FrameReader reader)
 {
     std::string error;
-    std::unique_ptr<Device> device =
-        Device::create(createOffscreenBackend(&error, std::move(reader)), {width, height, multisampleType}, &error);
+    std::unique_ptr<Device> device = Device::create(createOffscreenBackend(&error, std::move(reader)),
+                                                    {width, height, multisampleType}, &error);
     if (!device)
         ADD_FAILURE() << "no off-screen device: " << error;
     return device;
@@ -32,8 +32,8 @@ Matrix translation(float x, float y, float z)
     return matrix;
 }
 
-void drawRectangle(Device& device, float left, float top, float right, float bottom, float z, float u0, float v0,
-                   float u1, float v1)
+void drawRectangle(Device& device, float left, float top, float right, float bottom, float z, float u0,
+                   float v0, float u1, float v1)
 {
     const PretransformedVertex strip[4] = {{left - 0.5f, top - 0.5f, z, 1, u0, v0},
                                            {right - 0.5f, top - 0.5f, z, 1, u1, v0},
@@ -58,7 +58,8 @@ std::unique_ptr<Texture> makeTexture(Device& device, int width, int height, cons
 ::testing::AssertionResult near(Color actual, Color expected, int tolerance)
 {
     for (int shift = 0; shift < 32; shift += 8) {
-        const int difference = static_cast<int>((actual >> shift) & 0xFF) - static_cast<int>((expected >> shift) & 0xFF);
+        const int difference =
+            static_cast<int>((actual >> shift) & 0xFF) - static_cast<int>((expected >> shift) & 0xFF);
         if (std::abs(difference) > tolerance) {
             char text[64];
             std::snprintf(text, sizeof text, "0x%08X is not 0x%08X", actual, expected);

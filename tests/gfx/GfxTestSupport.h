@@ -4,9 +4,8 @@
 
 #include "platform/gfx/Device.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>

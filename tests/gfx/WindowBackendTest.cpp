@@ -2,7 +2,6 @@
 // off-screen backend renders, in a window of the asked size, class and title.
 
 #include "GfxTestSupport.h"
-
 #include "XWindowProbe.h"
 
 #include <SDL.h>

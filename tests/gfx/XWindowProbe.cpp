@@ -43,8 +43,8 @@ WindowFacts XWindowProbe::facts(std::uintptr_t window)
 std::vector<std::uint8_t> XWindowProbe::pixels(std::uintptr_t window, int width, int height)
 {
     XSync(display_, False);
-    XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
     std::vector<std::uint8_t> pixels;
     if (image == nullptr)
         return pixels;

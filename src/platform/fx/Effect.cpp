@@ -21,12 +21,18 @@ constexpr std::uint32_t ProbeFvf = gfx::Fvf::Xyz | gfx::Fvf::Diffuse | gfx::Fvf:
 std::size_t floatsOf(GLenum type)
 {
     switch (type) {
-    case GL_FLOAT: return 1;
-    case GL_FLOAT_VEC2: return 2;
-    case GL_FLOAT_VEC3: return 3;
-    case GL_FLOAT_VEC4: return 4;
-    case GL_FLOAT_MAT4: return 16;
-    default: return 0;
+    case GL_FLOAT:
+        return 1;
+    case GL_FLOAT_VEC2:
+        return 2;
+    case GL_FLOAT_VEC3:
+        return 3;
+    case GL_FLOAT_VEC4:
+        return 4;
+    case GL_FLOAT_MAT4:
+        return 16;
+    default:
+        return 0;
     }
 }
 
@@ -37,7 +43,8 @@ bool reserved(const std::string& name)
 
 } // namespace
 
-std::unique_ptr<Effect> Effect::create(gfx::Device& device, const char* text, std::size_t size, std::string* log)
+std::unique_ptr<Effect> Effect::create(gfx::Device& device, const char* text, std::size_t size,
+                                       std::string* log)
 {
     std::string error;
     std::optional<EffectSource> source =
@@ -63,8 +70,7 @@ std::unique_ptr<Effect> Effect::create(gfx::Device& device, const char* text, st
 
 Effect::Effect(gfx::Device& device, EffectSource source)
     : device_(device), deviceLifetime_(device.lifetime()), source_(std::move(source))
-{
-}
+{}
 
 Effect::~Effect()
 {
@@ -104,13 +110,14 @@ void Effect::collectParameters(const gfx::ShaderProgram& program)
     for (GLint index = 0; index < count; ++index) {
         const GLenum properties[3] = {GL_TYPE, GL_BLOCK_INDEX, GL_ARRAY_SIZE};
         GLint values[3] = {0, 0, 0};
-        glGetProgramResourceiv(program.name(), GL_UNIFORM, static_cast<GLuint>(index), 3, properties, 3, nullptr,
-                               values);
+        glGetProgramResourceiv(program.name(), GL_UNIFORM, static_cast<GLuint>(index), 3, properties, 3,
+                               nullptr, values);
         const std::size_t floats = floatsOf(static_cast<GLenum>(values[0]));
         if (floats == 0 || values[1] != -1 || values[2] != 1)
             continue; // samplers, block members and arrays are not parameters
         char name[256] = {};
-        glGetProgramResourceName(program.name(), GL_UNIFORM, static_cast<GLuint>(index), sizeof name, nullptr, name);
+        glGetProgramResourceName(program.name(), GL_UNIFORM, static_cast<GLuint>(index), sizeof name, nullptr,
+                                 name);
         if (!reserved(name) && parameterByName(name) == nullptr)
             parameters_.push_back(std::make_unique<Parameter>(Parameter{name, floats}));
     }
@@ -209,12 +216,23 @@ void Effect::upload(LinkedPass& linked) const
         const GLint location = linked.locations[index];
         const float* value = parameters_[index]->committed.data();
         switch (location < 0 ? 0 : parameters_[index]->floats) {
-        case 1: glProgramUniform1fv(program, location, 1, value); break;
-        case 2: glProgramUniform2fv(program, location, 1, value); break;
-        case 3: glProgramUniform3fv(program, location, 1, value); break;
-        case 4: glProgramUniform4fv(program, location, 1, value); break;
-        case 16: glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, value); break;
-        default: break;
+        case 1:
+            glProgramUniform1fv(program, location, 1, value);
+            break;
+        case 2:
+            glProgramUniform2fv(program, location, 1, value);
+            break;
+        case 3:
+            glProgramUniform3fv(program, location, 1, value);
+            break;
+        case 4:
+            glProgramUniform4fv(program, location, 1, value);
+            break;
+        case 16:
+            glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, value);
+            break;
+        default:
+            break;
         }
     }
     linked.uploaded = commits_;

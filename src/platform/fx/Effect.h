@@ -65,7 +65,7 @@ private:
     {
         std::unique_ptr<gfx::ShaderProgram> program;
         std::vector<GLint> locations; // per parameter, -1 where the program lacks it
-        std::uint64_t uploaded = 0;    // the commit generation it holds
+        std::uint64_t uploaded = 0;   // the commit generation it holds
     };
 
     Effect(gfx::Device& device, EffectSource source);

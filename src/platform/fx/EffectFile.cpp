@@ -47,19 +47,36 @@ const std::map<std::string, std::uint32_t>& valueNames(ValueKind kind)
     static const std::map<ValueKind, std::map<std::string, std::uint32_t>> names = {
         {ValueKind::Boolean, {{"false", 0}, {"true", 1}}},
         {ValueKind::Comparison,
-         {{"Never", Cmp::Never}, {"Less", Cmp::Less}, {"Equal", Cmp::Equal}, {"LessEqual", Cmp::LessEqual},
-          {"Greater", Cmp::Greater}, {"NotEqual", Cmp::NotEqual}, {"GreaterEqual", Cmp::GreaterEqual},
+         {{"Never", Cmp::Never},
+          {"Less", Cmp::Less},
+          {"Equal", Cmp::Equal},
+          {"LessEqual", Cmp::LessEqual},
+          {"Greater", Cmp::Greater},
+          {"NotEqual", Cmp::NotEqual},
+          {"GreaterEqual", Cmp::GreaterEqual},
           {"Always", Cmp::Always}}},
-        {ValueKind::CullMode, {{"None", Cull::None}, {"CW", Cull::Clockwise}, {"CCW", Cull::CounterClockwise}}},
+        {ValueKind::CullMode,
+         {{"None", Cull::None}, {"CW", Cull::Clockwise}, {"CCW", Cull::CounterClockwise}}},
         {ValueKind::Blend,
-         {{"Zero", Blend::Zero}, {"One", Blend::One}, {"SrcColor", Blend::SrcColor},
-          {"InvSrcColor", Blend::InvSrcColor}, {"SrcAlpha", Blend::SrcAlpha}, {"InvSrcAlpha", Blend::InvSrcAlpha},
-          {"DestAlpha", Blend::DestAlpha}, {"InvDestAlpha", Blend::InvDestAlpha}, {"DestColor", Blend::DestColor},
-          {"InvDestColor", Blend::InvDestColor}, {"SrcAlphaSat", Blend::SrcAlphaSat},
-          {"BlendFactor", Blend::BlendFactor}, {"InvBlendFactor", Blend::InvBlendFactor}}},
+         {{"Zero", Blend::Zero},
+          {"One", Blend::One},
+          {"SrcColor", Blend::SrcColor},
+          {"InvSrcColor", Blend::InvSrcColor},
+          {"SrcAlpha", Blend::SrcAlpha},
+          {"InvSrcAlpha", Blend::InvSrcAlpha},
+          {"DestAlpha", Blend::DestAlpha},
+          {"InvDestAlpha", Blend::InvDestAlpha},
+          {"DestColor", Blend::DestColor},
+          {"InvDestColor", Blend::InvDestColor},
+          {"SrcAlphaSat", Blend::SrcAlphaSat},
+          {"BlendFactor", Blend::BlendFactor},
+          {"InvBlendFactor", Blend::InvBlendFactor}}},
         {ValueKind::BlendOperation,
-         {{"Add", BlendOp::Add}, {"Subtract", BlendOp::Subtract}, {"RevSubtract", BlendOp::RevSubtract},
-          {"Min", BlendOp::Min}, {"Max", BlendOp::Max}}},
+         {{"Add", BlendOp::Add},
+          {"Subtract", BlendOp::Subtract},
+          {"RevSubtract", BlendOp::RevSubtract},
+          {"Min", BlendOp::Min},
+          {"Max", BlendOp::Max}}},
         {ValueKind::Number, {}},
     };
     return names.at(kind);
@@ -175,7 +192,8 @@ private:
         section_ = nullptr;
         const std::size_t equals = rest.find('=');
         const std::string name = trimmed(rest.substr(0, equals));
-        const std::string value = equals == std::string::npos ? std::string() : trimmed(rest.substr(equals + 1));
+        const std::string value =
+            equals == std::string::npos ? std::string() : trimmed(rest.substr(equals + 1));
         const auto known = stateNames().find(name);
         if (known == stateNames().end()) {
             problem_ = "unknown render state '" + name + "'";

@@ -1,9 +1,8 @@
 #include "platform/fx/ImageTexture.h"
 
+#include <climits>
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
-
-#include <climits>
 #include <vector>
 
 namespace orb::fx {
@@ -26,8 +25,8 @@ Image decode(const void* data, std::size_t size, std::string* error)
             *error = "no image bytes";
         return image;
     }
-    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &image.width,
-                                            &image.height, &channels, 4);
+    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size),
+                                            &image.width, &image.height, &channels, 4);
     if (pixels == nullptr) {
         if (error != nullptr)
             *error = std::string("cannot decode the image: ") + stbi_failure_reason();
@@ -43,9 +42,9 @@ Image resized(const Image& image, int width, int height)
     if (width == image.width && height == image.height)
         return image;
     Image scaled{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height * 4)};
-    stbir_resize_uint8_generic(image.rgba.data(), image.width, image.height, 0, scaled.rgba.data(), width, height, 0,
-                               4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_TRIANGLE,
-                               STBIR_COLORSPACE_LINEAR, nullptr);
+    stbir_resize_uint8_generic(image.rgba.data(), image.width, image.height, 0, scaled.rgba.data(), width,
+                               height, 0, 4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                               STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr);
     return scaled;
 }
 

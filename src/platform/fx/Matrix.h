@@ -34,7 +34,10 @@ public:
     void loadIdentity() { top_ = Matrix::identity(); }
     void translate(float x, float y, float z) { top_ = top_ * translation(x, y, z); }
     void translateLocal(float x, float y, float z) { top_ = translation(x, y, z) * top_; }
-    void rotateYawPitchRoll(float yaw, float pitch, float roll) { top_ = top_ * rotationYawPitchRoll(yaw, pitch, roll); }
+    void rotateYawPitchRoll(float yaw, float pitch, float roll)
+    {
+        top_ = top_ * rotationYawPitchRoll(yaw, pitch, roll);
+    }
     void rotateYawPitchRollLocal(float yaw, float pitch, float roll)
     {
         top_ = rotationYawPitchRoll(yaw, pitch, roll) * top_;

@@ -19,7 +19,7 @@ struct Face
     Vector3 up; // any axis along the face
 };
 
-constexpr Face BoxFaces[6] = {{{-1, 0, 0}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}},  {{1, 0, 0}, {0, 1, 0}},
+constexpr Face BoxFaces[6] = {{{-1, 0, 0}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}}, {{1, 0, 0}, {0, 1, 0}},
                               {{0, -1, 0}, {0, 0, 1}}, {{0, 0, 1}, {0, 1, 0}}, {{0, 0, -1}, {0, 1, 0}}};
 
 } // namespace
@@ -35,7 +35,7 @@ MeshData boxData(float width, float height, float depth)
         const Vector3 s = cross(t, face.normal);
         const auto base = static_cast<std::uint32_t>(box.vertices.size());
         for (const auto& [a, b] : {std::pair{-1.0f, -1.0f}, std::pair{-1.0f, 1.0f}, std::pair{1.0f, 1.0f},
-                                  std::pair{1.0f, -1.0f}}) {
+                                   std::pair{1.0f, -1.0f}}) {
             MeshVertex vertex{};
             for (int axis = 0; axis < 3; ++axis) {
                 vertex.position[axis] = (face.normal[axis] + a * s[axis] + b * t[axis]) * half[axis];
@@ -51,8 +51,8 @@ MeshData boxData(float width, float height, float depth)
 
 std::unique_ptr<Mesh> Mesh::create(gfx::Device& device, MeshData data, std::string* error)
 {
-    const std::uint32_t fvf =
-        gfx::Fvf::Xyz | gfx::Fvf::Normal | (data.hasTexCoords ? static_cast<std::uint32_t>(gfx::Fvf::Tex1) : 0u);
+    const std::uint32_t fvf = gfx::Fvf::Xyz | gfx::Fvf::Normal |
+                              (data.hasTexCoords ? static_cast<std::uint32_t>(gfx::Fvf::Tex1) : 0u);
     std::unique_ptr<gfx::Geometry> geometry =
         device.createGeometry(fvf, data.vertices.data(), static_cast<std::uint32_t>(data.vertices.size()),
                               sizeof(MeshVertex), data.indices, error);
@@ -61,7 +61,8 @@ std::unique_ptr<Mesh> Mesh::create(gfx::Device& device, MeshData data, std::stri
     return std::unique_ptr<Mesh>(new Mesh(device, std::move(data), std::move(geometry)));
 }
 
-std::unique_ptr<Mesh> Mesh::loadX(gfx::Device& device, const void* bytes, std::size_t size, std::string* error)
+std::unique_ptr<Mesh> Mesh::loadX(gfx::Device& device, const void* bytes, std::size_t size,
+                                  std::string* error)
 {
     std::optional<MeshData> data = readXFile(bytes, size, error);
     return data ? create(device, std::move(*data), error) : nullptr;
@@ -74,9 +75,9 @@ std::unique_ptr<Mesh> Mesh::createBox(gfx::Device& device, float width, float he
 }
 
 Mesh::Mesh(gfx::Device& device, MeshData data, std::unique_ptr<gfx::Geometry> geometry)
-    : device_(device), deviceLifetime_(device.lifetime()), data_(std::move(data)), geometry_(std::move(geometry))
-{
-}
+    : device_(device), deviceLifetime_(device.lifetime()), data_(std::move(data)),
+      geometry_(std::move(geometry))
+{}
 
 void Mesh::drawSubset(unsigned subset)
 {

@@ -20,7 +20,8 @@ class Mesh
 {
 public:
     static std::unique_ptr<Mesh> create(gfx::Device& device, MeshData data, std::string* error);
-    static std::unique_ptr<Mesh> loadX(gfx::Device& device, const void* bytes, std::size_t size, std::string* error);
+    static std::unique_ptr<Mesh> loadX(gfx::Device& device, const void* bytes, std::size_t size,
+                                       std::string* error);
     static std::unique_ptr<Mesh> createBox(gfx::Device& device, float width, float height, float depth,
                                            std::string* error);
 

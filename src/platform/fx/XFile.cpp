@@ -1,10 +1,9 @@
 #include "platform/fx/MeshData.h"
 
+#include <algorithm>
 #include <assimp/cimport.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-
-#include <algorithm>
 #include <memory>
 
 namespace orb::fx {
@@ -13,8 +12,9 @@ namespace {
 
 // assimp turns .x files right-handed; these steps give back the file's own coordinates and
 // winding, with every frame's transform applied and polygons split into triangles.
-constexpr unsigned ImportSteps = aiProcess_Triangulate | aiProcess_PreTransformVertices | aiProcess_MakeLeftHanded |
-                                 aiProcess_FlipWindingOrder | aiProcess_SortByPType;
+constexpr unsigned ImportSteps = aiProcess_Triangulate | aiProcess_PreTransformVertices |
+                                 aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder |
+                                 aiProcess_SortByPType;
 
 struct SceneDeleter
 {
@@ -50,7 +50,8 @@ std::optional<MeshData> readXFile(const void* data, std::size_t size, std::strin
 {
     std::unique_ptr<const aiScene, SceneDeleter> scene(
         data != nullptr && size > 0 && size <= 0xFFFFFFFFu
-            ? aiImportFileFromMemory(static_cast<const char*>(data), static_cast<unsigned>(size), ImportSteps, "x")
+            ? aiImportFileFromMemory(static_cast<const char*>(data), static_cast<unsigned>(size), ImportSteps,
+                                     "x")
             : nullptr);
     if (!scene || scene->mNumMeshes == 0) {
         if (error != nullptr)
@@ -70,7 +71,8 @@ std::optional<MeshData> readXFile(const void* data, std::size_t size, std::strin
                 appendMesh(part, mesh);
             }
         }
-        mesh.subsets.push_back({firstTriangle, static_cast<std::uint32_t>(mesh.indices.size() / 3) - firstTriangle});
+        mesh.subsets.push_back(
+            {firstTriangle, static_cast<std::uint32_t>(mesh.indices.size() / 3) - firstTriangle});
     }
     if (mesh.indices.empty()) {
         if (error != nullptr)

@@ -16,9 +16,8 @@
 #include "platform/gfx/Codes.h"
 #include "platform/win/MessageQueue.h"
 
-#include <epoxy/gl.h>
-
 #include <cstdint>
+#include <epoxy/gl.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,8 +53,7 @@ class FramePixels
 public:
     FramePixels(int width, int height, std::function<const std::uint8_t*()> read)
         : width(width), height(height), read_(std::move(read))
-    {
-    }
+    {}
 
     const std::uint8_t* pixels() const { return read_(); }
 

@@ -192,10 +192,7 @@ struct Matrix
 {
     float m[4][4];
 
-    static constexpr Matrix identity()
-    {
-        return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-    }
+    static constexpr Matrix identity() { return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}; }
 };
 
 Matrix operator*(const Matrix& a, const Matrix& b);

@@ -18,42 +18,66 @@ constexpr std::uint32_t StateIndex(RenderState state)
 GLenum glBlend(std::uint32_t blend)
 {
     switch (blend) {
-    case Blend::Zero: return GL_ZERO;
-    case Blend::One: return GL_ONE;
-    case Blend::SrcColor: return GL_SRC_COLOR;
-    case Blend::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
-    case Blend::SrcAlpha: return GL_SRC_ALPHA;
-    case Blend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
-    case Blend::DestAlpha: return GL_DST_ALPHA;
-    case Blend::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
-    case Blend::DestColor: return GL_DST_COLOR;
-    case Blend::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
-    case Blend::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
-    case Blend::BlendFactor: return GL_CONSTANT_COLOR;
-    case Blend::InvBlendFactor: return GL_ONE_MINUS_CONSTANT_COLOR;
-    default: return GL_ONE;
+    case Blend::Zero:
+        return GL_ZERO;
+    case Blend::One:
+        return GL_ONE;
+    case Blend::SrcColor:
+        return GL_SRC_COLOR;
+    case Blend::InvSrcColor:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case Blend::SrcAlpha:
+        return GL_SRC_ALPHA;
+    case Blend::InvSrcAlpha:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case Blend::DestAlpha:
+        return GL_DST_ALPHA;
+    case Blend::InvDestAlpha:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case Blend::DestColor:
+        return GL_DST_COLOR;
+    case Blend::InvDestColor:
+        return GL_ONE_MINUS_DST_COLOR;
+    case Blend::SrcAlphaSat:
+        return GL_SRC_ALPHA_SATURATE;
+    case Blend::BlendFactor:
+        return GL_CONSTANT_COLOR;
+    case Blend::InvBlendFactor:
+        return GL_ONE_MINUS_CONSTANT_COLOR;
+    default:
+        return GL_ONE;
     }
 }
 
 GLenum glBlendEquation(std::uint32_t operation)
 {
     switch (operation) {
-    case BlendOp::Subtract: return GL_FUNC_SUBTRACT;
-    case BlendOp::RevSubtract: return GL_FUNC_REVERSE_SUBTRACT;
-    case BlendOp::Min: return GL_MIN;
-    case BlendOp::Max: return GL_MAX;
-    default: return GL_FUNC_ADD;
+    case BlendOp::Subtract:
+        return GL_FUNC_SUBTRACT;
+    case BlendOp::RevSubtract:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case BlendOp::Min:
+        return GL_MIN;
+    case BlendOp::Max:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
     }
 }
 
 GLenum glAddress(std::uint32_t address)
 {
     switch (address) {
-    case TextureAddress::Mirror: return GL_MIRRORED_REPEAT;
-    case TextureAddress::Clamp: return GL_CLAMP_TO_EDGE;
-    case TextureAddress::Border: return GL_CLAMP_TO_BORDER;
-    case TextureAddress::MirrorOnce: return GL_MIRROR_CLAMP_TO_EDGE;
-    default: return GL_REPEAT;
+    case TextureAddress::Mirror:
+        return GL_MIRRORED_REPEAT;
+    case TextureAddress::Clamp:
+        return GL_CLAMP_TO_EDGE;
+    case TextureAddress::Border:
+        return GL_CLAMP_TO_BORDER;
+    case TextureAddress::MirrorOnce:
+        return GL_MIRROR_CLAMP_TO_EDGE;
+    default:
+        return GL_REPEAT;
     }
 }
 
@@ -79,12 +103,18 @@ Primitive primitiveFor(PrimitiveType type, std::uint32_t count)
         return count == 0 ? 0 : static_cast<GLsizei>(count * perPrimitive + extra);
     };
     switch (type) {
-    case PrimitiveType::PointList: return {GL_POINTS, vertices(1, 0)};
-    case PrimitiveType::LineList: return {GL_LINES, vertices(2, 0)};
-    case PrimitiveType::LineStrip: return {GL_LINE_STRIP, vertices(1, 1)};
-    case PrimitiveType::TriangleList: return {GL_TRIANGLES, vertices(3, 0)};
-    case PrimitiveType::TriangleStrip: return {GL_TRIANGLE_STRIP, vertices(1, 2)};
-    case PrimitiveType::TriangleFan: return {GL_TRIANGLE_FAN, vertices(1, 2)};
+    case PrimitiveType::PointList:
+        return {GL_POINTS, vertices(1, 0)};
+    case PrimitiveType::LineList:
+        return {GL_LINES, vertices(2, 0)};
+    case PrimitiveType::LineStrip:
+        return {GL_LINE_STRIP, vertices(1, 1)};
+    case PrimitiveType::TriangleList:
+        return {GL_TRIANGLES, vertices(3, 0)};
+    case PrimitiveType::TriangleStrip:
+        return {GL_TRIANGLE_STRIP, vertices(1, 2)};
+    case PrimitiveType::TriangleFan:
+        return {GL_TRIANGLE_FAN, vertices(1, 2)};
     }
     return {GL_TRIANGLES, 0};
 }
@@ -104,14 +134,19 @@ std::uint32_t groupOf(RenderState state)
     switch (state) {
     case RenderState::ZEnable:
     case RenderState::ZWriteEnable:
-    case RenderState::ZFunc: return DepthGroup;
+    case RenderState::ZFunc:
+        return DepthGroup;
     case RenderState::AlphaBlendEnable:
     case RenderState::SrcBlend:
     case RenderState::DestBlend:
-    case RenderState::BlendOp: return BlendGroup;
-    case RenderState::BlendFactor: return BlendFactorGroup;
-    case RenderState::CullMode: return CullGroup;
-    default: return 0;
+    case RenderState::BlendOp:
+        return BlendGroup;
+    case RenderState::BlendFactor:
+        return BlendFactorGroup;
+    case RenderState::CullMode:
+        return CullGroup;
+    default:
+        return 0;
     }
 }
 
@@ -173,8 +208,8 @@ std::unique_ptr<Device> Device::create(std::unique_ptr<Backend> backend, const P
 }
 
 Device::Device(std::unique_ptr<Backend> backend)
-    : backend_(std::move(backend)), state_(DeviceState::defaults()), fixedStages_(std::make_unique<FixedStages>(lifetime_)),
-      vertexStream_(std::make_unique<VertexStream>())
+    : backend_(std::move(backend)), state_(DeviceState::defaults()),
+      fixedStages_(std::make_unique<FixedStages>(lifetime_)), vertexStream_(std::make_unique<VertexStream>())
 {
     glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
     glCreateSamplers(SamplerCount, samplers_.data());
@@ -221,7 +256,8 @@ std::uint32_t Device::renderState(RenderState state) const
 void Device::setSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
 {
     const auto index = static_cast<std::uint32_t>(state);
-    if (sampler >= SamplerCount || index >= SamplerStateCount || state_.samplerStates[sampler][index] == value)
+    if (sampler >= SamplerCount || index >= SamplerStateCount ||
+        state_.samplerStates[sampler][index] == value)
         return;
     state_.samplerStates[sampler][index] = value;
     samplersDirty_ |= 1u << sampler;
@@ -249,10 +285,17 @@ BaseTexture* Device::texture(std::uint32_t stage) const
 void Device::setTransform(TransformType type, const Matrix& matrix)
 {
     switch (type) {
-    case TransformType::World: state_.world = matrix; break;
-    case TransformType::View: state_.view = matrix; break;
-    case TransformType::Projection: state_.projection = matrix; break;
-    default: return;
+    case TransformType::World:
+        state_.world = matrix;
+        break;
+    case TransformType::View:
+        state_.view = matrix;
+        break;
+    case TransformType::Projection:
+        state_.projection = matrix;
+        break;
+    default:
+        return;
     }
     worldViewProjectionDirty_ = true;
     ++transformGeneration_;
@@ -261,9 +304,12 @@ void Device::setTransform(TransformType type, const Matrix& matrix)
 const Matrix& Device::transform(TransformType type) const
 {
     switch (type) {
-    case TransformType::View: return state_.view;
-    case TransformType::Projection: return state_.projection;
-    default: return state_.world;
+    case TransformType::View:
+        return state_.view;
+    case TransformType::Projection:
+        return state_.projection;
+    default:
+        return state_.world;
     }
 }
 
@@ -319,7 +365,8 @@ void Device::flushRenderStates()
     if (renderStatesDirty_ & DepthGroup) {
         value(RenderState::ZEnable) != 0 ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         glDepthMask(value(RenderState::ZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
-        const std::uint32_t function = std::clamp<std::uint32_t>(value(RenderState::ZFunc), Cmp::Never, Cmp::Always);
+        const std::uint32_t function =
+            std::clamp<std::uint32_t>(value(RenderState::ZFunc), Cmp::Never, Cmp::Always);
         glDepthFunc(GL_NEVER + (function - Cmp::Never));
     }
     if (renderStatesDirty_ & BlendGroup) {
@@ -329,7 +376,8 @@ void Device::flushRenderStates()
     }
     if (renderStatesDirty_ & BlendFactorGroup) {
         const Color factor = value(RenderState::BlendFactor);
-        glBlendColor(static_cast<float>((factor >> 16) & 0xFF) / 255.0f, static_cast<float>((factor >> 8) & 0xFF) / 255.0f,
+        glBlendColor(static_cast<float>((factor >> 16) & 0xFF) / 255.0f,
+                     static_cast<float>((factor >> 8) & 0xFF) / 255.0f,
                      static_cast<float>(factor & 0xFF) / 255.0f, static_cast<float>(factor >> 24) / 255.0f);
     }
     if (renderStatesDirty_ & CullGroup) {
@@ -353,15 +401,21 @@ void Device::flushSamplers()
         if ((samplersDirty_ & (1u << unit)) == 0)
             continue;
         const auto& states = state_.samplerStates[unit];
-        const auto value = [&states](SamplerState state) { return states[static_cast<std::uint32_t>(state)]; };
+        const auto value = [&states](SamplerState state) {
+            return states[static_cast<std::uint32_t>(state)];
+        };
         const GLuint sampler = samplers_[unit];
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(glAddress(value(SamplerState::AddressU))));
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(glAddress(value(SamplerState::AddressV))));
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(glAddress(value(SamplerState::AddressW))));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S,
+                            static_cast<GLint>(glAddress(value(SamplerState::AddressU))));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T,
+                            static_cast<GLint>(glAddress(value(SamplerState::AddressV))));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R,
+                            static_cast<GLint>(glAddress(value(SamplerState::AddressW))));
         glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
                             value(SamplerState::MagFilter) >= TextureFilter::Linear ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
-                            static_cast<GLint>(glMinFilter(value(SamplerState::MinFilter), value(SamplerState::MipFilter))));
+        glSamplerParameteri(
+            sampler, GL_TEXTURE_MIN_FILTER,
+            static_cast<GLint>(glMinFilter(value(SamplerState::MinFilter), value(SamplerState::MipFilter))));
     }
     samplersDirty_ = 0;
 }
@@ -380,7 +434,7 @@ ShaderProgram* Device::programForDraw()
     if (programSource_ != nullptr)
         return programSource_->programFor(state_.fvf);
     const BaseTexture* stage0 = state_.textures[0];
-    const StageTexture kind = stage0 == nullptr ? StageTexture::None
+    const StageTexture kind = stage0 == nullptr    ? StageTexture::None
                               : stage0->isVolume() ? StageTexture::Volume
                                                    : StageTexture::Flat;
     return fixedStages_->programFor(state_.fvf, kind);
@@ -395,7 +449,8 @@ void Device::uploadFixedUniforms(ShaderProgram& program)
         worldViewProjectionDirty_ = false;
     }
     if (program.worldViewProjection_ >= 0)
-        glProgramUniformMatrix4fv(program.name(), program.worldViewProjection_, 1, GL_TRUE, &worldViewProjection_.m[0][0]);
+        glProgramUniformMatrix4fv(program.name(), program.worldViewProjection_, 1, GL_TRUE,
+                                  &worldViewProjection_.m[0][0]);
     if (program.viewportSize_ >= 0)
         glProgramUniform2f(program.name(), program.viewportSize_, static_cast<float>(viewportWidth_),
                            static_cast<float>(viewportHeight_));
@@ -410,7 +465,8 @@ GLuint Device::vertexArrayFor(std::uint32_t fvf)
     const VertexLayout layout = vertexLayout(fvf);
     GLuint vertexArray = 0;
     glCreateVertexArrays(1, &vertexArray);
-    const auto attribute = [vertexArray](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
+    const auto attribute = [vertexArray](GLuint location, int offset, GLint size, GLenum type,
+                                         GLboolean normalized) {
         if (offset < 0)
             return;
         glEnableVertexArrayAttrib(vertexArray, location);
@@ -465,8 +521,7 @@ void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, c
 
 Geometry::Geometry(std::weak_ptr<const void> deviceLifetime, std::uint32_t fvf, std::uint32_t stride)
     : deviceLifetime_(std::move(deviceLifetime)), fvf_(fvf), stride_(stride)
-{
-}
+{}
 
 Geometry::~Geometry()
 {
@@ -476,8 +531,9 @@ Geometry::~Geometry()
     glDeleteBuffers(1, &indexBuffer_);
 }
 
-std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
-                                                 std::uint32_t stride, const std::vector<std::uint32_t>& indices,
+std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* vertices,
+                                                 std::uint32_t vertexCount, std::uint32_t stride,
+                                                 const std::vector<std::uint32_t>& indices,
                                                  std::string* error)
 {
     const VertexLayout layout = vertexLayout(fvf);
@@ -493,8 +549,8 @@ std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* 
     glCreateBuffers(1, &geometry->vertexBuffer_);
     glNamedBufferStorage(geometry->vertexBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices, 0);
     glCreateBuffers(1, &geometry->indexBuffer_);
-    glNamedBufferStorage(geometry->indexBuffer_, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
-                         indices.data(), 0);
+    glNamedBufferStorage(geometry->indexBuffer_,
+                         static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(), 0);
     geometry->indexCount_ = static_cast<std::uint32_t>(indices.size());
     return geometry;
 }
@@ -508,10 +564,12 @@ void Device::drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstT
     const GLuint vertexArray = prepareDraw(geometry.stride_);
     if (vertexArray == 0)
         return;
-    glVertexArrayVertexBuffer(vertexArray, 0, geometry.vertexBuffer_, 0, static_cast<GLsizei>(geometry.stride_));
+    glVertexArrayVertexBuffer(vertexArray, 0, geometry.vertexBuffer_, 0,
+                              static_cast<GLsizei>(geometry.stride_));
     glVertexArrayElementBuffer(vertexArray, geometry.indexBuffer_);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
-                   reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 * sizeof(std::uint32_t)));
+                   reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 *
+                                                 sizeof(std::uint32_t)));
 }
 
 } // namespace orb::gfx

@@ -27,10 +27,9 @@
 #include "platform/gfx/ShaderProgram.h"
 #include "platform/gfx/Texture.h"
 
-#include <epoxy/gl.h>
-
 #include <array>
 #include <cstdint>
+#include <epoxy/gl.h>
 #include <map>
 #include <memory>
 #include <set>
@@ -75,8 +74,8 @@ struct PresentParameters
 class Device
 {
 public:
-    static std::unique_ptr<Device> create(std::unique_ptr<Backend> backend, const PresentParameters& parameters,
-                                          std::string* error);
+    static std::unique_ptr<Device> create(std::unique_ptr<Backend> backend,
+                                          const PresentParameters& parameters, std::string* error);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -132,17 +131,17 @@ public:
                                            Format format, std::string* error);
     std::unique_ptr<VolumeTexture> createVolumeTexture(int width, int height, int depth, unsigned levels,
                                                        Format format, std::string* error);
-    std::unique_ptr<Geometry> createGeometry(std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
-                                             std::uint32_t stride, const std::vector<std::uint32_t>& indices,
-                                             std::string* error);
+    std::unique_ptr<Geometry> createGeometry(std::uint32_t fvf, const void* vertices,
+                                             std::uint32_t vertexCount, std::uint32_t stride,
+                                             const std::vector<std::uint32_t>& indices, std::string* error);
 
     Backend& backend() const { return *backend_; }
     int width() const { return backBuffer_->width(); }
     int height() const { return backBuffer_->height(); }
 
     // A program in the device's GL context; it may outlive the device.
-    std::unique_ptr<ShaderProgram> linkProgram(const std::string& vertexSource, const std::string& fragmentSource,
-                                               std::string* log) const
+    std::unique_ptr<ShaderProgram> linkProgram(const std::string& vertexSource,
+                                               const std::string& fragmentSource, std::string* log) const
     {
         return ShaderProgram::link(vertexSource, fragmentSource, log, lifetime_);
     }

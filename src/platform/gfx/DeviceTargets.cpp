@@ -1,5 +1,4 @@
 #include "platform/gfx/Device.h"
-
 #include "platform/gfx/GlFormat.h"
 
 #include <algorithm>
@@ -64,7 +63,8 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
     };
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
-    if (parameters.width <= 0 || parameters.height <= 0 || parameters.width > maxSize || parameters.height > maxSize)
+    if (parameters.width <= 0 || parameters.height <= 0 || parameters.width > maxSize ||
+        parameters.height > maxSize)
         return refuse("invalid back buffer size " + std::to_string(parameters.width) + " x " +
                       std::to_string(parameters.height));
     if (!checkMultiSampleType(Format::A8R8G8B8, parameters.multisampleType) ||
@@ -75,8 +75,8 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
     const auto renderbuffer = [&](Format format) {
         GLuint name = 0;
         glCreateRenderbuffers(1, &name);
-        glNamedRenderbufferStorageMultisample(name, samples, glFormat(format)->internalFormat, parameters.width,
-                                              parameters.height);
+        glNamedRenderbufferStorageMultisample(name, samples, glFormat(format)->internalFormat,
+                                              parameters.width, parameters.height);
         return std::unique_ptr<Surface>(
             new Surface(name, true, 0, parameters.width, parameters.height, format, samples, nullptr));
     };
@@ -173,17 +173,20 @@ bool Device::stretchRect(Surface* source, Surface* destination)
     if (source == nullptr || destination == nullptr || glFormat(source->format())->depth ||
         glFormat(destination->format())->depth)
         return false;
-    const bool sameSize = source->width() == destination->width() && source->height() == destination->height();
+    const bool sameSize =
+        source->width() == destination->width() && source->height() == destination->height();
     if (sameSize && source->samples() <= 1 && destination->samples() <= 1 &&
         glFormat(source->format())->internalFormat == glFormat(destination->format())->internalFormat) {
         // Same texels either side: a copy, far cheaper than a filtered blit on a software rasteriser.
-        glCopyImageSubData(source->name_, source->renderbuffer_ ? GL_RENDERBUFFER : GL_TEXTURE_2D, source->level_, 0,
-                           0, 0, destination->name_, destination->renderbuffer_ ? GL_RENDERBUFFER : GL_TEXTURE_2D,
-                           destination->level_, 0, 0, 0, source->width(), source->height(), 1);
+        glCopyImageSubData(source->name_, source->renderbuffer_ ? GL_RENDERBUFFER : GL_TEXTURE_2D,
+                           source->level_, 0, 0, 0, destination->name_,
+                           destination->renderbuffer_ ? GL_RENDERBUFFER : GL_TEXTURE_2D, destination->level_,
+                           0, 0, 0, source->width(), source->height(), 1);
         return true;
     }
     // A multisampled source resolves in the same blit when the sizes agree.
-    const GLuint from = sameSize ? framebufferFor({source, nullptr, nullptr, nullptr, nullptr}) : resolved(source);
+    const GLuint from =
+        sameSize ? framebufferFor({source, nullptr, nullptr, nullptr, nullptr}) : resolved(source);
     const GLuint to = framebufferFor({destination, nullptr, nullptr, nullptr, nullptr});
     if (from == 0 || to == 0)
         return false;
@@ -199,7 +202,8 @@ std::vector<Color> Device::readPixels(Surface* surface)
     const GLuint framebuffer = resolved(surface);
     if (framebuffer == 0)
         return {};
-    std::vector<Color> pixels(static_cast<std::size_t>(surface->width()) * static_cast<std::size_t>(surface->height()));
+    std::vector<Color> pixels(static_cast<std::size_t>(surface->width()) *
+                              static_cast<std::size_t>(surface->height()));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadnPixels(0, 0, surface->width(), surface->height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
@@ -214,7 +218,8 @@ void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t sten
     if (flags & ClearFlag::Target) {
         const GLfloat rgba[4] = {static_cast<float>((color >> 16) & 0xFF) / 255.0f,
                                  static_cast<float>((color >> 8) & 0xFF) / 255.0f,
-                                 static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f};
+                                 static_cast<float>(color & 0xFF) / 255.0f,
+                                 static_cast<float>(color >> 24) / 255.0f};
         for (GLint index = 0; index < 4; ++index) {
             if (renderTargets_[static_cast<std::size_t>(index)] != nullptr)
                 glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, index, rgba);
@@ -233,7 +238,7 @@ void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t sten
     else if (stencilToo)
         glClearNamedFramebufferiv(boundFramebuffer_, GL_STENCIL, 0, &stencilValue);
     glDepthMask(state_.renderStates[static_cast<std::uint32_t>(RenderState::ZWriteEnable)] != 0 ? GL_TRUE
-                                                                                                  : GL_FALSE);
+                                                                                                : GL_FALSE);
 }
 
 void Device::present()

@@ -100,7 +100,8 @@ ShaderProgram* FixedStages::programFor(std::uint32_t fvf, StageTexture stage0)
         return nullptr;
     const std::string fragment =
         "#version 450 core\n" + define("ORB_STAGE0", static_cast<int>(stage0)) + FragmentStageBody;
-    std::unique_ptr<ShaderProgram> program = ShaderProgram::link(Device::fixedVertexStage(fvf), fragment, nullptr, contextLifetime_);
+    std::unique_ptr<ShaderProgram> program =
+        ShaderProgram::link(Device::fixedVertexStage(fvf), fragment, nullptr, contextLifetime_);
     return programs_.emplace(key, std::move(program)).first->second.get();
 }
 

@@ -23,7 +23,9 @@ enum class StageTexture
 class FixedStages
 {
 public:
-    explicit FixedStages(std::weak_ptr<const void> contextLifetime) : contextLifetime_(std::move(contextLifetime)) {}
+    explicit FixedStages(std::weak_ptr<const void> contextLifetime)
+        : contextLifetime_(std::move(contextLifetime))
+    {}
 
     // Null for a vertex format the device cannot draw.
     ShaderProgram* programFor(std::uint32_t fvf, StageTexture stage0);

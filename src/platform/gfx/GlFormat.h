@@ -5,9 +5,8 @@
 
 #include "platform/gfx/Codes.h"
 
-#include <epoxy/gl.h>
-
 #include <cstddef>
+#include <epoxy/gl.h>
 
 namespace orb::gfx {
 

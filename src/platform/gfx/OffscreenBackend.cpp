@@ -1,7 +1,6 @@
 #include "platform/gfx/Backend.h"
 
 #include <epoxy/egl.h>
-
 #include <vector>
 
 namespace orb::gfx {
@@ -14,8 +13,7 @@ class OffscreenBackend final : public Backend
 public:
     OffscreenBackend(EGLDisplay display, EGLContext context, FrameReader reader)
         : display_(display), context_(context), reader_(std::move(reader))
-    {
-    }
+    {}
 
     ~OffscreenBackend() override
     {
@@ -31,8 +29,8 @@ public:
             pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
             glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
             glPixelStorei(GL_PACK_ALIGNMENT, 4);
-            glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(pixels_.size()),
-                          pixels_.data());
+            glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE,
+                          static_cast<GLsizei>(pixels_.size()), pixels_.data());
             return pixels_.data();
         }));
     }
@@ -61,15 +59,22 @@ std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader 
 {
     if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless"))
         return refuse(error, "EGL has no surfaceless platform");
-    const EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    const EGLDisplay display =
+        eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     EGLint major = 0;
     EGLint minor = 0;
     if (display == EGL_NO_DISPLAY || eglInitialize(display, &major, &minor) != EGL_TRUE)
         return refuse(error, "cannot open the surfaceless EGL display");
-    if (!epoxy_has_egl_extension(display, "EGL_KHR_no_config_context") || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE)
+    if (!epoxy_has_egl_extension(display, "EGL_KHR_no_config_context") ||
+        eglBindAPI(EGL_OPENGL_API) != EGL_TRUE)
         return refuse(error, "EGL cannot make an OpenGL context without a surface");
-    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 5,
-                                 EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                 4,
+                                 EGL_CONTEXT_MINOR_VERSION,
+                                 5,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                 EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                 EGL_NONE};
     const EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
     if (context == EGL_NO_CONTEXT)
         return refuse(error, "cannot create an OpenGL 4.5 core context");

@@ -7,7 +7,8 @@ namespace {
 std::string infoLog(GLuint object, bool program)
 {
     GLint length = 0;
-    program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length)
+            : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(static_cast<std::size_t>(length), '\0');
     if (length > 0) {
         program ? glGetProgramInfoLog(object, length, nullptr, log.data())
@@ -66,10 +67,10 @@ std::unique_ptr<ShaderProgram> ShaderProgram::link(const std::string& vertexSour
 }
 
 ShaderProgram::ShaderProgram(GLuint name, std::weak_ptr<const void> contextLifetime)
-    : name_(name), contextLifetime_(std::move(contextLifetime)), worldViewProjection_(glGetUniformLocation(name, "orb_WorldViewProjection")),
+    : name_(name), contextLifetime_(std::move(contextLifetime)),
+      worldViewProjection_(glGetUniformLocation(name, "orb_WorldViewProjection")),
       viewportSize_(glGetUniformLocation(name, "orb_ViewportSize"))
-{
-}
+{}
 
 ShaderProgram::~ShaderProgram()
 {

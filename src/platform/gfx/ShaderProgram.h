@@ -13,9 +13,8 @@
 // ProgramSource -- what the effect framework hands the device while a pass is active: the
 // program to draw with for the current vertex format. Without one the fixed stages draw.
 
-#include <epoxy/gl.h>
-
 #include <cstdint>
+#include <epoxy/gl.h>
 #include <memory>
 #include <string>
 
@@ -25,8 +24,9 @@ class ShaderProgram
 {
 public:
     // `contextLifetime` expires with the GL context; afterwards the program is not deleted.
-    static std::unique_ptr<ShaderProgram> link(const std::string& vertexSource, const std::string& fragmentSource,
-                                               std::string* log, std::weak_ptr<const void> contextLifetime);
+    static std::unique_ptr<ShaderProgram> link(const std::string& vertexSource,
+                                               const std::string& fragmentSource, std::string* log,
+                                               std::weak_ptr<const void> contextLifetime);
     ~ShaderProgram();
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;

@@ -48,10 +48,9 @@ void drainErrors()
 
 Surface::Surface(GLuint name, bool renderbuffer, int level, int width, int height, Format format, int samples,
                  BaseTexture* texture)
-    : name_(name), renderbuffer_(renderbuffer), level_(level), width_(width), height_(height), format_(format),
-      samples_(samples), texture_(texture)
-{
-}
+    : name_(name), renderbuffer_(renderbuffer), level_(level), width_(width), height_(height),
+      format_(format), samples_(samples), texture_(texture)
+{}
 
 BaseTexture::BaseTexture(Device& device, GLenum target, GLuint name, Format format, unsigned levels)
     : device_(&device), target_(target), name_(name), format_(format), levels_(levels)
@@ -89,9 +88,9 @@ Texture::Texture(Device& device, GLuint name, Format format, unsigned levels, in
     : BaseTexture(device, GL_TEXTURE_2D, name, format, levels), width_(width), height_(height)
 {
     for (unsigned level = 0; level < levels; ++level) {
-        surfaces_.push_back(std::unique_ptr<Surface>(new Surface(name, false, static_cast<int>(level),
-                                                                 std::max(1, width >> level),
-                                                                 std::max(1, height >> level), format, 0, this)));
+        surfaces_.push_back(std::unique_ptr<Surface>(
+            new Surface(name, false, static_cast<int>(level), std::max(1, width >> level),
+                        std::max(1, height >> level), format, 0, this)));
     }
 }
 
@@ -115,11 +114,10 @@ bool Texture::update(unsigned level, const void* pixels, std::size_t rowPitch)
     return true;
 }
 
-VolumeTexture::VolumeTexture(Device& device, GLuint name, Format format, unsigned levels, int width, int height,
-                             int depth)
+VolumeTexture::VolumeTexture(Device& device, GLuint name, Format format, unsigned levels, int width,
+                             int height, int depth)
     : BaseTexture(device, GL_TEXTURE_3D, name, format, levels), width_(width), height_(height), depth_(depth)
-{
-}
+{}
 
 bool VolumeTexture::update(unsigned level, const void* voxels, std::size_t rowPitch, std::size_t slicePitch)
 {
@@ -127,14 +125,15 @@ bool VolumeTexture::update(unsigned level, const void* voxels, std::size_t rowPi
     const int height = std::max(1, height_ >> level);
     const int depth = std::max(1, depth_ >> level);
     const std::size_t texel = glFormat().bytesPerTexel;
-    if (!uploadable(level, voxels) || rowPitch % texel != 0 || rowPitch < static_cast<std::size_t>(width) * texel ||
-        slicePitch % rowPitch != 0 || slicePitch < rowPitch * static_cast<std::size_t>(height))
+    if (!uploadable(level, voxels) || rowPitch % texel != 0 ||
+        rowPitch < static_cast<std::size_t>(width) * texel || slicePitch % rowPitch != 0 ||
+        slicePitch < rowPitch * static_cast<std::size_t>(height))
         return false;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(rowPitch / texel));
     glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, static_cast<GLint>(slicePitch / rowPitch));
-    glTextureSubImage3D(name(), static_cast<GLint>(level), 0, 0, 0, width, height, depth, glFormat().uploadFormat,
-                        glFormat().uploadType, voxels);
+    glTextureSubImage3D(name(), static_cast<GLint>(level), 0, 0, 0, width, height, depth,
+                        glFormat().uploadFormat, glFormat().uploadType, voxels);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, 0);
     return true;
@@ -149,8 +148,8 @@ std::unique_ptr<Texture> Device::createTexture(int width, int height, unsigned l
         return refuse(error, problem);
     const bool depthUsage = (usage & Usage::DepthStencil) != 0;
     if (depthUsage != layout->depth || (depthUsage && (usage & Usage::RenderTarget) != 0))
-        return refuse(error, "format " + std::to_string(static_cast<unsigned>(format)) + " does not fit usage " +
-                                 std::to_string(usage));
+        return refuse(error, "format " + std::to_string(static_cast<unsigned>(format)) +
+                                 " does not fit usage " + std::to_string(usage));
     const unsigned levelCount = levels == 0 ? fullChain(width, height) : levels;
 
     drainErrors();
@@ -188,7 +187,8 @@ std::unique_ptr<VolumeTexture> Device::createVolumeTexture(int width, int height
         refuse(error, "out of video memory");
         return nullptr;
     }
-    std::unique_ptr<VolumeTexture> texture(new VolumeTexture(*this, name, format, levelCount, width, height, depth));
+    std::unique_ptr<VolumeTexture> texture(
+        new VolumeTexture(*this, name, format, levelCount, width, height, depth));
     textures_.insert(texture.get());
     return texture;
 }

@@ -14,9 +14,8 @@
 
 #include "platform/gfx/Codes.h"
 
-#include <epoxy/gl.h>
-
 #include <cstddef>
+#include <epoxy/gl.h>
 #include <memory>
 #include <vector>
 
@@ -73,7 +72,7 @@ protected:
     bool uploadable(unsigned level, const void* data) const;
     const GlFormat& glFormat() const;
 
-    Device* device_; // null once the device is gone
+    Device* device_;                                 // null once the device is gone
     std::vector<std::unique_ptr<Surface>> surfaces_; // one per level; none for volumes
 
 private:
@@ -117,7 +116,8 @@ public:
 
 private:
     friend class Device;
-    VolumeTexture(Device& device, GLuint name, Format format, unsigned levels, int width, int height, int depth);
+    VolumeTexture(Device& device, GLuint name, Format format, unsigned levels, int width, int height,
+                  int depth);
 
     int width_;
     int height_;

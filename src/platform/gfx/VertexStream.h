@@ -4,9 +4,8 @@
 // memory. Internal to the device. The ring has two halves; before the writer re-enters a half,
 // it waits until the GPU has finished the draws that read it.
 
-#include <epoxy/gl.h>
-
 #include <cstddef>
+#include <epoxy/gl.h>
 
 namespace orb::gfx {
 

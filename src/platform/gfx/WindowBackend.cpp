@@ -1,10 +1,8 @@
 #include "platform/gfx/Backend.h"
-
 #include "platform/win/FileLookup.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-
 #include <cstdlib>
 
 namespace orb::gfx {
@@ -17,8 +15,7 @@ class WindowBackend final : public Backend
 public:
     WindowBackend(SDL_Window* window, SDL_GLContext context, win::WindowHandle handle)
         : window_(window), context_(context), handle_(handle)
-    {
-    }
+    {}
 
     ~WindowBackend() override
     {
@@ -78,8 +75,8 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
     if (description.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN; // switches the display to the mode nearest the window's size
-    SDL_Window* window = SDL_CreateWindow(win::programTitle().c_str(), 0, 0, description.width,
-                                          description.height, flags);
+    SDL_Window* window =
+        SDL_CreateWindow(win::programTitle().c_str(), 0, 0, description.width, description.height, flags);
     if (window == nullptr) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return refuse(error, "cannot create the window");
