@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "LogFile.h"
+#include "SetupDialog.h"
 
 namespace orb {
 
@@ -19,7 +20,10 @@ Application::~Application()
 
 bool Application::run()
 {
-    // Without a setup dialog the defaults count as confirmed, as when the dialog cannot be shown.
+    if (!runSetupDialog(*settings_)) {
+        ORB_INFO("Well ... no demo then ... fine");
+        return false;
+    }
     settings_->window = 0;
     settings_->windowProc = &Application::windowProcedure;
     settings_->scriptPath = "Data\\DemoScript.xml";

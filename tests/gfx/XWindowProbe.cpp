@@ -13,6 +13,30 @@ XWindowProbe::~XWindowProbe()
         XCloseDisplay(display_);
 }
 
+// The UTF-8 _NET_WM_NAME that window managers show, else the plain WM_NAME.
+std::string XWindowProbe::title(std::uintptr_t window)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* value = nullptr;
+    const Atom name = XInternAtom(display_, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    std::string title;
+    if (XGetWindowProperty(display_, window, name, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &value) == Success &&
+        value != nullptr) {
+        title.assign(reinterpret_cast<char*>(value), count);
+        XFree(value);
+    }
+    char* plain = nullptr;
+    if (title.empty() && XFetchName(display_, window, &plain) != 0 && plain != nullptr) {
+        title = plain;
+        XFree(plain);
+    }
+    return title;
+}
+
 WindowFacts XWindowProbe::facts(std::uintptr_t window)
 {
     WindowFacts facts;
@@ -32,11 +56,7 @@ WindowFacts XWindowProbe::facts(std::uintptr_t window)
         XFree(hint.res_name);
         XFree(hint.res_class);
     }
-    char* title = nullptr;
-    if (XFetchName(display_, window, &title) != 0 && title != nullptr) {
-        facts.title = title;
-        XFree(title);
-    }
+    facts.title = title(window);
     return facts;
 }
 

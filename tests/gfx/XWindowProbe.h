@@ -34,6 +34,8 @@ public:
     std::vector<std::uint8_t> pixels(std::uintptr_t window, int width, int height);
 
 private:
+    std::string title(std::uintptr_t window);
+
     ::_XDisplay* display_;
 };
 

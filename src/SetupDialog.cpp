@@ -1,0 +1,197 @@
+#include "SetupDialog.h"
+
+#include "platform/win/DialogView.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace orb {
+
+namespace {
+
+struct Ratio
+{
+    unsigned numerator;
+    unsigned denominator;
+};
+
+constexpr Ratio AspectRatios[14] = {{2, 1}, {3, 2}, {4, 3}, {5, 4}, {16, 9}, {16, 10}, {21, 9},
+                                    {1, 2}, {2, 3}, {3, 4}, {4, 5}, {9, 16}, {10, 16}, {9, 21}};
+constexpr int MultisampleEntries = 17;
+constexpr int BytesPerPixelOf32Bits = 4;
+
+std::string formatted(const char* format, int a, int b)
+{
+    char text[500];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+} // namespace
+
+float aspectRatioValue(int index)
+{
+    const Ratio& ratio = AspectRatios[index];
+    return static_cast<float>(ratio.numerator) / static_cast<float>(ratio.denominator);
+}
+
+int aspectRatioIndex(int width, int height)
+{
+    const float ratio = static_cast<float>(width) / static_cast<float>(height);
+    for (int index = 0; index < 14; ++index) {
+        if (std::fabs(aspectRatioValue(index) - ratio) < 0.0001f)
+            return index;
+    }
+    return 0;
+}
+
+const std::vector<std::string>& SetupDialog::aspectLabels()
+{
+    static const std::vector<std::string> labels = [] {
+        std::vector<std::string> all;
+        for (const Ratio& ratio : AspectRatios)
+            all.push_back(
+                formatted("%d:%d", static_cast<int>(ratio.numerator), static_cast<int>(ratio.denominator)));
+        return all;
+    }();
+    return labels;
+}
+
+const std::vector<std::string>& SetupDialog::multisampleLabels()
+{
+    static const std::vector<std::string> labels = [] {
+        std::vector<std::string> all = {"None", "Non Maskable"};
+        for (int samples = 2; samples < MultisampleEntries; ++samples)
+            all.push_back(formatted("%dx", samples, 0));
+        return all;
+    }();
+    return labels;
+}
+
+SetupDialog::SetupDialog(DemoSettings& settings, const std::vector<win::DisplayMode>& modes)
+    : settings_(settings), fullscreen_(settings.fullscreen != 0), sound_(settings.sound != 0),
+      loopDemo_(settings.loopDemo != 0)
+{
+    settings_.displayModes.clear();
+    for (const win::DisplayMode& mode : modes) {
+        if (mode.bytesPerPixel != BytesPerPixelOf32Bits)
+            continue;
+        if (!settings_.displayModes.empty() && settings_.displayModes.back().width == mode.width &&
+            settings_.displayModes.back().height == mode.height)
+            continue;
+        settings_.displayModes.push_back({mode.width, mode.height});
+        resolutionLabels_.push_back(formatted("%d x %d", mode.width, mode.height));
+    }
+    // The last entry of the settings' size ends up selected, as one selection after another would.
+    for (std::size_t index = 0; index < settings_.displayModes.size(); ++index) {
+        if (settings_.displayModes[index].width == settings_.width &&
+            settings_.displayModes[index].height == settings_.height)
+            resolution_ = static_cast<int>(index);
+    }
+    aspect_ = aspectRatioIndex(settings_.width, settings_.height);
+    selectMultisample(settings_.multisampleType);
+}
+
+void SetupDialog::selectResolution(int index)
+{
+    if (index < 0 || index >= static_cast<int>(settings_.displayModes.size()))
+        return;
+    resolution_ = index;
+    const DisplayMode& mode = settings_.displayModes[static_cast<std::size_t>(index)];
+    aspect_ = aspectRatioIndex(mode.width, mode.height);
+}
+
+void SetupDialog::selectAspect(int index)
+{
+    if (index >= 0 && index < 14)
+        aspect_ = index;
+}
+
+void SetupDialog::selectMultisample(int index)
+{
+    if (index >= 0 && index < MultisampleEntries)
+        multisample_ = index;
+}
+
+void SetupDialog::confirm()
+{
+    if (resolution_) {
+        const DisplayMode& mode = settings_.displayModes[static_cast<std::size_t>(*resolution_)];
+        settings_.width = mode.width;
+        settings_.height = mode.height;
+    }
+    settings_.aspectRatio = aspectRatioValue(aspect_);
+    settings_.multisampleType = multisample_;
+    settings_.fullscreen = fullscreen_ ? 1 : 0;
+    settings_.sound = sound_ ? 1 : 0;
+    settings_.loopDemo = loopDemo_ ? 1 : 0;
+}
+
+} // namespace orb
+
+namespace orb {
+
+namespace {
+
+enum Row
+{
+    ResolutionRow,
+    AspectRow,
+    MultisampleRow,
+    FullscreenRow,
+    SoundRow,
+    LoopRow,
+};
+
+// The template's 168 x 111 dialog units at Tahoma 8's 1.5 x 1.625 pixels per unit.
+constexpr int DialogWidth = 252;
+constexpr int DialogHeight = 180;
+
+win::DialogForm formOf(const SetupDialog& dialog)
+{
+    win::DialogForm form;
+    form.title = "Vantor Demo Setup";
+    form.rows = {
+        {"Resolution:", dialog.resolutionLabels(), dialog.resolution().value_or(-1), false},
+        {"Aspect Ratio:", SetupDialog::aspectLabels(), dialog.aspect(), false},
+        {"Multisamples:", SetupDialog::multisampleLabels(), dialog.multisample(), false},
+        {"Fullscreen:", {}, -1, dialog.fullscreen()},
+        {"Sound:", {}, -1, dialog.sound()},
+        {"Loop Demo:", {}, -1, dialog.loopDemo()},
+    };
+    form.confirm = "Imprison";
+    form.cancel = "Release";
+    form.width = DialogWidth;
+    form.height = DialogHeight;
+    // The template's order: resolution, full screen, aspect, sound, loop, multisamples.
+    form.focusOrder = {ResolutionRow, FullscreenRow, AspectRow, SoundRow, LoopRow, MultisampleRow};
+    return form;
+}
+
+} // namespace
+
+bool runSetupDialog(DemoSettings& settings)
+{
+    SetupDialog dialog(settings, win::displayModes());
+    win::DialogForm form = formOf(dialog);
+    const win::DialogResult result = win::runDialog(form, [&dialog](win::DialogForm& shown, int row) {
+        if (row == ResolutionRow) {
+            dialog.selectResolution(shown.rows[ResolutionRow].selected);
+            shown.rows[AspectRow].selected = dialog.aspect();
+        }
+    });
+    if (result == win::DialogResult::Unavailable)
+        return true; // as a dialog that cannot be created: the defaults count as confirmed
+    if (result == win::DialogResult::Cancelled)
+        return false;
+    dialog.selectResolution(form.rows[ResolutionRow].selected);
+    dialog.selectAspect(form.rows[AspectRow].selected);
+    dialog.selectMultisample(form.rows[MultisampleRow].selected);
+    dialog.setFullscreen(form.rows[FullscreenRow].checked);
+    dialog.setSound(form.rows[SoundRow].checked);
+    dialog.setLoopDemo(form.rows[LoopRow].checked);
+    dialog.confirm();
+    return true;
+}
+
+} // namespace orb

@@ -1,0 +1,68 @@
+#pragma once
+
+// SetupDialog -- what the setup dialog shows and what it makes of the viewer's choices, free of
+// any toolkit: the display modes (32 bits per pixel, each size once where it repeats in a row,
+// in the order the display lists them), the 14 aspect ratios, the 17 multisample entries, the
+// first selections from the settings, the aspect box following the resolution box, and the
+// settings written on "Imprison".
+//
+//   SetupDialog dialog(settings, win::displayModes());
+//   dialog.selectResolution(2);                  // the aspect box follows
+//   dialog.confirm();                            // into the settings
+
+#include "DemoSettings.h"
+#include "platform/win/DisplayModes.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orb {
+
+float aspectRatioValue(int index);
+// The first ratio within 0.0001 of width / height (both as floats); 0 when none is.
+int aspectRatioIndex(int width, int height);
+
+class SetupDialog
+{
+public:
+    SetupDialog(DemoSettings& settings, const std::vector<win::DisplayMode>& modes);
+
+    const std::vector<std::string>& resolutionLabels() const { return resolutionLabels_; }
+    static const std::vector<std::string>& aspectLabels();
+    static const std::vector<std::string>& multisampleLabels();
+
+    std::optional<int> resolution() const { return resolution_; }
+    int aspect() const { return aspect_; }
+    int multisample() const { return multisample_; }
+    bool fullscreen() const { return fullscreen_; }
+    bool sound() const { return sound_; }
+    bool loopDemo() const { return loopDemo_; }
+
+    // The viewer's changes. Choosing a resolution moves the aspect box to that mode's ratio.
+    void selectResolution(int index);
+    void selectAspect(int index);
+    void selectMultisample(int index);
+    void setFullscreen(bool on) { fullscreen_ = on; }
+    void setSound(bool on) { sound_ = on; }
+    void setLoopDemo(bool on) { loopDemo_ = on; }
+
+    // "Imprison": the choices into the settings. Without a resolution chosen, the size stays.
+    void confirm();
+
+private:
+    DemoSettings& settings_;
+    std::vector<std::string> resolutionLabels_;
+    std::optional<int> resolution_;
+    int aspect_ = 0;
+    int multisample_ = 0;
+    bool fullscreen_;
+    bool sound_;
+    bool loopDemo_;
+};
+
+// Shows the dialog on the settings: true to play (confirmed, or no dialog could be shown),
+// false when the viewer cancelled.
+bool runSetupDialog(DemoSettings& settings);
+
+} // namespace orb

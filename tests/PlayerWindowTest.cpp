@@ -1,0 +1,185 @@
+// The player as a viewer uses it, under Xvfb (see tests/CMakeLists.txt): the setup dialog, the
+// window, Escape. Keys come from xdotool; the sound card is SDL's dummy driver.
+
+#include "TestSupport.h"
+#include "XWindowProbe.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <stb/stb_image_write.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace orb::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string output(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            text += buffer;
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+// The first window whose name, or class, matches `pattern`, waiting up to 20 seconds; 0 if none.
+std::uintptr_t findWindow(const std::string& what, const std::string& pattern)
+{
+    const std::string id =
+        output("timeout 20 xdotool search --sync " + what + " '" + pattern + "' | head -n 1");
+    return id.empty() ? 0 : std::stoul(id);
+}
+
+std::uintptr_t dialogWindow()
+{
+    return findWindow("--onlyvisible --name", "^Vantor Demo Setup$");
+}
+
+std::uintptr_t playerWindow()
+{
+    return findWindow("--class", "^OrbEngineClass$");
+}
+
+void keys(const std::string& sequence)
+{
+    std::system(("xdotool key --delay 150 " + sequence).c_str());
+}
+
+void savePicture(const std::vector<std::uint8_t>& bgra, int width, int height, const std::string& path)
+{
+    std::vector<std::uint8_t> rgb;
+    for (std::size_t i = 0; i < bgra.size(); i += 4)
+        rgb.insert(rgb.end(), {bgra[i + 2], bgra[i + 1], bgra[i]});
+    stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3);
+}
+
+class PlayerWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!probe_.connected())
+            GTEST_SKIP() << "no X display; run under xvfb-run";
+        std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, scratch_.path() / "Data.qel");
+    }
+
+    void TearDown() override
+    {
+        if (player_ > 0) {
+            ::kill(player_, SIGKILL);
+            ::waitpid(player_, nullptr, 0);
+        }
+    }
+
+    void startPlayer()
+    {
+        player_ = ::fork();
+        if (player_ == 0) {
+            ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+            ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+
+    // The player's exit status, waiting up to `limit`; -1 when it did not end.
+    int waitForPlayer(std::chrono::seconds limit)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (::waitpid(player_, &status, WNOHANG) == player_) {
+                player_ = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return -1;
+    }
+
+    bool logHas(const std::string& line) const { return readFile("Orb.log").find(line) != std::string::npos; }
+    std::string lastLogLine() const
+    {
+        const std::vector<std::string> lines = readLines("Orb.log");
+        return lines.empty() ? std::string() : withoutSource(lines.back());
+    }
+
+    ScratchDirectory scratch_;
+    gfx::test::XWindowProbe probe_;
+    pid_t player_ = 0;
+};
+
+TEST_F(PlayerWindowTest, TheDialogOpensWithItsTitleAndEscapeEndsTheProgramWithAFullShutdown)
+{
+    startPlayer();
+    const std::uintptr_t dialog = dialogWindow();
+    ASSERT_NE(dialog, 0u) << "no setup dialog";
+    const gfx::test::WindowFacts facts = probe_.facts(dialog);
+    EXPECT_EQ(facts.title, "Vantor Demo Setup");
+    EXPECT_GT(facts.height, facts.width / 2) << "proportions near the template's 168 x 111";
+    std::filesystem::create_directories(ORB_ARTIFACTS);
+    savePicture(probe_.pixels(dialog, facts.width, facts.height), facts.width, facts.height,
+                std::string(ORB_ARTIFACTS) + "/setup-dialog.png");
+
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_TRUE(logHas("ORB_INFO: Well ... no demo then ... fine"));
+    EXPECT_TRUE(logHas("ORB_INFO: OperatorManager Shutdown Done"));
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+TEST_F(PlayerWindowTest, WindowedItOpensAWindowOfTheDefaultSizeShowsTheTitleAndEscapeEndsIt)
+{
+    startPlayer();
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("Tab space Return"); // from the resolution list to "Fullscreen:", untick, confirm
+    const std::uintptr_t window = playerWindow();
+    ASSERT_NE(window, 0u) << "no player window";
+    const gfx::test::WindowFacts facts = probe_.facts(window);
+    EXPECT_EQ(facts.width, 1280);
+    EXPECT_EQ(facts.height, 720);
+    EXPECT_EQ(facts.x, 0);
+    EXPECT_EQ(facts.y, 0);
+    EXPECT_EQ(facts.title, "orb");
+
+    std::this_thread::sleep_for(4s); // past the 1.5 s fade, into the title
+    const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
+    std::filesystem::create_directories(ORB_ARTIFACTS);
+    savePicture(shown, 1280, 720, std::string(ORB_ARTIFACTS) + "/player-title.png");
+    int orange = 0;
+    for (std::size_t i = 0; i < shown.size(); i += 4)
+        orange += shown[i + 2] > 60 && shown[i + 2] > shown[i + 1] * 1.3 && shown[i + 1] > shown[i] ? 1 : 0;
+    EXPECT_GT(orange, 5000) << "the title's orange letters are on screen";
+
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_TRUE(logHas("ORB_INFO: GraphicSystem Init ... (1280,720,1.77778,4,0,00000000,"));
+    EXPECT_TRUE(logHas("ORB_INFO: SoundSystem Init ... (44100,1,"));
+    EXPECT_TRUE(logHas("ORB_INFO: DemoSystem Init Done"));
+    EXPECT_FALSE(logHas("DemoSystem Looping Demo"));
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+TEST_F(PlayerWindowTest, WithLoopDemoTickedTheDemoStartsOverAfterItsLength)
+{
+    startPlayer();
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("Tab space Tab Tab Tab space Return"); // windowed; on to "Loop Demo:", tick, confirm
+    ASSERT_NE(playerWindow(), 0u);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!logHas("ORB_INFO: DemoSystem Looping Demo") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(logHas("ORB_INFO: DemoSystem Looping Demo")) << "the script is 20.87 s long";
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+} // namespace
+} // namespace orb::test
