@@ -15,23 +15,6 @@ std::unique_ptr<Device> makeDevice(int width, int height, int multisampleType, F
     return device;
 }
 
-Matrix perspectiveFovLH(float fovY, float aspect, float zNear, float zFar)
-{
-    const float yScale = 1.0f / std::tan(fovY / 2.0f);
-    const float xScale = yScale / aspect;
-    const float depth = zFar / (zFar - zNear);
-    return {{{xScale, 0, 0, 0}, {0, yScale, 0, 0}, {0, 0, depth, 1}, {0, 0, -zNear * depth, 0}}};
-}
-
-Matrix translation(float x, float y, float z)
-{
-    Matrix matrix = Matrix::identity();
-    matrix.m[3][0] = x;
-    matrix.m[3][1] = y;
-    matrix.m[3][2] = z;
-    return matrix;
-}
-
 void drawRectangle(Device& device, float left, float top, float right, float bottom, float z, float u0,
                    float v0, float u1, float v1)
 {

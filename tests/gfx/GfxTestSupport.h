@@ -2,6 +2,7 @@
 
 // Off-screen devices and vertex helpers for the graphics device tests.
 
+#include "platform/fx/Matrix.h"
 #include "platform/gfx/Device.h"
 
 #include <cmath>
@@ -32,9 +33,8 @@ struct ColoredVertex
 
 std::unique_ptr<Device> makeDevice(int width, int height, int multisampleType = 0, FrameReader reader = {});
 
-// Direct3D's left-handed perspective projection, depth 0 to 1.
-Matrix perspectiveFovLH(float fovY, float aspect, float zNear, float zFar);
-Matrix translation(float x, float y, float z);
+using fx::perspectiveFovLH;
+using fx::translation;
 
 // Draws a pre-transformed rectangle covering pixels [left, right) x [top, bottom) with texture
 // coordinates (u0, v0) at the top left to (u1, v1) at the bottom right.
