@@ -43,27 +43,6 @@ const OperatorType OperatorTypes[] = {
 
 } // namespace
 
-void IOperatorFactory::listTypes(std::vector<std::string>& types) const
-{
-    for (const auto& delegate : delegates_)
-        delegate->listTypes(types);
-}
-
-void IOperatorFactory::listCategories(std::vector<std::string>& categories) const
-{
-    for (const auto& delegate : delegates_)
-        delegate->listCategories(categories);
-}
-
-std::unique_ptr<IOperator> IOperatorFactory::create(Scene& scene, const TiXmlElement& element)
-{
-    for (const auto& delegate : delegates_) {
-        if (std::unique_ptr<IOperator> made = delegate->create(scene, element))
-            return made;
-    }
-    return nullptr;
-}
-
 void DefaultOperatorFactory::listTypes(std::vector<std::string>& types) const
 {
     for (const OperatorType& type : OperatorTypes)

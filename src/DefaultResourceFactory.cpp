@@ -33,27 +33,6 @@ const ResourceKind ResourceKinds[] = {
 
 } // namespace
 
-void IResourceFactory::listTypes(std::vector<std::string>& types) const
-{
-    for (const auto& delegate : delegates_)
-        delegate->listTypes(types);
-}
-
-void IResourceFactory::listCategories(std::vector<std::string>& categories) const
-{
-    for (const auto& delegate : delegates_)
-        delegate->listCategories(categories);
-}
-
-std::unique_ptr<IResource> IResourceFactory::create(const TiXmlElement& element)
-{
-    for (const auto& delegate : delegates_) {
-        if (std::unique_ptr<IResource> made = delegate->create(element))
-            return made;
-    }
-    return nullptr;
-}
-
 void DefaultResourceFactory::listTypes(std::vector<std::string>& types) const
 {
     for (const ResourceKind& kind : ResourceKinds)

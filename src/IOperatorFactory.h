@@ -1,12 +1,10 @@
 #pragma once
 
-// IOperatorFactory -- creates operators from script elements by type name. A factory asks its
-// delegates, in order, for any type it does not create itself.
+// IOperatorFactory -- creates operators from script elements by their "name" (the type name).
 
-#include <memory>
-#include <string>
+#include "FactoryChain.h"
+
 #include <tinyxml.h>
-#include <vector>
 
 namespace orb {
 
@@ -15,29 +13,10 @@ class OperatorManager;
 class Scene;
 
 class IOperatorFactory
+    : public FactoryChain<IOperatorFactory, OperatorManager, IOperator, Scene&, const TiXmlElement&>
 {
 public:
-    explicit IOperatorFactory(OperatorManager& manager) : manager_(manager) {}
-    virtual ~IOperatorFactory() = default;
-    IOperatorFactory(const IOperatorFactory&) = delete;
-    IOperatorFactory& operator=(const IOperatorFactory&) = delete;
-
-    // Append this factory's types (or their categories, in the same order), then the delegates'.
-    virtual void listTypes(std::vector<std::string>& types) const;
-    virtual void listCategories(std::vector<std::string>& categories) const;
-    // Constructs (and so registers) the operator and reads its element; null when no factory knows it.
-    virtual std::unique_ptr<IOperator> create(Scene& scene, const TiXmlElement& element);
-
-    void addDelegate(std::unique_ptr<IOperatorFactory> delegate)
-    {
-        delegates_.push_back(std::move(delegate));
-    }
-
-protected:
-    OperatorManager& manager_;
-
-private:
-    std::vector<std::unique_ptr<IOperatorFactory>> delegates_;
+    using FactoryChain::FactoryChain;
 };
 
 } // namespace orb

@@ -62,7 +62,8 @@ Picture readPng(const std::string& path)
 TEST(Player, InAnEmptyDirectoryExitsZeroAndLogsTheMissingArchiveAndAFullShutdown)
 {
     ScratchDirectory scratch;
-    EXPECT_EQ(runProgram(Player).status, 0);
+    // Without a display the setup dialog cannot be shown and the defaults count as confirmed.
+    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY " + Player).status, 0);
     std::vector<std::string> lines = readLines("Orb.log");
     std::transform(lines.begin(), lines.end(), lines.begin(), withoutSource);
     EXPECT_EQ(lines, withDemoShutdown({
