@@ -1,0 +1,84 @@
+#include "FileSystem.h"
+#include "ProgramSupport.h"
+#include "TestSupport.h"
+
+namespace orb::test {
+namespace {
+
+class QelpackTest : public LoggedTest
+{
+protected:
+    QelpackTest()
+    {
+        writeFile("src/Data/DemoScript.xml", "<demo/>");
+        writeFile("src/Data/Images/logo.png", std::string("\x89PNG\0\x01\x02", 7));
+        writeFile("src/Data/empty.txt", "");
+    }
+};
+
+TEST_F(QelpackTest, PacksADirectorySoThatTheEngineReadsEveryFileByteExact)
+{
+    ASSERT_EQ(runProgram(Qelpack + " create Data.qel src/Data").status, 0);
+    FileSystem fileSystem;
+    ASSERT_TRUE(fileSystem.init("Data.qel"));
+    const auto files = fileSystem.files();
+    ASSERT_EQ(files.size(), 3u);
+    for (const auto& [name, path] : {std::pair{"Data\\DemoScript.xml", "src/Data/DemoScript.xml"},
+                                     std::pair{"Data\\Images\\logo.png", "src/Data/Images/logo.png"}}) {
+        ASSERT_TRUE(fileSystem.open(name));
+        const std::string bytes = readFile(path);
+        ASSERT_EQ(fileSystem.fileSize(name), bytes.size());
+        EXPECT_EQ(std::string(fileSystem.fileData(name), bytes.size() + 1), bytes + '\0');
+    }
+    EXPECT_TRUE(fileSystem.open("Data\\empty.txt"));
+}
+
+TEST_F(QelpackTest, WritesTheSameBytesForTheSameFiles)
+{
+    ASSERT_EQ(runProgram(Qelpack + " create one.qel src/Data").status, 0);
+    std::filesystem::last_write_time("src/Data/DemoScript.xml",
+                                     std::filesystem::file_time_type::clock::now());
+    ASSERT_EQ(runProgram(Qelpack + " create two.qel src/Data").status, 0);
+    EXPECT_EQ(readFile("one.qel"), readFile("two.qel"));
+}
+
+TEST_F(QelpackTest, ListsEntriesInNameOrderWithTheirSizes)
+{
+    ASSERT_EQ(runProgram(Qelpack + " create Data.qel src/Data").status, 0);
+    const Result listing = runProgram(Qelpack + " list Data.qel");
+    EXPECT_EQ(listing.status, 0);
+    EXPECT_EQ(listing.output, "         7  Data\\DemoScript.xml\n"
+                              "         7  Data\\Images\\logo.png\n"
+                              "         0  Data\\empty.txt\n");
+}
+
+TEST_F(QelpackTest, CheckPassesAGoodArchiveAndFailsABadOneWithTheEnginesMessage)
+{
+    ASSERT_EQ(runProgram(Qelpack + " create Data.qel src/Data").status, 0);
+    EXPECT_EQ(runProgram(Qelpack + " check Data.qel").output, "Data.qel: 3 files, 14 bytes: ok\n");
+
+    std::string archive = readFile("Data.qel");
+    archive[5] = 7;
+    writeFile("Data.qel", archive);
+    EXPECT_EQ(runProgram(Qelpack + " check Data.qel").status, 1);
+    EXPECT_NE(readFile("stderr.txt").find("invalid file version 'Data.qel'"), std::string::npos);
+}
+
+TEST_F(QelpackTest, AnswersBadUsageWithTheUsageTextAndStatusTwo)
+{
+    for (const char* arguments : {"", " pack", " create out.qel", " list", " check a b"}) {
+        EXPECT_EQ(runProgram(Qelpack + arguments).status, 2) << arguments;
+        EXPECT_NE(readFile("stderr.txt").find("usage: qelpack"), std::string::npos);
+    }
+}
+
+TEST_F(QelpackTest, RefusesNamesTheFormatCannotHold)
+{
+    writeFile("long/" + std::string(251, 'x'), "");
+    EXPECT_EQ(runProgram(Qelpack + " create long.qel long").status, 1);
+    EXPECT_FALSE(std::filesystem::exists("long.qel"));
+    EXPECT_EQ(runProgram(Qelpack + " create out.qel missing").status, 1);
+}
+
+} // namespace
+} // namespace orb::test
