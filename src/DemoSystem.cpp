@@ -7,6 +7,7 @@
 #include "ScriptValues.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace orb {
@@ -153,7 +154,7 @@ bool DemoSystem::loadDemo()
     const auto drawProgress = [&] {
         if (loadingScene != nullptr) {
             const double duration = loadingScene->end() - loadingScene->start();
-            loadingScene->process(static_cast<float>(duration * done / total), false);
+            showLoading(*loadingScene, static_cast<float>(duration * done / total));
         }
     };
     if (gfx::Device* device = graphicSystem_->device())
@@ -174,8 +175,8 @@ bool DemoSystem::loadDemo()
     }
 
     // Without a device nothing is shown, and nothing presents a frame to move a stepped clock.
-    const float fadeout = floatAttribute(*initElement_, "fadeout");
-    if (loadingScene != nullptr && fadeout > 0.0f && graphicSystem_->device() != nullptr) {
+    const float fadeout = loadingScene != nullptr ? fadeoutSeconds() : 0.0f;
+    if (fadeout > 0.0f && graphicSystem_->device() != nullptr) {
         fadeOut(*loadingScene, fadeout);
         std::erase_if(ownedScenes_,
                       [](const auto& scene) { return dynamic_cast<DefaultLoadingScene*>(scene.get()); });
@@ -195,26 +196,49 @@ Scene* DemoSystem::chooseLoadingScene()
     return ownedScenes_.back().get();
 }
 
+// A script scene only draws: it is framed and presented here, so that it is seen, and so that
+// every loading picture moves a clock that steps with the pictures.
+void DemoSystem::showLoading(Scene& loadingScene, float time)
+{
+    if (loadingScene.presentsItself()) {
+        loadingScene.process(time, false);
+        return;
+    }
+    graphicSystem_->beginScene();
+    loadingScene.process(time, false);
+    graphicSystem_->endSceneAndPresent();
+}
+
+// The script's fade length; one that would not end in reasonable time is refused.
+float DemoSystem::fadeoutSeconds() const
+{
+    constexpr float LongestFade = 60.0f;
+    const float seconds = floatAttribute(*initElement_, "fadeout");
+    if (std::isnan(seconds) || seconds > LongestFade) {
+        ORB_ERROR("invalid fadeout '" << textAttribute(*initElement_, "fadeout") << "': at most "
+                                      << LongestFade << " seconds, no fade");
+        return 0.0f;
+    }
+    return seconds;
+}
+
 // The loading screen darkens quadratically to black over `seconds` of the real clock.
 void DemoSystem::fadeOut(Scene& loadingScene, float seconds)
 {
-    gfx::Device* device = graphicSystem_->device();
+    gfx::Device& device = *graphicSystem_->device();
     const double duration = loadingScene.end() - loadingScene.start();
     const std::int64_t start = counter_.now();
     const std::int64_t frequency = counter_.frequency();
     for (double a = 0.0; a < 1.0;) {
         a = (static_cast<double>(counter_.now() - start) / static_cast<double>(frequency)) / seconds;
-        const auto level =
-            static_cast<std::uint32_t>(std::min(static_cast<std::int64_t>(a * a * 255.0), std::int64_t{255}));
-        if (device != nullptr) {
-            device->setRenderState(gfx::RenderState::BlendFactor, level * 0x010101);
-            device->setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::InvBlendFactor);
-            device->setRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
-            device->setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
-        }
-        loadingScene.process(static_cast<float>(duration), false);
-        if (device != nullptr)
-            device->setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+        // Clamped before the conversion: a tiny fade makes a * a overflow to infinity.
+        const auto level = static_cast<std::uint32_t>(std::min(a * a * 255.0, 255.0));
+        device.setRenderState(gfx::RenderState::BlendFactor, level * 0x010101);
+        device.setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::InvBlendFactor);
+        device.setRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+        device.setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+        showLoading(loadingScene, static_cast<float>(duration));
+        device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
     }
 }
 
@@ -262,12 +286,16 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)
 {
-    return scenes_.enter(scene, id);
+    if (scenes_.enter(scene, id))
+        return true;
+    ORB_ERROR(scenes_.refusal(id));
+    return false;
 }
 
 void DemoSystem::unregisterScene(std::uint32_t id)
 {
-    scenes_.remove(id);
+    if (!scenes_.remove(id))
+        ORB_ERROR(scenes_.invalidId(id));
 }
 
 void DemoSystem::writeScript(std::ostream& stream) const

@@ -81,6 +81,8 @@ public:
 private:
     void readScenes();
     Scene* chooseLoadingScene();
+    void showLoading(Scene& loadingScene, float time);
+    float fadeoutSeconds() const;
     void fadeOut(Scene& loadingScene, float seconds);
     bool createFonts();
 

@@ -241,12 +241,12 @@ bool FileSystem::open(const std::string& name)
 
 std::uint32_t FileSystem::fileSize(const std::string& name)
 {
+    // A loaded file's size is that of the bytes it was loaded with, even when the file on disk
+    // has grown since: whoever reads fileData by this size must stay inside them.
     std::uint64_t size = 0;
-    if (!directoryMode_) {
-        const auto found = index_.find(name);
-        if (found != index_.end())
-            size = found->second.size;
-    } else if (win::findPath(name) == win::PathKind::File) {
+    if (const auto found = index_.find(name); found != index_.end()) {
+        size = found->second.size;
+    } else if (directoryMode_ && win::findPath(name) == win::PathKind::File) {
         std::ifstream file(win::diskPath(name), std::ios::binary | std::ios::ate);
         if (file)
             size = static_cast<std::uint64_t>(file.tellg());

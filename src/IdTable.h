@@ -3,19 +3,21 @@
 // IdTable -- objects held under numeric ids: the scene table and the two managers' tables.
 //
 // Does: the id rule. AnyId takes the lowest free slot (appending one when none is free); a
-//       larger id than the table holds grows it to id + 1 slots; an occupied id is refused with
-//       "occupied <kind> id '<id>'". Ids above MaxId are refused with "invalid <kind> id '<id>'"
+//       larger id than the table holds grows it to id + 1 slots; an occupied id is refused
+//       ("occupied <kind> id '<id>'"). Ids above MaxId are refused ("invalid <kind> id '<id>'")
 //       so that a hostile script cannot make the table allocate billions of slots.
-// Does not: own the objects. Slots are emptied by remove(), never deleted.
+// Does not: own the objects (slots are emptied by remove(), never deleted), or log: it words
+//       the refusals, and the class that keeps the table logs them as its own.
 //
 //   IdTable<Scene> scenes("scene");
-//   std::optional<std::uint32_t> id = scenes.add(&scene, IdTable<Scene>::AnyId);
-//   scenes.remove(*id);
-
-#include "LogFile.h"
+//   if (!scenes.add(&scene, id))
+//       ORB_ERROR(scenes.refusal(id));
+//   if (!scenes.remove(id))
+//       ORB_ERROR(scenes.invalidId(id));
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace orb {
@@ -47,15 +49,26 @@ public:
         return id.has_value();
     }
 
-    // Logs "invalid <kind> id" when the id names no object.
+    // False when the id names no object.
     bool remove(std::uint32_t id)
     {
-        if (find(id) == nullptr) {
-            ORB_ERROR("invalid " << kind_ << " id '" << id << "'");
+        if (find(id) == nullptr)
             return false;
-        }
         slots_[id] = nullptr;
         return true;
+    }
+
+    // Why add() refused `requested`, as the log says it.
+    std::string refusal(std::uint32_t requested) const
+    {
+        if (requested != AnyId && requested <= MaxId && find(requested) != nullptr)
+            return "occupied " + std::string(kind_) + " id '" + std::to_string(requested) + "'";
+        return invalidId(requested);
+    }
+
+    std::string invalidId(std::uint32_t id) const
+    {
+        return "invalid " + std::string(kind_) + " id '" + std::to_string(id) + "'";
     }
 
     // Null, silently, when the id names no object.
@@ -89,23 +102,15 @@ private:
                 if (slots_[id] == nullptr)
                     return id;
             }
-            if (slots_.size() > MaxId) {
-                ORB_ERROR("invalid " << kind_ << " id '" << requested << "'");
+            if (slots_.size() > MaxId)
                 return std::nullopt;
-            }
             slots_.push_back(nullptr);
             return static_cast<std::uint32_t>(slots_.size() - 1);
         }
-        if (requested > MaxId) {
-            ORB_ERROR("invalid " << kind_ << " id '" << requested << "'");
+        if (requested > MaxId || find(requested) != nullptr)
             return std::nullopt;
-        }
         if (requested >= slots_.size())
             slots_.resize(std::size_t{requested} + 1, nullptr);
-        else if (slots_[requested] != nullptr) {
-            ORB_ERROR("occupied " << kind_ << " id '" << requested << "'");
-            return std::nullopt;
-        }
         return requested;
     }
 

@@ -23,12 +23,16 @@ OperatorManager::~OperatorManager()
 
 bool OperatorManager::registerOperator(IOperator* op, std::uint32_t requestedId)
 {
-    return table_.enter(op, requestedId);
+    if (table_.enter(op, requestedId))
+        return true;
+    ORB_ERROR(table_.refusal(requestedId));
+    return false;
 }
 
 void OperatorManager::unregisterOperator(std::uint32_t id)
 {
-    table_.remove(id);
+    if (!table_.remove(id))
+        ORB_ERROR(table_.invalidId(id));
 }
 
 IOperator* OperatorManager::createOperator(Scene& scene, const TiXmlElement& element)

@@ -1,23 +1,50 @@
 #include "RenderTargetResource.h"
 
 #include "DemoSystem.h"
+#include "LogFile.h"
 #include "ScriptValues.h"
 
-#include <cstdio>
+#include <optional>
 #include <sstream>
 
 namespace orb {
+
+namespace {
+
+// The largest side a texture can have here; a fraction of the screen beyond it is an error.
+constexpr float MaxTargetSide = 16384.0f;
+
+// "*" and a float as scanf's "*%f" matches it; nullopt for any other text.
+std::optional<float> relativeFactor(const char* text)
+{
+    if (text == nullptr || text[0] != '*')
+        return std::nullopt;
+    const char* end = nullptr;
+    const double factor = readFloat(text + 1, &end);
+    if (end == text + 1)
+        return std::nullopt;
+    return static_cast<float>(factor);
+}
+
+} // namespace
 
 RenderTargetResource::Size RenderTargetResource::readSize(const TiXmlElement& element, const char* name,
                                                           int screen, Size previous)
 {
     previous.pixels = intAttribute(element, name);
-    float factor = 0.0f;
-    if (const char* text = element.Attribute(name);
-        text != nullptr && std::sscanf(text, "*%f", &factor) == 1) {
-        previous.factor = factor;
-        previous.pixels = static_cast<int>(static_cast<float>(screen) * factor);
+    const char* text = element.Attribute(name);
+    const std::optional<float> factor = relativeFactor(text);
+    if (!factor)
+        return previous;
+    previous.factor = *factor;
+    const float pixels = static_cast<float>(screen) * *factor;
+    if (pixels >= 0.0f && pixels <= MaxTargetSide) {
+        previous.pixels = static_cast<int>(pixels);
+        return previous;
     }
+    // NaN lands at 0 too.
+    previous.pixels = pixels > MaxTargetSide ? static_cast<int>(MaxTargetSide) : 0;
+    ORB_ERROR("invalid render target " << name << " '" << text << "', using " << previous.pixels);
     return previous;
 }
 

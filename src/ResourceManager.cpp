@@ -22,19 +22,23 @@ ResourceManager::~ResourceManager()
 
 bool ResourceManager::registerResource(IResource* resource, std::uint32_t requestedId)
 {
-    return table_.enter(resource, requestedId);
+    if (table_.enter(resource, requestedId))
+        return true;
+    ORB_ERROR(table_.refusal(requestedId));
+    return false;
 }
 
 void ResourceManager::unregisterResource(std::uint32_t id)
 {
-    table_.remove(id);
+    if (!table_.remove(id))
+        ORB_ERROR(table_.invalidId(id));
 }
 
 IResource* ResourceManager::getResource(std::uint32_t id) const
 {
     IResource* resource = table_.find(id);
     if (resource == nullptr)
-        ORB_ERROR("invalid resource id '" << id << "'");
+        ORB_ERROR(table_.invalidId(id));
     return resource;
 }
 

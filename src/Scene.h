@@ -31,6 +31,8 @@ public:
     Scene& operator=(const Scene&) = delete;
 
     virtual void process(float time, bool seek);
+    // Whether process() shows its own frames; a script scene's operators only draw.
+    virtual bool presentsItself() const { return false; }
     virtual bool read(const TiXmlElement& element);
     virtual bool write(std::ostream& stream) const;
 

@@ -50,6 +50,18 @@ TEST_F(DirectoryModeTest, ServesOnlyOpenedFilesUntilTheyAreClosed)
     EXPECT_EQ(fileSystem.fileData("Data\\a.txt"), nullptr);
 }
 
+TEST_F(DirectoryModeTest, AnOpenedFileKeepsTheSizeOfTheBytesItWasReadWithWhenTheDiskCopyGrows)
+{
+    writeFile("Data/music.mp3", "short");
+    FileSystem fileSystem;
+    ASSERT_TRUE(fileSystem.open("Data\\music.mp3"));
+    writeFile("Data/music.mp3", std::string(100000, 'x'));
+    EXPECT_EQ(fileSystem.fileSize("Data\\music.mp3"), 5u);
+    EXPECT_EQ(dataOf(fileSystem, "Data\\music.mp3"), "short");
+    fileSystem.close("Data\\music.mp3");
+    EXPECT_EQ(fileSystem.fileSize("Data\\music.mp3"), 100000u) << "closed files are measured on disk";
+}
+
 TEST_F(DirectoryModeTest, ReportsMissingFilesDirectoriesAndEmptyFiles)
 {
     writeFile("Data/empty.txt", "");

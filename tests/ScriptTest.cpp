@@ -3,6 +3,7 @@
 #include "RenderTargetResource.h"
 #include "ScriptTestSupport.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace orb::test {
@@ -44,11 +45,26 @@ TEST_F(ScriptTest, ReadsNumbersAsTheCLibraryDoesAndAbsentOnesAsZero)
     EXPECT_EQ(probe(1)->end(), 10.0f);
 }
 
+TEST_F(ScriptTest, ReadsNumbersByTheCRulesUnderTheViewersCommaDecimalLocale)
+{
+    const ViewerLocale german("de_DE.UTF-8");
+    ASSERT_TRUE(german.active()) << "the build makes de_DE.UTF-8 for the tests";
+    ASSERT_EQ(std::atof("1.5"), 1.0) << "the C library now reads a comma";
+    ASSERT_TRUE(loadDemo(R"(<demo><init progressBar="0" fadeout="1.5"><resources/></init>
+      <main length="6.9564"><scene id="0" name="s" end="100"><layer name="l" end="100"><children>
+        <operator name="Probe" id="0" start="1.5" end="6.9564"/>
+      </children></layer></scene></main></demo>)"));
+    EXPECT_EQ(probe(0)->start(), 1.5f);
+    EXPECT_EQ(probe(0)->end(), 6.9564f);
+    EXPECT_NE(written().find(R"(fadeout="1.5")"), std::string::npos);
+    EXPECT_NE(written().find(R"(<main length="6.9564">)"), std::string::npos);
+}
+
 TEST_F(ScriptTest, ScenesWithoutIdsCollideAndTheFirstKeepsTheSlot)
 {
     ASSERT_TRUE(loadDemo(R"(<demo><init><resources/></init><main>
       <scene name="one" end="1"/><scene name="two" end="1"/></main></demo>)"));
-    EXPECT_TRUE(logged("ORB_ERROR: occupied scene id '0'"));
+    EXPECT_TRUE(loggedFrom("src/DemoSystem.cpp", "occupied scene id '0'"));
     EXPECT_NE(written().find("name=\"one\""), std::string::npos);
     EXPECT_EQ(written().find("name=\"two\""), std::string::npos);
 }
@@ -62,9 +78,9 @@ TEST_F(ScriptTest, OperatorsWithoutIdsCollideAndUnknownTypesAreLeftOut)
         <operator name="probe" id="4"/>
         <operator name="Probe" id="4000000000"/>
       </children></layer></scene></main></demo>)"));
-    EXPECT_TRUE(logged("ORB_ERROR: occupied operator id '0'"));
+    EXPECT_TRUE(loggedFrom("src/OperatorManager.cpp", "occupied operator id '0'"));
     EXPECT_TRUE(logged("ORB_ERROR: failed to create operator: probe"));
-    EXPECT_TRUE(logged("ORB_ERROR: invalid operator id '4000000000'"));
+    EXPECT_TRUE(loggedFrom("src/OperatorManager.cpp", "invalid operator id '4000000000'"));
     EXPECT_EQ(demo_->operatorManager()->operatorCount(), 1u);
 }
 
@@ -105,7 +121,7 @@ TEST_F(ScriptTest, CreateResourcesGoesOnAfterAFailureAndReportsIt)
     EXPECT_TRUE(logged("ORB_ERROR: failed creating resources"));
     EXPECT_NE(demo_->resourceManager()->getResource(2), nullptr);
     EXPECT_EQ(demo_->resourceManager()->getResource(1), nullptr);
-    EXPECT_TRUE(logged("ORB_ERROR: invalid resource id '1'"));
+    EXPECT_TRUE(loggedFrom("src/ResourceManager.cpp", "invalid resource id '1'"));
 
     ASSERT_TRUE(load("<demo><init/><main/></demo>"));
     EXPECT_FALSE(demo_->loadDemo());
@@ -171,22 +187,42 @@ TEST_F(ScriptTest, AWrittenScriptReadsBackAndWritesTheSameText)
     EXPECT_EQ(written(), first);
 }
 
-TEST_F(ScriptTest, RenderTargetSizesMayBeFractionsOfTheScreen)
+// Render targets on a 1366 x 768 screen.
+class RenderTargetTest : public ScriptTest
 {
-    std::filesystem::create_directories("Data");
-    for (const char* effect : {"Downsample4x4.fx", "GaussianBlur.fx", "Compositor.fx"})
-        std::filesystem::copy_file(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data" / effect,
-                                   std::filesystem::path("Data") / effect);
-    DemoSettings settings;
-    settings.width = 1366;
-    settings.height = 768;
-    ASSERT_TRUE(demo_->graphicSystem()->init(settings));
-    ASSERT_TRUE(loadDemo(R"(<demo><init><resources>
+protected:
+    RenderTargetTest()
+    {
+        std::filesystem::create_directories("Data");
+        for (const char* effect : {"Downsample4x4.fx", "GaussianBlur.fx", "Compositor.fx"})
+            std::filesystem::copy_file(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data" / effect,
+                                       std::filesystem::path("Data") / effect);
+        DemoSettings settings;
+        settings.width = 1366;
+        settings.height = 768;
+        EXPECT_TRUE(demo_->graphicSystem()->init(settings));
+    }
+
+    // The targets of a script that declares `resources`, by id.
+    std::vector<RenderTargetResource*> targets(const std::string& resources)
+    {
+        EXPECT_TRUE(loadDemo("<demo><init><resources>" + resources + "</resources></init><main/></demo>"));
+        std::vector<RenderTargetResource*> found;
+        std::uint32_t cursor = 0;
+        while (IResource* resource = demo_->resourceManager()->nextResource(cursor))
+            found.push_back(dynamic_cast<RenderTargetResource*>(resource));
+        return found;
+    }
+};
+
+TEST_F(RenderTargetTest, SizesMayBeFractionsOfTheScreen)
+{
+    const auto made = targets(R"(
       <RenderTarget id="0" name="a" width="*0.3" height="*0.5" levels="1" format="21"/>
-      <RenderTarget id="1" name="b" width="256" height="*x" levels="1" format="21" depthFormat="75"/>
-    </resources></init><main/></demo>)"));
-    auto* a = dynamic_cast<RenderTargetResource*>(demo_->resourceManager()->getResource(0));
-    auto* b = dynamic_cast<RenderTargetResource*>(demo_->resourceManager()->getResource(1));
+      <RenderTarget id="1" name="b" width="256" height="*x" levels="1" format="21" depthFormat="75"/>)");
+    ASSERT_EQ(made.size(), 2u);
+    RenderTargetResource* a = made[0];
+    RenderTargetResource* b = made[1];
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->width(), 409);
     EXPECT_EQ(a->height(), 384);
@@ -205,6 +241,34 @@ TEST_F(ScriptTest, RenderTargetSizesMayBeFractionsOfTheScreen)
     EXPECT_EQ(target->depthSurface(), nullptr) << "no depthFormat, no depth surface";
     EXPECT_EQ(a->handle(), target) << "made once";
     EXPECT_EQ(b->handle(), nullptr) << "a zero height cannot be made";
+}
+
+TEST_F(RenderTargetTest, FractionsBeyondAnyTextureAreClampedAndLogged)
+{
+    const auto made = targets(R"(
+      <RenderTarget id="0" name="huge" width="*1e10" height="*inf" levels="1" format="21"/>
+      <RenderTarget id="1" name="odd" width="*nan" height="*-2" levels="1" format="21"/>)");
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0]->width(), 16384);
+    EXPECT_EQ(made[0]->height(), 16384);
+    EXPECT_EQ(made[1]->width(), 0);
+    EXPECT_EQ(made[1]->height(), 0);
+    for (const char* line :
+         {"invalid render target width '*1e10', using 16384",
+          "invalid render target height '*inf', using 16384", "invalid render target width '*nan', using 0",
+          "invalid render target height '*-2', using 0"})
+        EXPECT_TRUE(logged(std::string("ORB_ERROR: ") + line)) << line;
+}
+
+TEST_F(RenderTargetTest, FractionsReadByTheCRulesUnderTheViewersCommaDecimalLocale)
+{
+    const ViewerLocale german("de_DE.UTF-8");
+    ASSERT_TRUE(german.active());
+    const auto made =
+        targets(R"(<RenderTarget id="0" name="half" width="*0.5" height="*0.25" format="21"/>)");
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0]->width(), 683);
+    EXPECT_EQ(made[0]->height(), 192);
 }
 
 TEST_F(ScriptTest, SurvivesEveryScriptTheFuzzerOnceBrokeItWith)

@@ -18,6 +18,7 @@ public:
     DefaultLoadingScene(DemoSystem& owner, std::uint32_t requestedId);
 
     void process(float time, bool seek) override;
+    bool presentsItself() const override { return true; }
 
 private:
     std::unique_ptr<gfx::Texture> background_;

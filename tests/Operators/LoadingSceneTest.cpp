@@ -39,31 +39,98 @@ TEST_F(OperatorTest, TheLoadingBarGrowsFromItsLeftEndToTheProgressUnderItsCap)
     EXPECT_TRUE(std::all_of(black.begin(), black.end(), [](gfx::Color c) { return (c & 0xFFFFFF) == 0; }));
 }
 
-TEST_F(OperatorTest, TheLoadingSequenceDrawsAStepPerOperatorAndFadesOutInVirtualTime)
+// Loading as the player sees it at 320 x 180, every picture a tenth of a second of the clock;
+// the loader's background is blue, and each picture's blue at (5, 5) is kept.
+class LoadingTest : public OperatorTest
 {
-    std::vector<std::uint8_t> lastFrame;
-    int presents = 0;
-    demo_ = std::make_unique<DemoSystem>(Host::offscreen(counter_, [&](const gfx::FramePixels& frame) {
-        ++presents;
-        counter_.advance(100); // a tenth of a second per picture
-        lastFrame.assign(frame.pixels(), frame.pixels() + frame.width * frame.height * 4);
-    }));
-    demo_->fileSystem()->init("Data.qel");
-    DemoSettings settings;
-    settings.width = 320;
-    settings.height = 180;
-    ASSERT_TRUE(demo_->graphicSystem()->init(settings));
-    ASSERT_TRUE(loadDemo(R"(<demo><init progressBar="1" fadeout="1"><resources/></init><main length="9">
-        <scene id="0" name="s" end="9"><layer name="l" end="9"><children>
-          <operator name="ClearTarget" id="0" start="0" end="9"/>
-          <operator name="SetRenderTarget" id="1" start="0" end="9"/>
-        </children></layer></scene></main></demo>)"));
-    // Before loading, after the music, after each of two operators: 4; the fade to a reaches 1
-    // after ten tenths of a second plus one pass.
-    EXPECT_EQ(presents, 4 + 11);
-    for (std::size_t i = 0; i < lastFrame.size(); i += 4)
-        ASSERT_EQ(lastFrame[i] | lastFrame[i + 1] | lastFrame[i + 2], 0) << "the last fade frame is black";
-    EXPECT_EQ(demo_->scene(1), nullptr) << "the default loading scene is gone after its fade";
+protected:
+    LoadingTest()
+    {
+        writeFile("Data/tevro_loader_empty.png", solidPng(4, 4, Blue));
+        startDemo();
+    }
+
+    void startDemo()
+    {
+        blues_.clear();
+        demo_.reset();
+        demo_ = std::make_unique<DemoSystem>(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) {
+            counter_.advance(100);
+            blues_.push_back(frame.pixels()[(5 * frame.width + 5) * 4]);
+        }));
+        demo_->fileSystem()->init("Data.qel");
+        DemoSettings settings;
+        settings.width = 320;
+        settings.height = 180;
+        EXPECT_TRUE(demo_->graphicSystem()->init(settings));
+    }
+
+    // A script of two ClearTarget operators, scene 0 from 0 to 9 and scene 1 from 0 to 1, loaded
+    // with the given attributes on its init element.
+    bool loadWith(const std::string& init)
+    {
+        return loadDemo("<demo><init " + init + R"(><resources/></init><main length="9">
+            <scene id="0" name="play" end="9"><layer name="l" end="9"><children>
+              <operator name="ClearTarget" id="0" start="0" end="9"/></children></layer></scene>
+            <scene id="1" name="loading" end="1"><layer name="l" end="1"><children>
+              <operator name="ClearTarget" id="1" start="0" end="1"/></children></layer></scene>
+            </main></demo>)");
+    }
+
+    bool defaultLoadingSceneAt(std::uint32_t id) const
+    {
+        return dynamic_cast<DefaultLoadingScene*>(demo_->scene(id)) != nullptr;
+    }
+
+    // Before loading, after the music and after each of the two operators.
+    static constexpr std::size_t LoadingPictures = 4;
+    std::vector<std::uint8_t> blues_;
+};
+
+TEST_F(LoadingTest, TheFadeDarkensTheScreenAlongTheSquareOfTheTimeAndRemovesTheDefaultLoader)
+{
+    ASSERT_TRUE(loadWith(R"(progressBar="1" fadeout="1")"));
+    // a reaches 1 after ten tenths of a second, plus the pass that finds it there.
+    ASSERT_EQ(blues_.size(), LoadingPictures + 11);
+    for (std::size_t i = 0; i < LoadingPictures; ++i)
+        EXPECT_EQ(blues_[i], 255) << i;
+    for (int pass = 0; pass <= 10; ++pass) {
+        const int darkened = static_cast<int>(255.0 * pass * pass / 100.0);
+        EXPECT_NEAR(blues_[LoadingPictures + pass], 255 - darkened, 1) << "pass " << pass;
+    }
+    EXPECT_FALSE(defaultLoadingSceneAt(2)) << "the default loading scene is gone after its fade";
+}
+
+TEST_F(LoadingTest, AScriptSceneAsLoaderIsShownAndFadesInTheSteppedClock)
+{
+    ASSERT_TRUE(loadWith(R"(progressBar="1" scene="1" fadeout="1")"));
+    EXPECT_EQ(blues_.size(), LoadingPictures + 11) << "each loading step is a picture";
+    EXPECT_EQ(blues_.front(), 255) << "the script scene cleared to white";
+    EXPECT_NE(demo_->scene(1), nullptr) << "the script's scene stays";
+    EXPECT_FALSE(defaultLoadingSceneAt(2));
+}
+
+TEST_F(LoadingTest, AnUnknownLoaderIdFallsBackToTheDefaultLoaderWhichStaysWithoutAFade)
+{
+    ASSERT_TRUE(loadWith(R"(progressBar="1" scene="5" fadeout="0")"));
+    EXPECT_TRUE(logged("ORB_ERROR: invalid scene id for loading scene"));
+    EXPECT_EQ(blues_.size(), LoadingPictures);
+    EXPECT_TRUE(defaultLoadingSceneAt(2)) << "the lowest free id, kept without a fade";
+}
+
+TEST_F(LoadingTest, FadesThatWouldNeverEndAreRefusedAndATinyOneEndsBlack)
+{
+    for (const std::string endless : {"inf", "nan", "1e30", "61"}) {
+        startDemo();
+        ASSERT_TRUE(loadWith(R"(progressBar="1" fadeout=")" + endless + '"'));
+        EXPECT_TRUE(logged("ORB_ERROR: invalid fadeout '" + endless + "': at most 60 seconds, no fade"));
+        EXPECT_EQ(blues_.size(), LoadingPictures) << endless;
+    }
+    // A tenth of a second is a billion times this fade: a * a * 255 is far beyond any integer.
+    startDemo();
+    ASSERT_TRUE(loadWith(R"(progressBar="1" fadeout="1e-10")"));
+    ASSERT_EQ(blues_.size(), LoadingPictures + 2);
+    EXPECT_EQ(blues_.back(), 0) << "black at once";
 }
 
 } // namespace

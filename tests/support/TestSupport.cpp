@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <clocale>
 #include <fstream>
 #include <iterator>
 #include <stdlib.h>
@@ -74,6 +75,28 @@ bool LoggedTest::logged(std::string_view line) const
 {
     const std::vector<std::string> lines = log();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+ViewerLocale::ViewerLocale(const char* name) : saved_(std::setlocale(LC_ALL, nullptr))
+{
+    ::setenv("LOCPATH", ORB_TEST_LOCALES, 1);
+    active_ = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+ViewerLocale::~ViewerLocale()
+{
+    std::setlocale(LC_ALL, saved_.c_str());
+    ::unsetenv("LOCPATH");
+}
+
+bool LoggedTest::loggedFrom(std::string_view source, std::string_view message) const
+{
+    const std::string prefix = "ORB_ERROR: (" + std::string(source) + ",";
+    for (const std::string& line : readLines(scratch_.path() / "Orb.log")) {
+        if (line.starts_with(prefix) && line.ends_with(") " + std::string(message)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace orb::test

@@ -52,14 +52,18 @@ void onChanged(GtkComboBox* combo, gpointer data)
     }
 }
 
-// Return inside a drop-down list does not reach the default button on its own.
+// Enter works as in a Windows dialog: it presses the push button that has the focus, and
+// confirms from anywhere else (GTK's drop-down lists would not pass it to the default button).
 gboolean onKey(GtkWidget* dialog, GdkEventKey* event, gpointer)
 {
-    if (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter) {
+    if (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter)
+        return FALSE;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(dialog));
+    if (focus != nullptr && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus))
+        gtk_button_clicked(GTK_BUTTON(focus));
+    else
         gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-        return TRUE;
-    }
-    return FALSE;
+    return TRUE;
 }
 
 GtkWidget* control(const DialogRow& row)

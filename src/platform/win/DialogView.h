@@ -1,8 +1,8 @@
 #pragma once
 
 // DialogView -- a small modal form in GTK 3: rows of a right-aligned label and a drop-down list
-// or a check box, and two buttons. Enter confirms (also from inside a list), Escape and the
-// close box cancel.
+// or a check box, and two buttons. Enter presses the focused button and confirms from anywhere
+// else (also from inside a list); Escape and the close box cancel.
 //
 // Does not: know what the rows mean. The caller hears of every pick in a list and may change
 // the form (another row's selection) in answer; the view shows the change.
