@@ -1,4 +1,5 @@
-#include "IResourceFactory.h"
+#include "DefaultResourceFactory.h"
+
 #include "RecordResources.h"
 #include "RenderTargetResource.h"
 #include "ScriptValues.h"

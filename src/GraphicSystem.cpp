@@ -126,18 +126,24 @@ void GraphicSystem::createRenderTargets()
                                                                      gfx::Format::A8R8G8B8, target.depth);
 }
 
-bool GraphicSystem::loadEffect(const char* fileName, const char* name)
+std::unique_ptr<fx::Effect> GraphicSystem::createEffect(const char* fileName)
 {
-    if (!fileSystem_.open(fileName))
-        return false;
+    if (device_ == nullptr || !fileSystem_.open(fileName))
+        return nullptr;
     std::string log;
     std::unique_ptr<fx::Effect> effect =
         fx::Effect::create(*device_, fileSystem_.fileData(fileName), fileSystem_.fileSize(fileName), &log);
     fileSystem_.close(fileName);
-    if (!effect) {
+    if (!effect)
         ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
+    return effect;
+}
+
+bool GraphicSystem::loadEffect(const char* fileName, const char* name)
+{
+    std::unique_ptr<fx::Effect> effect = createEffect(fileName);
+    if (!effect)
         return false;
-    }
     effects_[name] = std::move(effect);
     return true;
 }

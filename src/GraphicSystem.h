@@ -57,6 +57,9 @@ public:
     // Null, with "Default RenderTarget <name> not found" / "Default Effect <name> not found" logged.
     RenderTarget* renderTarget(const std::string& name) const;
     fx::Effect* effect(const std::string& name) const;
+    // An effect file through the FileSystem; null with "CreateEffect failed for <file>" and the
+    // compiler's text logged when it does not compile (the FileSystem logs a missing file).
+    std::unique_ptr<fx::Effect> createEffect(const char* fileName);
 
     gfx::Device* device() const { return device_.get(); }
     int width() const { return width_; }

@@ -1,5 +1,6 @@
 #include "ResourceManager.h"
 
+#include "DefaultResourceFactory.h"
 #include "IResource.h"
 #include "LogFile.h"
 

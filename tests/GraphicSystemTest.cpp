@@ -1,6 +1,7 @@
 #include "GraphicSystem.h"
 
 #include "FileSystem.h"
+#include "GfxTestSupport.h"
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -37,9 +38,9 @@ protected:
         return graphics;
     }
 
-    // A white square of `size` pixels on black, centred, then the chain.
+    // A square of `size` pixels on black, centred, then the chain; white, or the texture's colour.
     std::vector<gfx::Color> squareThroughTheChain(GraphicSystem& graphics, const PostProcessParams& params,
-                                                  int size)
+                                                  int size, gfx::BaseTexture* fill = nullptr)
     {
         gfx::Device& device = *graphics.device();
         device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF000000, 1.0f, 0);
@@ -50,7 +51,7 @@ protected:
                                   {left, top + size, 0, 1, 0, 0},
                                   {left + size, top + size, 0, 1, 0, 0}};
         device.setFvf(gfx::Fvf::XyzRhw | gfx::Fvf::Tex1);
-        device.setTexture(0, nullptr); // the previous chain left its images bound
+        device.setTexture(0, fill); // replaces the images the previous chain left bound
         device.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, square, sizeof square[0]);
         graphics.postProcess(params);
         return device.readPixels(device.backBuffer());
@@ -143,6 +144,20 @@ TEST_F(GraphicSystemTest, AWhiteSquareGainsASoftHaloOnlyWithTheGlowOn)
     EXPECT_GT(at(glowing, 103, 72), at(glowing, 98, 72)) << "fading with distance";
     EXPECT_LT(at(glowing, 98, 72), 128u);
     EXPECT_EQ(at(glowing, 0, 0), 0u) << "far away stays black";
+}
+
+TEST_F(GraphicSystemTest, OnlyWhatIsBrighterThanTheDownsampleThresholdGlows)
+{
+    auto graphics = start(256, 144);
+    const auto grey = gfx::test::makeTexture(*graphics->device(), 1, 1, {0xFF666666}); // 0.4
+    const auto haloAt = [&](float threshold) {
+        const std::vector<gfx::Color> pixels =
+            squareThroughTheChain(*graphics, {threshold, {1, 3, 0, 0}, {1, 1, 1, 1}}, 40, grey.get());
+        return static_cast<int>(pixels[72 * 256 + 103] & 0xFF);
+    };
+    const int belowThreshold = haloAt(0.5f);
+    EXPECT_LT(belowThreshold, 8) << "a 0.4 grey does not pass a 0.5 threshold";
+    EXPECT_GT(haloAt(0.1f), belowThreshold + 10) << "it glows above a 0.1 threshold";
 }
 
 TEST_F(GraphicSystemTest, WashesOutToWhiteAsTheThirdCompositorValueReachesOne)

@@ -134,6 +134,17 @@ TEST_F(PlayerWindowTest, TheDialogOpensWithItsTitleAndEscapeEndsTheProgramWithAF
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
 }
 
+TEST_F(PlayerWindowTest, EnterOnReleaseCancelsLikeTheButtonItself)
+{
+    startPlayer();
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("shift+Tab Return"); // back from the resolution list to "Release", the last button
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_TRUE(logHas("ORB_INFO: Well ... no demo then ... fine"));
+    EXPECT_FALSE(logHas("ORB_INFO: DemoSystem Init ..."));
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
 TEST_F(PlayerWindowTest, WindowedItOpensAWindowOfTheDefaultSizeShowsTheTitleAndEscapeEndsIt)
 {
     startPlayer();

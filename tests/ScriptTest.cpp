@@ -104,10 +104,12 @@ TEST_F(ScriptTest, ExplainsAScriptItCannotUse)
 
 TEST_F(ScriptTest, NormalisesLineEndsAndStopsAtTheFirstZeroByte)
 {
-    const std::string script =
-        std::string("<demo>\r\n<init>\r<resources/></init>\r\n<main length=\"3\"/></demo>") + '\0' +
-        "trailing garbage <<<";
-    ASSERT_TRUE(load(script));
+    const std::string script = std::string("<demo>\r\n<init>\r<resources/></init>\r\n<main length=\"3\">"
+                                           "<scene id=\"0\" name=\"two\r\nlines\r\rand more\" end=\"3\"/>"
+                                           "</main></demo>") +
+                               '\0' + "<!-- an unclosed comment that would fail the parse";
+    ASSERT_TRUE(loadDemo(script));
+    EXPECT_NE(written().find("name=\"two\nlines\n\nand more\""), std::string::npos) << written();
 }
 
 TEST_F(ScriptTest, CreateResourcesGoesOnAfterAFailureAndReportsIt)

@@ -53,7 +53,7 @@ void DefaultLoadingScene::process(float time, bool)
 
     const std::uint32_t level = 255 - (device->renderState(gfx::RenderState::BlendFactor) & 0xFF);
     const float progress = time / (end() - start());
-    const float g = 1.7777777f / aspect;
+    const float g = PictureAspect / aspect;
     const Quad background =
         imageQuad(aspect, graphics.width(), graphics.height(), 1.0f, gfx::argb(0, level, level, level));
     drawImageQuad(*device, background, background_.get());

@@ -16,11 +16,8 @@ void Scene10Operator::transform(fx::MatrixStack& stack, const FrameTime& t) cons
 {
     const float turn = t.local / 20.0f - 0.2f;
     stack.rotateYawPitchRollLocal(turn, 0, turn);
-    if (t.local < 4.0f) {
-        const float shake = 1.0f - t.local / 4.0f;
-        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake,
-                             0);
-    }
+    if (t.local < 4.0f)
+        shake(stack, 1.0f - t.local / 4.0f);
 }
 
 PostProcessParams Scene10Operator::look(const FrameTime& t) const
@@ -32,9 +29,9 @@ PostProcessParams Scene10Operator::look(const FrameTime& t) const
         wash = std::sqrt(1.0f - t.local);
     if (toEnd < WashOut)
         wash = std::sqrt(1.0f - toEnd / WashOut);
-    return {0.3f - flicker(left, 100010) * left / 3.0f,
-            {1, 2, wash, (1 + flicker(left, 100010)) * 0.2f * left / 100.0f},
-            toEnd < WashOut ? std::array<float, 4>{0, 0, 0, 0} : std::array<float, 4>{1, 1, 1, 1}};
+    return flickeringGlow(left, 0.2f, wash,
+                          toEnd < WashOut ? std::array<float, 4>{0, 0, 0, 0}
+                                          : std::array<float, 4>{1, 1, 1, 1});
 }
 
 } // namespace orb

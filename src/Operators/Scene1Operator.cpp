@@ -23,11 +23,8 @@ void Scene1Operator::transform(fx::MatrixStack& stack, const FrameTime& t) const
 {
     const float turn = t.received / 10.0f - 0.25f;
     stack.rotateYawPitchRollLocal(turn, 0, turn);
-    if (t.local > ShakeFrom) {
-        const float shake = (t.local - ShakeFrom) / (t.duration - ShakeFrom);
-        stack.translateLocal(flicker(shake, 100010) * 0.03f * shake, flicker(shake, 110010) * 0.03f * shake,
-                             0);
-    }
+    if (t.local > ShakeFrom)
+        shake(stack, (t.local - ShakeFrom) / (t.duration - ShakeFrom));
     if (t.local > StretchFrom)
         stack.scaleLocal(1 + 20 * std::sqrt(stretch(t)), 1, 1);
 }
@@ -42,11 +39,9 @@ gfx::Color Scene1Operator::color(const FrameTime& t) const
 
 PostProcessParams Scene1Operator::look(const FrameTime& t) const
 {
-    const float p = t.local / t.duration;
     const bool stretching = t.local > StretchFrom;
-    return {0.3f - flicker(p, 100010) * p / 3.0f,
-            {1, 2, stretching ? std::sqrt(stretch(t)) : 0.0f, (1 + flicker(p, 100010)) * 0.5f * p / 100.0f},
-            stretching ? std::array<float, 4>{1, 1, 1, 0} : std::array<float, 4>{1, 0, 0, 0}};
+    return flickeringGlow(t.local / t.duration, 0.5f, stretching ? std::sqrt(stretch(t)) : 0.0f,
+                          stretching ? std::array<float, 4>{1, 1, 1, 0} : std::array<float, 4>{1, 0, 0, 0});
 }
 
 } // namespace orb

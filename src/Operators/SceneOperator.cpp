@@ -1,7 +1,6 @@
 #include "Operators/SceneOperator.h"
 
 #include "DemoSystem.h"
-#include "LogFile.h"
 #include "Operators/SceneShared.h"
 
 namespace orb {
@@ -27,17 +26,8 @@ void SceneOperator::work(float time, bool)
 
 bool SceneOperator::loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect)
 {
-    FileSystem& files = *demo().fileSystem();
-    if (!files.open(fileName))
-        return false;
-    std::string log;
-    effect = fx::Effect::create(device(), files.fileData(fileName), files.fileSize(fileName), &log);
-    files.close(fileName);
-    if (!effect) {
-        ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
-        return false;
-    }
-    return true;
+    effect = graphics().createEffect(fileName);
+    return effect != nullptr;
 }
 
 bool SceneOperator::loadScreenImage(const char* fileName, std::unique_ptr<gfx::Texture>& texture)

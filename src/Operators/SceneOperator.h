@@ -42,8 +42,7 @@ protected:
     virtual void draw(const FrameTime& time) = 0;
     virtual gfx::Color clearColor() const { return 0; }
 
-    // The scene's effect file through the FileSystem; logs "CreateEffect failed for <file>" and
-    // the compiler's text when it does not compile.
+    // The scene's effect file (GraphicSystem::createEffect); false when it is missing or broken.
     bool loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect);
     // A 1280 x 720 image; false when the file is missing, while an undecodable one leaves the
     // texture null and the scene draws untextured.

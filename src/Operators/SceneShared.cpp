@@ -12,11 +12,24 @@ float flicker(float x, float factor)
     return std::sin(x * factor);
 }
 
+void shake(fx::MatrixStack& stack, float amount)
+{
+    stack.translateLocal(flicker(amount, 100010) * 0.03f * amount, flicker(amount, 110010) * 0.03f * amount,
+                         0);
+}
+
+PostProcessParams flickeringGlow(float x, float strength, float wash, const std::array<float, 4>& tint)
+{
+    return {0.3f - flicker(x, 100010) * x / 3.0f,
+            {1, 2, wash, (1 + flicker(x, 100010)) * strength * x / 100.0f},
+            tint};
+}
+
 Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color)
 {
     const float cu = 0.5f + 0.5f / static_cast<float>(width);
     const float cv = 0.5f + 0.5f / static_cast<float>(height);
-    const float g = 1.7777777f / aspect;
+    const float g = PictureAspect / aspect;
     return {{{-aspect, -1.0f, z, color, cu - 0.5f, cv + g / 2.0f},
              {aspect, -1.0f, z, color, cu + 0.5f, cv + g / 2.0f},
              {-aspect, 1.0f, z, color, cu - 0.5f, cv - g / 2.0f},

@@ -1,6 +1,7 @@
 #pragma once
 
-// What the scenes share: the tempo, the flicker term, and the full-screen 16:9 image quad.
+// What the scenes share: the tempo, the flicker term with the shake and glow made of it, and the
+// full-screen 16:9 image quad.
 //
 // The image quad lies at distance 1 before a camera with a vertical field of view of pi/2, so
 // positions (+-A, +-1) fill the screen (A the display's aspect ratio). Its texture coordinates
@@ -10,6 +11,8 @@
 //   setImageQuadStates(device);
 //   drawImageQuad(device, imageQuad(aspect, width, height, 0.0f, White), image);
 
+#include "GraphicSystem.h"
+#include "platform/fx/Matrix.h"
 #include "platform/gfx/Device.h"
 
 #include <array>
@@ -20,6 +23,8 @@ namespace orb {
 class FileSystem;
 
 constexpr float BeatsPerMinute = 138.0f;
+// The production's pictures are 16:9; a display of another shape crops or extends them.
+constexpr float PictureAspect = 1.7777777f;
 
 // Bars of four beats since the scene's start.
 inline float barPosition(float local)
@@ -29,6 +34,13 @@ inline float barPosition(float local)
 
 // sin(x * factor): sampled once a frame with a large factor it behaves as noise.
 float flicker(float x, float factor);
+
+// A jitter of up to 0.03 x amount across and up, on the stack's local side.
+void shake(fx::MatrixStack& stack, float amount);
+
+// The screens' glow at x (0 to 1): the bright-pass threshold and the glow's strength flicker more
+// as x grows, `strength` scaling the latter; `wash` and `tint` are the compositor's own terms.
+PostProcessParams flickeringGlow(float x, float strength, float wash, const std::array<float, 4>& tint);
 
 struct QuadVertex
 {

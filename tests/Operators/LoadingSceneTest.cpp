@@ -2,6 +2,7 @@
 #include "Operators/DefaultLoadingScene.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace orb::test {
 namespace {
@@ -50,19 +51,28 @@ protected:
         startDemo();
     }
 
-    void startDemo()
+    void startDemo(int width = 320, int height = 180)
     {
         blues_.clear();
         demo_.reset();
         demo_ = std::make_unique<DemoSystem>(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) {
             counter_.advance(100);
             blues_.push_back(frame.pixels()[(5 * frame.width + 5) * 4]);
+            shown_.assign(frame.pixels(), frame.pixels() + std::size_t(frame.width) * frame.height * 4);
         }));
         demo_->fileSystem()->init("Data.qel");
         DemoSettings settings;
-        settings.width = 320;
-        settings.height = 180;
+        settings.width = width;
+        settings.height = height;
         EXPECT_TRUE(demo_->graphicSystem()->init(settings));
+    }
+
+    // The last picture's pixel as 0xRRGGBB.
+    gfx::Color shown(int x, int y) const
+    {
+        const int width = demo_->graphicSystem()->width();
+        const std::uint8_t* bgra = &shown_[(std::size_t(y) * width + x) * 4];
+        return gfx::argb(0, bgra[2], bgra[1], bgra[0]);
     }
 
     // A script of two ClearTarget operators, scene 0 from 0 to 9 and scene 1 from 0 to 1, loaded
@@ -85,7 +95,31 @@ protected:
     // Before loading, after the music and after each of the two operators.
     static constexpr std::size_t LoadingPictures = 4;
     std::vector<std::uint8_t> blues_;
+    std::vector<std::uint8_t> shown_;
 };
+
+// A 1280 x 720 background shown on a 1280 x 720 screen maps texel to pixel: a one-pixel
+// checkerboard stays sharp (half a texel off, every pixel would blend two halves; the device's
+// 1/128-pixel tie-breaking shows as a few levels), and each quadrant keeps its colour.
+TEST_F(LoadingTest, TheBackgroundMapsEachTexelOntoItsPixelTheRightWayUp)
+{
+    writeFile("Data/tevro_loader_empty.png", png(1280, 720, [](int x, int y) {
+                  if ((x + y) % 2 != 0)
+                      return gfx::Color{0xFF000000};
+                  if (y < 360)
+                      return x < 640 ? Red : Green;
+                  return x < 640 ? Blue : gfx::Color{0xFFFFFFFF};
+              }));
+    startDemo(1280, 720);
+    DefaultLoadingScene loading(*demo_, 0xFFFFFFFF);
+    demo_->graphicSystem()->device()->setRenderState(gfx::RenderState::BlendFactor, 0);
+    loading.process(0.0f, false);
+    for (const auto& [x, y, lit] : {std::tuple{300, 100, 0xFF0000u}, std::tuple{1000, 100, 0x00FF00u},
+                                    std::tuple{300, 600, 0x0000FFu}, std::tuple{1000, 600, 0xFFFFFFu}}) {
+        EXPECT_TRUE(gfx::test::near(shown(x, y), lit, 6)) << x << ", " << y;
+        EXPECT_TRUE(gfx::test::near(shown(x + 1, y), 0, 6)) << x + 1 << ", " << y;
+    }
+}
 
 TEST_F(LoadingTest, TheFadeDarkensTheScreenAlongTheSquareOfTheTimeAndRemovesTheDefaultLoader)
 {

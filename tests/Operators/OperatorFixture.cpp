@@ -1,16 +1,20 @@
 #include "OperatorFixture.h"
 
+#include <algorithm>
 #include <stb/stb_image_write.h>
 
 namespace orb::test {
 
-std::string solidPng(int width, int height, gfx::Color color)
+std::string png(int width, int height, const std::function<gfx::Color(int x, int y)>& colour)
 {
     std::vector<unsigned char> rgba;
-    for (int i = 0; i < width * height; ++i)
-        rgba.insert(rgba.end(),
-                    {static_cast<unsigned char>(color >> 16), static_cast<unsigned char>(color >> 8),
-                     static_cast<unsigned char>(color), static_cast<unsigned char>(color >> 24)});
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const gfx::Color c = colour(x, y);
+            rgba.insert(rgba.end(), {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
+                                     static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 24)});
+        }
+    }
     std::string bytes;
     stbi_write_png_to_func(
         [](void* out, void* data, int size) {
@@ -20,21 +24,57 @@ std::string solidPng(int width, int height, gfx::Color color)
     return bytes;
 }
 
+std::string solidPng(int width, int height, gfx::Color color)
+{
+    return png(width, height, [color](int, int) { return color; });
+}
+
+std::string landmarkPng()
+{
+    return png(16, 9, [](int x, int y) {
+        if (y < 3)
+            return x < 8 ? Red : Green;
+        return x < 8 ? Blue : gfx::Color{0xFFFFFFFF};
+    });
+}
+
+char landmarkAt(gfx::Color c)
+{
+    const int r = red(c), g = green(c), b = blue(c);
+    if (std::min({r, g, b}) > 60 && std::min({r, g, b}) * 10 > std::max({r, g, b}) * 7)
+        return 'w';
+    if (r > 60 && r > 2 * std::max(g, b))
+        return 'r';
+    if (g > 60 && g > 2 * std::max(r, b))
+        return 'g';
+    if (b > 60 && b > 2 * std::max(r, g))
+        return 'b';
+    return '?';
+}
+
 OperatorTest::OperatorTest()
 {
     std::filesystem::copy(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data", "Data",
                           std::filesystem::copy_options::recursive |
                               std::filesystem::copy_options::overwrite_existing);
+    startGraphics(640, 360);
+}
+
+void OperatorTest::startGraphics(int width, int height)
+{
+    resetDemo();
     DemoSettings settings;
-    settings.width = 640;
-    settings.height = 360;
+    settings.width = width;
+    settings.height = height;
+    settings.aspectRatio = static_cast<float>(width) / static_cast<float>(height);
     settings.multisampleType = 0;
     EXPECT_TRUE(demo_->graphicSystem()->init(settings));
 }
 
 gfx::Color OperatorTest::pixel(int x, int y)
 {
-    return device().readPixels(device().backBuffer())[y * 640 + x] & 0xFFFFFF;
+    const int width = demo_->graphicSystem()->width();
+    return device().readPixels(device().backBuffer())[y * width + x] & 0xFFFFFF;
 }
 
 FrameTime at(float local, float start, float end)
@@ -42,10 +82,11 @@ FrameTime at(float local, float start, float end)
     return {start + local, local, end - start, start, end};
 }
 
-ScreenTest::ScreenTest()
+void ScreenTest::startScreens(int width, int height)
 {
-    writeFile("Data/tevro_logoscreen.png", solidPng(16, 9, 0xFFFFFFFF));
-    writeFile("Data/tevro_endscreen.png", solidPng(16, 9, 0xFFFFFFFF));
+    startGraphics(width, height);
+    writeFile("Data/tevro_logoscreen.png", landmarkPng());
+    writeFile("Data/tevro_endscreen.png", landmarkPng());
     EXPECT_TRUE(
         loadDemo(R"(<demo><init><resources/></init><main length="20.8692"><scene id="0" name="s" end="21">
         <layer name="l" end="21"><children>

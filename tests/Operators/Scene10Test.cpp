@@ -22,5 +22,25 @@ TEST_F(ScreenTest, TheEndScreenSettlesAndWashesOutInItsLastThreeSeconds)
     EXPECT_EQ(end_->color(at(1.0f, start, finish)), 0x00FFFFFFu);
 }
 
+TEST_F(ScreenTest, TheEndScreenTurnsWithItsLocalTimeNotTheTimeItReceives)
+{
+    // Local 4 turns by 4 / 20 - 0.2 = 0 and no longer shakes; the received 10.9564 would turn.
+    fx::MatrixStack stack;
+    stack.loadIdentity();
+    end_->transform(stack, at(4.0f, 6.9564f, 20.8692f));
+    EXPECT_NEAR(stack.top().m[0][0], 1.0f, 1e-6f);
+    EXPECT_NEAR(stack.top().m[0][1], 0.0f, 1e-6f);
+}
+
+TEST_F(ScreenTest, TheEndScreenShowsTheWholePictureTheRightWayUp)
+{
+    demo_->scene(0)->process(6.9564f + 4.0f, false); // unturned, settled, not washed out
+    EXPECT_EQ(landmarkAt(pixel(20, 20)), 'r');
+    EXPECT_EQ(landmarkAt(pixel(620, 20)), 'g');
+    EXPECT_EQ(landmarkAt(pixel(20, 340)), 'b');
+    EXPECT_EQ(landmarkAt(pixel(620, 340)), 'w');
+    EXPECT_GT(red(pixel(20, 20)), 230) << "at full brightness";
+}
+
 } // namespace
 } // namespace orb::test

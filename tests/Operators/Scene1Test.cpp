@@ -36,14 +36,44 @@ TEST_F(ScreenTest, TheTitleShakesOnlyAfterThreeSecondsAndStretchesOnlyAfter4Poin
     EXPECT_NEAR(after.compositorD[2], std::sqrt(0.3f / 2.2564f), 1e-5f);
 }
 
-TEST_F(ScreenTest, TheTitleQuadFillsTheScreenWhenUnturned)
+// At t = 2.5 the turn t / 10 - 0.25 is 0 and there is no shake: the picture fills the screen,
+// dimmed to grey 159 (2.5 x 255 / 4) and glowing a little.
+TEST_F(ScreenTest, TheTitleShowsTheWholePictureTheRightWayUpAcrossA16By9Screen)
 {
-    // At t = 2.5 the turn t / 10 - 0.25 is 0 and there is no shake: the quad covers every pixel
-    // in grey 159 (2.5 x 255 / 4), give or take the post-processing's bloom and flicker.
     demo_->scene(0)->process(2.5f, false);
-    for (const auto& [x, y] :
-         {std::pair{0, 0}, std::pair{639, 0}, std::pair{320, 180}, std::pair{0, 359}, std::pair{639, 359}})
-        EXPECT_NEAR(static_cast<int>(pixel(x, y) & 0xFF), 159, 24) << x << ", " << y;
+    EXPECT_EQ(landmarkAt(pixel(20, 20)), 'r');
+    EXPECT_EQ(landmarkAt(pixel(620, 20)), 'g');
+    EXPECT_EQ(landmarkAt(pixel(20, 340)), 'b');
+    EXPECT_EQ(landmarkAt(pixel(620, 340)), 'w');
+    EXPECT_NEAR(red(pixel(20, 20)), 159, 24);
+    // The red third ends at row 120: pure above 100 (rows 0 to 2.5 of 9), pure blue below 140.
+    EXPECT_EQ(landmarkAt(pixel(20, 90)), 'r');
+    EXPECT_EQ(landmarkAt(pixel(20, 150)), 'b');
+}
+
+// On 4:3 the picture keeps its shape across the width and takes the middle 3/4 of the height
+// (rows 60 to 420 of 480); its clamped edge rows fill above and below.
+TEST_F(ScreenTest, TheTitleKeepsThePicturesShapeOnA4By3Screen)
+{
+    startScreens(640, 480);
+    demo_->scene(0)->process(2.5f, false);
+    EXPECT_EQ(landmarkAt(pixel(20, 3)), 'r');
+    EXPECT_EQ(landmarkAt(pixel(620, 3)), 'g');
+    EXPECT_EQ(landmarkAt(pixel(20, 476)), 'b');
+    EXPECT_EQ(landmarkAt(pixel(620, 476)), 'w');
+    // The red third's edge blends from row 160 to 200; on a 16:9 mapping it would from 133 to 187.
+    EXPECT_EQ(landmarkAt(pixel(20, 168)), 'r');
+    EXPECT_EQ(landmarkAt(pixel(20, 210)), 'b');
+}
+
+TEST_F(ScreenTest, TheTitleTurnsWithTheTimeItReceivesNotItsLocalTime)
+{
+    // Received 2.5 turns by 2.5 / 10 - 0.25 = 0; the local 0.5 would turn by -0.2.
+    fx::MatrixStack stack;
+    stack.loadIdentity();
+    title_->transform(stack, at(0.5f, 2.0f, 8.9564f));
+    EXPECT_NEAR(stack.top().m[0][0], 1.0f, 1e-6f);
+    EXPECT_NEAR(stack.top().m[0][1], 0.0f, 1e-6f);
 }
 
 } // namespace

@@ -38,11 +38,35 @@ GLuint compile(GLenum stage, const std::string& source, std::string* log)
 
 } // namespace
 
+namespace {
+
+// Direct3D 9 puts pixel centres on whole window coordinates, OpenGL half a pixel further on. Every
+// vertex stage is moved by that half pixel, so that pictures drawn with Direct3D's half-texel
+// offsets land texel for pixel, as they were made to. The move is 63/128 of a pixel rather than
+// 1/2: an edge on a whole coordinate then covers the pixels Direct3D's top-left rule gives it,
+// where an exact half would leave the tie to OpenGL's rule, which the flipped rows turn upside
+// down. The stage's own main runs first.
+std::string withDirect3DPixelCentres(const std::string& vertexSource)
+{
+    const std::size_t afterVersion = vertexSource.find('\n') + 1; // #version stays the first line
+    return vertexSource.substr(0, afterVersion) +
+           "#define main orb_stageMain\nuniform vec2 orb_ViewportSize;\n" +
+           vertexSource.substr(afterVersion) +
+           "\n#undef main\n"
+           "void main()\n"
+           "{\n"
+           "    orb_stageMain();\n"
+           "    gl_Position.xy += vec2(63.0 / 64.0, -63.0 / 64.0) / orb_ViewportSize * gl_Position.w;\n"
+           "}\n";
+}
+
+} // namespace
+
 std::unique_ptr<ShaderProgram> ShaderProgram::link(const std::string& vertexSource,
                                                    const std::string& fragmentSource, std::string* log,
                                                    std::weak_ptr<const void> contextLifetime)
 {
-    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource, log);
+    const GLuint vertex = compile(GL_VERTEX_SHADER, withDirect3DPixelCentres(vertexSource), log);
     const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource, log);
     if (vertex == 0 || fragment == 0) {
         glDeleteShader(vertex);
