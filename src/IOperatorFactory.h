@@ -3,12 +3,13 @@
 // IOperatorFactory -- creates operators from script elements by their "name" (the type name).
 
 #include "FactoryChain.h"
+// Complete: the chain's create() passes operators on in unique_ptrs.
+#include "Operators/IOperator.h"
 
 #include <tinyxml.h>
 
 namespace orb {
 
-class IOperator;
 class OperatorManager;
 class Scene;
 

@@ -3,12 +3,13 @@
 // IResourceFactory -- creates resources from script elements by their tag.
 
 #include "FactoryChain.h"
+// Complete: the chain's create() passes resources on in unique_ptrs.
+#include "IResource.h"
 
 #include <tinyxml.h>
 
 namespace orb {
 
-class IResource;
 class ResourceManager;
 
 class IResourceFactory

@@ -55,13 +55,6 @@ TEST_F(LogFileTest, ClosingGivesStandardOutputItsOwnBufferBack)
     EXPECT_EQ(readFile("Orb.log"), "");
 }
 
-TEST(LogValueFormat, FollowsTheStreamDefaults)
-{
-    std::ostringstream line;
-    line << static_cast<std::uint32_t>(-1) << ' ' << 16.0f / 9.0f << ' ' << 0.0f << ' ' << -3;
-    EXPECT_EQ(line.str(), "4294967295 1.77778 0 -3");
-}
-
 TEST(LogValueFormat, PrintsPointersAsEightUpperCaseHexDigitsOrMore)
 {
     std::ostringstream line;

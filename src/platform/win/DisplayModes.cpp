@@ -13,7 +13,7 @@ std::vector<DisplayMode> displayModes()
     for (int index = 0; index < count; ++index) {
         SDL_DisplayMode mode;
         if (SDL_GetDisplayMode(0, index, &mode) == 0)
-            modes.push_back({mode.w, mode.h, SDL_BYTESPERPIXEL(mode.format)});
+            modes.push_back({mode.w, mode.h, static_cast<int>(SDL_BYTESPERPIXEL(mode.format))});
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return modes;
