@@ -49,7 +49,7 @@ const Archive& archive()
         for (int i = 0; i < 64; ++i)
             entries.push_back({"Data\\file" + std::to_string(i), fileContents(random, (1u << 20) - 32)});
         const std::string payload = orb::qel::packEntries(entries);
-        const std::string bytes = orb::qel::makeArchive(payload);
+        const std::string bytes = *orb::qel::makeArchive(payload);
         const std::filesystem::path path = std::filesystem::temp_directory_path() / "orb-bench-Data.qel";
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return Archive{path, bytes.substr(12), payload.size()};

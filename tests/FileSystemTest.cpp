@@ -91,9 +91,9 @@ class ArchiveTest : public LoggedTest
 protected:
     void writeArchive(std::string_view payload, std::uint32_t declaredSize)
     {
-        writeFile("Data.qel", qel::makeArchive(payload, declaredSize));
+        writeFile("Data.qel", *qel::makeArchive(payload, declaredSize));
     }
-    void writeArchive(std::string_view payload) { writeFile("Data.qel", qel::makeArchive(payload)); }
+    void writeArchive(std::string_view payload) { writeFile("Data.qel", *qel::makeArchive(payload)); }
 
     // init fails with the one error line `message` (its quoted path appended).
     void expectRefused(const std::string& message)
@@ -215,7 +215,7 @@ TEST_F(ArchiveTest, RefusesPayloadSizesNoCompressedDataCouldHaveWithoutAllocatin
 
 TEST_F(ArchiveTest, RefusesCorruptDeflateData)
 {
-    std::string archive = qel::makeArchive(qel::packEntries({{"Data\\a", std::string(4000, 'a') + "tail"}}));
+    std::string archive = *qel::makeArchive(qel::packEntries({{"Data\\a", std::string(4000, 'a') + "tail"}}));
     for (std::size_t i = 24; i < archive.size() - 8; ++i)
         archive[i] = static_cast<char>(archive[i] ^ 0x5A);
     writeFile("Data.qel", archive);
@@ -224,7 +224,7 @@ TEST_F(ArchiveTest, RefusesCorruptDeflateData)
 
 TEST_F(ArchiveTest, RefusesTruncatedFilesAndForeignHeaders)
 {
-    const std::string archive = qel::makeArchive(qel::packEntries({{"Data\\a", "text"}}));
+    const std::string archive = *qel::makeArchive(qel::packEntries({{"Data\\a", "text"}}));
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "invalid file header "},
         {archive.substr(0, 3), "invalid file header "},
@@ -246,10 +246,10 @@ TEST_F(ArchiveTest, ReadsConcatenatedGzipMembersAsOnePayload)
 {
     const std::string payload = qel::packEntries({{"Data\\a", "first"}, {"Data\\b", "second"}});
     const std::size_t split = payload.size() / 2;
-    const std::string first = qel::makeArchive(payload.substr(0, split));
-    const std::string second = qel::makeArchive(payload.substr(split));
+    const std::string first = *qel::makeArchive(payload.substr(0, split));
+    const std::string second = *qel::makeArchive(payload.substr(split));
     std::string archive = first;
-    archive.replace(8, 4, qel::makeArchive("", static_cast<std::uint32_t>(payload.size())).substr(8, 4));
+    archive.replace(8, 4, qel::makeArchive("", static_cast<std::uint32_t>(payload.size()))->substr(8, 4));
     writeFile("Data.qel", archive + second.substr(12));
     ASSERT_TRUE(fileSystem_.init("Data.qel"));
     EXPECT_EQ(dataOf(fileSystem_, "Data\\b"), "second");

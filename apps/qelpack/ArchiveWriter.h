@@ -7,8 +7,8 @@
 // Output is deterministic: the same files give the same bytes (the gzip header's time is 0).
 //
 //   std::string error;
-//   auto entries = collectEntries("data/Data", error);     // names like "Data\Scene2.fx"
-//   std::string archive = makeArchive(packEntries(*entries));
+//   auto entries = collectEntries("data/Data", "Data.qel", error);   // names like "Data\Scene2.fx"
+//   std::optional<std::string> archive = makeArchive(packEntries(*entries));
 
 #include <cstdint>
 #include <filesystem>
@@ -27,14 +27,21 @@ struct ArchiveEntry
 
 std::string packEntries(const std::vector<ArchiveEntry>& entries);
 
-// A whole archive. The declared payload size is normally the payload's own; tests may lie.
-std::string makeArchive(std::string_view payload, std::uint32_t declaredSize);
-std::string makeArchive(std::string_view payload);
+// A whole archive, or null when zlib fails. The declared payload size is normally the payload's
+// own; tests may lie.
+std::optional<std::string> makeArchive(std::string_view payload, std::uint32_t declaredSize);
+std::optional<std::string> makeArchive(std::string_view payload);
 
-// Every regular file under `directory`, named by its path relative to the directory's parent
-// with backslash separators, in name order. Null, with the reason, when a file cannot be read
-// or does not fit the format.
+// `directory` absolute, normalised and without a trailing separator, however it was spelt
+// ("data/Data/", ".", "../Data"); its filename() is the name its entries start with, empty for
+// a directory that has none (the root).
+std::filesystem::path namedDirectory(const std::filesystem::path& directory);
+
+// Every regular file under `directory` but `skipped` (the archive being written), named by its
+// path relative to the directory's parent with backslash separators, in name order. Null, with
+// the reason, when a file cannot be read or the files do not fit the format.
 std::optional<std::vector<ArchiveEntry>> collectEntries(const std::filesystem::path& directory,
+                                                        const std::filesystem::path& skipped,
                                                         std::string& error);
 
 } // namespace orb::qel

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -27,15 +28,23 @@ int usage()
 
 int create(const std::string& out, const std::string& directory)
 {
+    if (orb::qel::namedDirectory(directory).filename().empty()) {
+        std::cerr << "qelpack: " << directory << " has no name to give its entries\n";
+        return usage();
+    }
     std::string error;
-    const auto entries = orb::qel::collectEntries(directory, error);
+    const auto entries = orb::qel::collectEntries(directory, out, error);
     if (!entries) {
         std::cerr << "qelpack: " << error << '\n';
         return Failed;
     }
-    const std::string archive = orb::qel::makeArchive(orb::qel::packEntries(*entries));
+    const std::optional<std::string> archive = orb::qel::makeArchive(orb::qel::packEntries(*entries));
+    if (!archive) {
+        std::cerr << "qelpack: compressing the files failed\n";
+        return Failed;
+    }
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    if (!file.write(archive.data(), static_cast<std::streamsize>(archive.size())) || !file.flush()) {
+    if (!file.write(archive->data(), static_cast<std::streamsize>(archive->size())) || !file.flush()) {
         std::cerr << "qelpack: cannot write " << out << '\n';
         return Failed;
     }

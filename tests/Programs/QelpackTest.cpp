@@ -2,6 +2,8 @@
 #include "ProgramSupport.h"
 #include "TestSupport.h"
 
+#include <fstream>
+
 namespace orb::test {
 namespace {
 
@@ -31,6 +33,46 @@ TEST_F(QelpackTest, PacksADirectorySoThatTheEngineReadsEveryFileByteExact)
         EXPECT_EQ(std::string(fileSystem.fileData(name), bytes.size() + 1), bytes + '\0');
     }
     EXPECT_TRUE(fileSystem.open("Data\\empty.txt"));
+}
+
+TEST_F(QelpackTest, NamesEntriesAfterTheDirectoryHoweverItIsSpelt)
+{
+    const std::string expected = "         7  Data\\DemoScript.xml\n"
+                                 "         7  Data\\Images\\logo.png\n"
+                                 "         0  Data\\empty.txt\n";
+    ASSERT_EQ(runProgram(Qelpack + " create slash.qel src/Data/").status, 0);
+    EXPECT_EQ(runProgram(Qelpack + " list slash.qel").output, expected);
+    ASSERT_EQ(runProgram("(cd src/Data && " + Qelpack + " create ../../dot.qel .)").status, 0);
+    EXPECT_EQ(runProgram(Qelpack + " list dot.qel").output, expected);
+    ASSERT_EQ(runProgram("(cd src/Data/Images && " + Qelpack + " create ../../../up.qel ..)").status, 0);
+    EXPECT_EQ(runProgram(Qelpack + " list up.qel").output, expected);
+}
+
+TEST_F(QelpackTest, RefusesADirectoryWithoutANameAsBadUsage)
+{
+    EXPECT_EQ(runProgram(Qelpack + " create root.qel /").status, 2);
+    EXPECT_NE(readFile("stderr.txt").find("has no name"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("root.qel"));
+}
+
+TEST_F(QelpackTest, LeavesTheArchiveItWritesOutOfItself)
+{
+    ASSERT_EQ(runProgram(Qelpack + " create src/Data/Data.qel src/Data").status, 0);
+    ASSERT_EQ(runProgram(Qelpack + " create src/Data/Data.qel src/Data").status, 0);
+    EXPECT_EQ(runProgram(Qelpack + " list src/Data/Data.qel").output.find("Data.qel"), std::string::npos);
+}
+
+TEST_F(QelpackTest, RefusesFilesBeyondTheFormatsThirtyTwoBitSizesBeforeReadingThem)
+{
+    // A sparse file: four gibibytes that take no room on disk, and would take that much memory.
+    std::filesystem::create_directories("big/Data");
+    {
+        std::ofstream("big/Data/huge.bin");
+    }
+    std::filesystem::resize_file("big/Data/huge.bin", std::uint64_t{1} << 32);
+    EXPECT_EQ(runProgram(Qelpack + " create big.qel big/Data").status, 1);
+    EXPECT_NE(readFile("stderr.txt").find("4 GiB at most"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("big.qel"));
 }
 
 TEST_F(QelpackTest, WritesTheSameBytesForTheSameFiles)
