@@ -2,7 +2,9 @@
 #include "RecordResources.h"
 #include "RenderTargetResource.h"
 #include "ScriptTestSupport.h"
+#include "platform/win/DialogView.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <sstream>
 
@@ -45,11 +47,26 @@ TEST_F(ScriptTest, ReadsNumbersAsTheCLibraryDoesAndAbsentOnesAsZero)
     EXPECT_EQ(probe(1)->end(), 10.0f);
 }
 
-TEST_F(ScriptTest, ReadsNumbersByTheCRulesUnderTheViewersCommaDecimalLocale)
+TEST_F(ScriptTest, ReadsNumbersByTheCRulesAfterTheSetupDialogTookTheViewersLocale)
 {
-    const ViewerLocale german("de_DE.UTF-8");
-    ASSERT_TRUE(german.active()) << "the build makes de_DE.UTF-8 for the tests";
-    ASSERT_EQ(std::atof("1.5"), 1.0) << "the C library now reads a comma";
+    // As the player starts on a German desktop without a display: the dialog's toolkit sets the
+    // process locale from the environment while it finds that it cannot show the dialog.
+    struct BackToC
+    {
+        ~BackToC()
+        {
+            std::setlocale(LC_ALL, "C");
+            ::unsetenv("LC_ALL");
+        }
+    } backToC;
+    ::setenv("LOCPATH", ORB_TEST_LOCALES, 1);
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    win::DialogForm form;
+    ASSERT_EQ(win::runDialog(form, [](win::DialogForm&, int) {}), win::DialogResult::Unavailable);
+    ASSERT_EQ(std::atof("1.5"), 1.0) << "the C library reads a comma now";
+
     ASSERT_TRUE(loadDemo(R"(<demo><init progressBar="0" fadeout="1.5"><resources/></init>
       <main length="6.9564"><scene id="0" name="s" end="100"><layer name="l" end="100"><children>
         <operator name="Probe" id="0" start="1.5" end="6.9564"/>
