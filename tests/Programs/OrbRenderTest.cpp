@@ -4,13 +4,13 @@
 namespace orb::test {
 namespace {
 
-class RendererTest : public LoggedTest
+class OrbRenderTest : public LoggedTest
 {
 protected:
-    RendererTest() { std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, "Data.qel"); }
+    OrbRenderTest() { std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, "Data.qel"); }
 };
 
-TEST_F(RendererTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
+TEST_F(OrbRenderTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
 {
     const Result rendered = runProgram(OrbRender + " --at 2,10 --frames out --width 320 --height 180");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
@@ -26,7 +26,7 @@ TEST_F(RendererTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
     EXPECT_NE(readFile("Orb.log").find("ORB_INFO: DemoSystem Shutdown Done"), std::string::npos);
 }
 
-TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
+TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
     const Result rendered = runProgram(
         OrbRender + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --stats");
@@ -37,7 +37,7 @@ TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
 }
 
-TEST_F(RendererTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
+TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
     for (const char* arguments :
          {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x"}) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// Renderer -- the engine off-screen, frame by frame in virtual time, into a frame sink.
+// FrameDriver -- the engine off-screen, frame by frame in virtual time, into a frame sink.
 
 #include "DemoSystem.h"
 #include "FrameSinks.h"
@@ -11,11 +11,11 @@
 
 namespace orb::render {
 
-class Renderer
+class FrameDriver
 {
 public:
-    explicit Renderer(const RenderOptions& options);
-    ~Renderer();
+    explicit FrameDriver(const RenderOptions& options);
+    ~FrameDriver();
 
     // 0 when every frame was rendered, 1 when start-up (or the output) failed.
     int run();

@@ -1,4 +1,4 @@
-#include "Renderer.h"
+#include "FrameDriver.h"
 
 #include "LogFile.h"
 
@@ -63,7 +63,7 @@ std::string extractMusic(FileSystem& files)
 
 } // namespace
 
-Renderer::Renderer(const RenderOptions& options)
+FrameDriver::FrameDriver(const RenderOptions& options)
     : options_(options), ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)),
       counter_(TicksPerSecond)
 {
@@ -72,7 +72,7 @@ Renderer::Renderer(const RenderOptions& options)
         Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); }));
 }
 
-Renderer::~Renderer()
+FrameDriver::~FrameDriver()
 {
     sink_.reset();
     demo_.reset();
@@ -80,14 +80,14 @@ Renderer::~Renderer()
 }
 
 // Every picture moves the clock by one frame, also while the loading screen fades.
-void Renderer::onPresent(const gfx::FramePixels& frame)
+void FrameDriver::onPresent(const gfx::FramePixels& frame)
 {
     counter_.advance(ticksPerFrame_);
     if (recording_ && sink_ && !sinkFailed_)
         sinkFailed_ = !sink_->write(frame);
 }
 
-std::unique_ptr<FrameSink> Renderer::openSink()
+std::unique_ptr<FrameSink> FrameDriver::openSink()
 {
     if (!options_.framesDirectory.empty()) {
         std::error_code ignored;
@@ -103,7 +103,7 @@ std::unique_ptr<FrameSink> Renderer::openSink()
     return nullptr;
 }
 
-std::vector<float> Renderer::frameTimes() const
+std::vector<float> FrameDriver::frameTimes() const
 {
     if (!options_.at.empty())
         return options_.at;
@@ -119,7 +119,7 @@ std::vector<float> Renderer::frameTimes() const
     }
 }
 
-bool Renderer::renderFrame(const float* seek)
+bool FrameDriver::renderFrame(const float* seek)
 {
     const auto begun = std::chrono::steady_clock::now();
     const bool running = demo_->frame(0, seek);
@@ -128,7 +128,7 @@ bool Renderer::renderFrame(const float* seek)
     return running;
 }
 
-int Renderer::run()
+int FrameDriver::run()
 {
     DemoSettings settings;
     settings.width = options_.width;
