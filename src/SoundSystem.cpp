@@ -71,7 +71,9 @@ void SoundSystem::play(std::uint32_t stream, bool restart)
 
 void SoundSystem::setPosition(std::uint32_t stream, float seconds)
 {
-    const std::optional<std::uint64_t> position = mixer_.position(stream, static_cast<double>(seconds));
+    // The mixer refuses negative times; for the engine they mean the start.
+    const std::optional<std::uint64_t> position =
+        mixer_.position(stream, std::max(0.0, static_cast<double>(seconds)));
     if (!position) {
         ORB_ERROR("invalid stream id '" << stream << "'");
         return;

@@ -64,6 +64,19 @@ TEST_F(SoundSystemTest, PlaysAndMovesStreamsAndReportsBadHandles)
                                   "ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"}));
 }
 
+TEST_F(SoundSystemTest, ATimeBeforeTheStartMovesAStreamToItsStart)
+{
+    auto sound = start();
+    const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
+    sound->setPosition(music, 1.0f);
+    sound->setPosition(music, -0.5f);
+    EXPECT_EQ(sound->mixer().currentPosition(music), 0u);
+    EXPECT_FALSE(logged("ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"));
+
+    sound->setPosition(music + 1, -0.5f);
+    EXPECT_EQ(log().back(), "ORB_ERROR: invalid stream id '" + std::to_string(music + 1) + "'");
+}
+
 TEST_F(SoundSystemTest, AFileThatIsNotMpegAudioMakesNoStream)
 {
     auto sound = start();
