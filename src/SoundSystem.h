@@ -41,6 +41,8 @@ public:
     void freeAllStreams();
 
     audio::Mixer& mixer() { return mixer_; }
+    // Slots made so far, freed ones included: a new stream takes the first freed slot.
+    std::size_t streamSlots() const { return streams_.size(); }
 
 private:
     FileSystem& fileSystem_;

@@ -101,6 +101,7 @@ TEST_F(SoundSystemTest, ReusesAFreedSlotAndClosesAFileWhenItsLastStreamGoes)
     EXPECT_NE(fileSystem_.fileData("Data\\music.mp3"), nullptr) << "the second stream still plays the file";
     const std::uint32_t again = sound->createStream("Data\\other.mp3", false);
     EXPECT_NE(again, first) << "handles are never reused";
+    EXPECT_EQ(sound->streamSlots(), 3u) << "the new stream took the freed slot";
     sound->freeStream(second);
     EXPECT_EQ(fileSystem_.fileData("Data\\music.mp3"), nullptr) << "closed with its last stream";
 
