@@ -5,8 +5,13 @@
 // off-screen renderer have a counter that steps in virtual time, an off-screen device whose
 // frames go to a reader, and a silent sound output.
 
+#include "platform/audio/LibraryVersions.h"
+#include "platform/audio/Output.h"
 #include "platform/gfx/Backend.h"
 #include "platform/win/Counter.h"
+
+#include <memory>
+#include <string>
 
 namespace orb {
 
@@ -22,12 +27,22 @@ enum class SoundOutput
     Silent,
 };
 
+// The audio library's start-up calls. Tests put failing ones in their place to see the sound
+// system through an outdated library or a machine without a sound card.
+struct SoundLibrary
+{
+    bool (*upToDate)() = audio::librariesUpToDate;
+    std::unique_ptr<audio::Output> (*openDevice)(audio::Mixer& mixer,
+                                                 std::string* error) = audio::openDeviceOutput;
+};
+
 struct Host
 {
     win::Counter& counter;
     GraphicsBackend graphics = GraphicsBackend::Window;
     gfx::FrameReader frameReader = {}; // receives presented frames off-screen
     SoundOutput sound = SoundOutput::Device;
+    SoundLibrary soundLibrary = {};
 
     static Host player() { return Host{win::performanceCounter()}; }
     static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {})

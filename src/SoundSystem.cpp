@@ -8,7 +8,7 @@
 namespace orb {
 
 SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host)
-    : fileSystem_(fileSystem), outputKind_(host.sound)
+    : fileSystem_(fileSystem), outputKind_(host.sound), library_(host.soundLibrary)
 {}
 
 SoundSystem::~SoundSystem()
@@ -23,13 +23,13 @@ bool SoundSystem::init(const DemoSettings& settings)
 {
     ORB_INFO("SoundSystem Init ... (44100," << static_cast<unsigned>(settings.sound) << ","
                                             << PointerFormat{settings.window} << ")");
-    if (!audio::librariesUpToDate()) {
+    if (!library_.upToDate()) {
         ORB_ERROR("BASS_GetVersion failed");
         return false;
     }
     std::string error;
     if (outputKind_ == SoundOutput::Device)
-        output_ = audio::openDeviceOutput(mixer_, &error);
+        output_ = library_.openDevice(mixer_, &error);
     else
         output_ = audio::openSilentOutput(mixer_);
     if (!output_) {

@@ -11,7 +11,6 @@
 
 #include "DemoSettings.h"
 #include "Host.h"
-#include "platform/audio/LibraryVersions.h"
 #include "platform/audio/Mixer.h"
 #include "platform/audio/Output.h"
 
@@ -47,6 +46,7 @@ public:
 private:
     FileSystem& fileSystem_;
     SoundOutput outputKind_;
+    SoundLibrary library_;
     audio::Mixer mixer_;
     std::unique_ptr<audio::Output> output_;
     // One slot per stream made; a freed slot has handle 0 and no file name.

@@ -29,6 +29,14 @@ protected:
         writeFile("Data/junk.mp3", "this is no MPEG audio at all");
         std::filesystem::create_directory("Data.qel");
         fileSystem_.init("Data.qel");
+        setUpLines_ = log().size();
+    }
+
+    // The lines logged since the file system started.
+    std::vector<std::string> soundLog() const
+    {
+        const std::vector<std::string> lines = log();
+        return {lines.begin() + static_cast<std::ptrdiff_t>(setUpLines_), lines.end()};
     }
 
     std::unique_ptr<SoundSystem> start(int sound = 1)
@@ -40,9 +48,69 @@ protected:
         return system;
     }
 
+    // The commands the engine gives a sound system; none may crash, whether it started or not.
+    static void commandEverything(SoundSystem& sound)
+    {
+        const std::uint32_t music = sound.createStream("Data\\music.mp3", true);
+        sound.play(music, true);
+        sound.setPosition(music, 1.0f);
+        sound.freeStream(music);
+    }
+
+    // `lines`, then the sound system's shutdown.
+    static std::vector<std::string> withShutdown(std::vector<std::string> lines)
+    {
+        lines.insert(lines.end(),
+                     {"ORB_INFO: SoundSystem Shutdown ...", "ORB_INFO: SoundSystem Shutdown Done"});
+        return lines;
+    }
+
     win::SteppedCounter counter_{1000};
     FileSystem fileSystem_;
+    std::size_t setUpLines_ = 0;
 };
+
+TEST_F(SoundSystemTest, AnOutdatedLibraryFailsTheStartBeforeAnyOutputOpens)
+{
+    Host host = Host::player();
+    host.soundLibrary.upToDate = [] { return false; };
+    host.soundLibrary.openDevice = [](audio::Mixer&, std::string*) -> std::unique_ptr<audio::Output> {
+        ADD_FAILURE() << "an output was opened";
+        return nullptr;
+    };
+    {
+        SoundSystem sound(fileSystem_, host);
+        EXPECT_FALSE(sound.init(DemoSettings{}));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({"ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                                        "ORB_ERROR: BASS_GetVersion failed"}));
+}
+
+TEST_F(SoundSystemTest, AnOutputThatCannotOpenFailsTheStartWithItsReason)
+{
+    Host host = Host::player();
+    host.soundLibrary.openDevice = [](audio::Mixer&, std::string* error) -> std::unique_ptr<audio::Output> {
+        *error = "no sound card";
+        return nullptr;
+    };
+    {
+        SoundSystem sound(fileSystem_, host);
+        EXPECT_FALSE(sound.init(DemoSettings{}));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({"ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                                        "ORB_ERROR: BASS_Init failed", "\tno sound card"}));
+}
+
+TEST_F(SoundSystemTest, ASystemNeverStartedTakesCommandsAndLogsOnlyItsShutdown)
+{
+    {
+        SoundSystem sound(fileSystem_, Host::offscreen(counter_));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({}));
+}
 
 TEST_F(SoundSystemTest, PlaysAndMovesStreamsAndReportsBadHandles)
 {
