@@ -3,7 +3,7 @@
 // Host -- what the program around the engine provides: the clock's counter, where frames go and
 // where sound goes. The player has the real clock, a window and the sound card; tests and the
 // off-screen renderer have a counter that steps in virtual time, an off-screen device whose
-// frames go to a reader, and a silent sound output.
+// frames go to a reader, and a silent sound output whose mix goes to a sink.
 
 #include "platform/audio/LibraryVersions.h"
 #include "platform/audio/Output.h"
@@ -42,12 +42,14 @@ struct Host
     GraphicsBackend graphics = GraphicsBackend::Window;
     gfx::FrameReader frameReader = {}; // receives presented frames off-screen
     SoundOutput sound = SoundOutput::Device;
+    audio::SampleSink sampleSink = {}; // receives what the silent output mixes
     SoundLibrary soundLibrary = {};
 
     static Host player() { return Host{win::performanceCounter()}; }
-    static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {})
+    static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {}, audio::SampleSink sink = {})
     {
-        return Host{counter, GraphicsBackend::Offscreen, std::move(reader), SoundOutput::Silent};
+        return Host{counter, GraphicsBackend::Offscreen, std::move(reader), SoundOutput::Silent,
+                    std::move(sink)};
     }
 };
 

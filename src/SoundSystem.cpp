@@ -8,7 +8,8 @@
 namespace orb {
 
 SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host)
-    : fileSystem_(fileSystem), outputKind_(host.sound), library_(host.soundLibrary)
+    : fileSystem_(fileSystem), outputKind_(host.sound), sampleSink_(host.sampleSink),
+      library_(host.soundLibrary)
 {}
 
 SoundSystem::~SoundSystem()
@@ -31,7 +32,7 @@ bool SoundSystem::init(const DemoSettings& settings)
     if (outputKind_ == SoundOutput::Device)
         output_ = library_.openDevice(mixer_, &error);
     else
-        output_ = audio::openSilentOutput(mixer_);
+        output_ = audio::openSilentOutput(mixer_, sampleSink_);
     if (!output_) {
         ORB_ERROR_WITH_DETAIL("BASS_Init failed", error);
         return false;
@@ -95,6 +96,12 @@ void SoundSystem::freeStream(std::uint32_t stream)
     streamFiles_[index].clear();
     if (std::find(streamFiles_.begin(), streamFiles_.end(), fileName) == streamFiles_.end())
         fileSystem_.close(fileName);
+}
+
+void SoundSystem::pump(std::size_t frames)
+{
+    if (auto* silent = dynamic_cast<audio::SilentOutput*>(output_.get()))
+        silent->pump(frames);
 }
 
 void SoundSystem::freeAllStreams()

@@ -8,6 +8,7 @@
 //   std::uint32_t music = sound.createStream("Data\\velmora.mp3", loop);   // 0 + log on failure
 //   sound.play(music, true);
 //   sound.setPosition(music, seconds);
+//   sound.pump(audio::SampleRate / 60);                     // a frame's worth, silent output only
 
 #include "DemoSettings.h"
 #include "Host.h"
@@ -38,6 +39,9 @@ public:
     void setPosition(std::uint32_t stream, float seconds);
     void freeStream(std::uint32_t stream);
     void freeAllStreams();
+    // Moves a silent output on by `frames`, mixing them into the host's sample sink; the sound
+    // card keeps its own time.
+    void pump(std::size_t frames);
 
     audio::Mixer& mixer() { return mixer_; }
     // Slots made so far, freed ones included: a new stream takes the first freed slot.
@@ -46,6 +50,7 @@ public:
 private:
     FileSystem& fileSystem_;
     SoundOutput outputKind_;
+    audio::SampleSink sampleSink_;
     SoundLibrary library_;
     audio::Mixer mixer_;
     std::unique_ptr<audio::Output> output_;

@@ -39,9 +39,10 @@ protected:
         return {lines.begin() + static_cast<std::ptrdiff_t>(setUpLines_), lines.end()};
     }
 
-    std::unique_ptr<SoundSystem> start(int sound = 1)
+    std::unique_ptr<SoundSystem> start(int sound = 1, audio::SampleSink sink = {})
     {
-        auto system = std::make_unique<SoundSystem>(fileSystem_, Host::offscreen(counter_));
+        auto system =
+            std::make_unique<SoundSystem>(fileSystem_, Host::offscreen(counter_, {}, std::move(sink)));
         DemoSettings settings;
         settings.sound = sound;
         EXPECT_TRUE(system->init(settings));
@@ -54,6 +55,7 @@ protected:
         const std::uint32_t music = sound.createStream("Data\\music.mp3", true);
         sound.play(music, true);
         sound.setPosition(music, 1.0f);
+        sound.pump(735);
         sound.freeStream(music);
     }
 
@@ -179,15 +181,23 @@ TEST_F(SoundSystemTest, ReusesAFreedSlotAndClosesAFileWhenItsLastStreamGoes)
     EXPECT_EQ(log().back(), "ORB_ERROR: invalid stream id '" + std::to_string(again) + "'");
 }
 
-TEST_F(SoundSystemTest, WithSoundOffMusicPlaysOnInSilence)
+TEST_F(SoundSystemTest, TheSilentOutputMixesIntoTheHostsSinkAtTheGlobalVolume)
 {
-    auto sound = start(0);
-    const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
-    sound->play(music, true);
-    std::vector<float> mixed(4410 * 2, 1.0f);
-    sound->mixer().mix(mixed.data(), 4410);
-    EXPECT_TRUE(std::all_of(mixed.begin(), mixed.end(), [](float sample) { return sample == 0.0f; }));
-    EXPECT_EQ(sound->mixer().currentPosition(music), 4410u);
+    const std::vector<float> decoded = audio::test::decodeAll(audio::test::sweepMp3());
+    for (const int soundOn : {1, 0}) {
+        std::vector<float> received;
+        auto sound = start(soundOn, [&received](const float* samples, std::size_t frames) {
+            received.insert(received.end(), samples, samples + frames * audio::Channels);
+        });
+        const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
+        sound->play(music, true);
+        sound->pump(4410);
+        EXPECT_EQ(sound->mixer().currentPosition(music), 4410u) << "muted music plays on";
+        const std::vector<float> heard = soundOn
+                                             ? std::vector<float>(decoded.begin(), decoded.begin() + 4410 * 2)
+                                             : std::vector<float>(4410 * 2, 0.0f);
+        EXPECT_TRUE(received == heard) << "sound " << soundOn;
+    }
 }
 
 TEST_F(SoundSystemTest, TheDeviceOutputLogsOnlyItsOwnLinesAroundPlayMoveAndFree)
