@@ -1,12 +1,12 @@
 #include "FrameDriver.h"
 
 #include "LogFile.h"
+#include "VideoPipe.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -15,7 +15,6 @@ namespace orb::render {
 namespace {
 
 constexpr std::int64_t TicksPerSecond = 1'000'000'000;
-constexpr const char* MusicFile = "Data\\velmora.mp3";
 
 // A bar on stderr, for renders that take longer than a second.
 class Progress
@@ -48,19 +47,6 @@ private:
     std::size_t filled_ = 0;
 };
 
-// The archive's music, as a file ffmpeg can read; empty when there is none.
-std::string extractMusic(FileSystem& files)
-{
-    if (files.files().empty() || !files.open(MusicFile))
-        return {};
-    const std::uint32_t size = files.fileSize(MusicFile);
-    const char* data = files.fileData(MusicFile);
-    const std::string path = (std::filesystem::temp_directory_path() / "orb-render-music.mp3").string();
-    std::ofstream(path, std::ios::binary).write(data, size);
-    files.close(MusicFile);
-    return path;
-}
-
 } // namespace
 
 FrameDriver::FrameDriver(const RenderOptions& options)
@@ -68,8 +54,9 @@ FrameDriver::FrameDriver(const RenderOptions& options)
       counter_(TicksPerSecond)
 {
     LogFile::instance().open("Orb.log");
-    demo_ = std::make_unique<DemoSystem>(
-        Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); }));
+    demo_ = std::make_unique<DemoSystem>(Host::offscreen(
+        counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
+        [this](const float* samples, std::size_t frames) { onSound(samples, frames); }));
 }
 
 FrameDriver::~FrameDriver()
@@ -79,12 +66,31 @@ FrameDriver::~FrameDriver()
     LogFile::instance().close();
 }
 
-// Every picture moves the clock by one frame, also while the loading screen fades.
+// Every picture moves the clock and the sound by one frame, also while the loading screen fades;
+// only the demo's own frames are recorded, so that its pictures and sound start together.
 void FrameDriver::onPresent(const gfx::FramePixels& frame)
 {
     counter_.advance(ticksPerFrame_);
-    if (recording_ && sink_ && !sinkFailed_)
+    if (recording())
         sinkFailed_ = !sink_->write(frame);
+    demo_->soundSystem()->pump(soundForNextPicture());
+}
+
+void FrameDriver::onSound(const float* samples, std::size_t frames)
+{
+    if (recording())
+        sinkFailed_ = !sink_->writeSound(samples, frames);
+}
+
+// The sound frames that bring the total after n pictures to round(n * SampleRate / fps), so that
+// the sound never drifts from the pictures by a fraction of a frame a picture.
+std::size_t FrameDriver::soundForNextPicture()
+{
+    const auto soundUpTo = [this](std::uint64_t pictures) {
+        return std::llround(static_cast<double>(pictures) * audio::SampleRate / options_.fps);
+    };
+    ++pictures_;
+    return static_cast<std::size_t>(soundUpTo(pictures_) - soundUpTo(pictures_ - 1));
 }
 
 std::unique_ptr<FrameSink> FrameDriver::openSink()
@@ -95,9 +101,9 @@ std::unique_ptr<FrameSink> FrameDriver::openSink()
         return std::make_unique<PngFrames>(options_.framesDirectory);
     }
     if (!options_.videoFile.empty()) {
-        auto video = std::make_unique<VideoPipe>(
-            options_.videoFile, options_.width, options_.height, options_.fps,
-            options_.at.empty() ? extractMusic(*demo_->fileSystem()) : "", options_.start);
+        // Single pictures at chosen times have no soundtrack.
+        auto video = std::make_unique<VideoPipe>(options_.videoFile, options_.width, options_.height,
+                                                 options_.fps, options_.at.empty());
         return video->open() ? std::move(video) : nullptr;
     }
     return nullptr;
@@ -162,8 +168,7 @@ int FrameDriver::run()
     }
     recording_ = false;
 
-    auto* video = dynamic_cast<VideoPipe*>(sink_.get());
-    if (sinkFailed_ || (video != nullptr && !video->finish())) {
+    if (sinkFailed_ || (sink_ && !sink_->finish())) {
         std::cerr << "orb-render: writing the output failed\n";
         return 1;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-// FrameDriver -- the engine off-screen, frame by frame in virtual time, into a frame sink.
+// FrameDriver -- the engine off-screen, frame by frame in virtual time, into a frame sink: every
+// presented picture moves the clock by one frame and the silent sound output by as much.
 
 #include "DemoSystem.h"
 #include "FrameSinks.h"
@@ -22,12 +23,16 @@ public:
 
 private:
     void onPresent(const gfx::FramePixels& frame);
+    void onSound(const float* samples, std::size_t frames);
+    bool recording() const { return recording_ && sink_ && !sinkFailed_; }
+    std::size_t soundForNextPicture();
     std::unique_ptr<FrameSink> openSink();
     std::vector<float> frameTimes() const;
     bool renderFrame(const float* seek);
 
     RenderOptions options_;
     std::int64_t ticksPerFrame_;
+    std::uint64_t pictures_ = 0; // presented so far, loading screen included
     win::SteppedCounter counter_;
     std::unique_ptr<DemoSystem> demo_;
     std::unique_ptr<FrameSink> sink_;

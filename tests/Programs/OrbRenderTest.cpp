@@ -1,5 +1,11 @@
+#include "FileSystem.h"
+#include "Mp3Fixture.h"
 #include "ProgramSupport.h"
 #include "TestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace orb::test {
 namespace {
@@ -50,6 +56,81 @@ TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
     std::filesystem::remove("Data.qel");
     EXPECT_EQ(runProgram(OrbRender + " --at 1 --frames none").status, 1);
     EXPECT_NE(readFile("Orb.log").find("invalid file 'Data.qel'"), std::string::npos);
+}
+
+// The production's files unpacked into the working directory (read there, as Data.qel is a
+// directory), with a script of one empty scene 1.02 s long and the test sweep as the music.
+class OrbRenderSoundtrackTest : public LoggedTest
+{
+protected:
+    OrbRenderSoundtrackTest()
+    {
+        FileSystem production;
+        production.init(ORB_PRODUCTION_ARCHIVE);
+        for (const FileSystem::FileInfo& file : production.files()) {
+            production.open(file.name);
+            std::string path = file.name;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            writeFile(path, std::string_view(production.fileData(file.name), file.size));
+        }
+        std::filesystem::create_directory("Data.qel");
+        writeFile("Data/DemoScript.xml", R"(<demo><init progressBar="1" fadeout="0.2"><resources/></init>
+            <main length="1.02"><scene id="0" name="empty" start="0" end="1.02"/></main></demo>)");
+        const std::vector<unsigned char>& mp3 = audio::test::sweepMp3();
+        writeFile("Data/velmora.mp3", std::string(mp3.begin(), mp3.end()));
+    }
+
+    // The video's sound track decoded by ffmpeg: interleaved stereo at 44100 Hz.
+    static std::vector<float> soundtrack(const std::string& video)
+    {
+        runProgram("ffmpeg -v error -y -i " + video + " -map 0:a -f f32le -c:a pcm_f32le sound.raw");
+        const std::string bytes = readFile("sound.raw");
+        std::vector<float> samples(bytes.size() / sizeof(float));
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+        return samples;
+    }
+
+    static int pictureCount(const std::string& video)
+    {
+        return std::atoi(runProgram("ffprobe -v error -count_frames -select_streams v -show_entries "
+                                    "stream=nb_read_frames -of csv=p=0 " +
+                                    video)
+                             .output.c_str());
+    }
+
+    // The root mean square of the difference between a tenth of a second of `sound` from `frame` on
+    // and the music's first tenth, as the engine decodes it.
+    double differenceFromTheMusicsStart(const std::vector<float>& sound, std::size_t frame) const
+    {
+        const std::size_t samples = 4410 * 2;
+        if (sound.size() < frame * 2 + samples)
+            return 1.0;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < samples; ++i)
+            sum += std::pow(sound[frame * 2 + i] - music_[i], 2);
+        return std::sqrt(sum / samples);
+    }
+
+    const std::vector<float> music_ = audio::test::decodeAll(audio::test::sweepMp3());
+};
+
+TEST_F(OrbRenderSoundtrackTest, TheMusicStartsWithTheFirstPictureAndAgainWhenTheDemoLoops)
+{
+    // Pictures at 0, 1/24, ..., 1 s; the next frame is past the end and loops the demo; the
+    // render ends at 2 s, 48 pictures in all.
+    const Result rendered =
+        runProgram(OrbRender + " --loop --end 2 --fps 24 --width 64 --height 36 --video loop.mp4");
+    ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
+    EXPECT_EQ(pictureCount("loop.mp4"), 48);
+    const std::vector<float> sound = soundtrack("loop.mp4");
+    EXPECT_NEAR(static_cast<double>(sound.size() / 2), 48 * 44100 / 24, 44100 / 24)
+        << "as long as the pictures";
+    // The encoder loses a few hundredths; the music two samples late differs by a tenth, and by
+    // about 0.5 from ten samples on.
+    EXPECT_LT(differenceFromTheMusicsStart(sound, 0), 0.1) << "no sound of the loading screen";
+    // 25 pictures' worth of sound: round(25 * 44100 / 24) frames.
+    EXPECT_LT(differenceFromTheMusicsStart(sound, 45938), 0.1) << "restarted with the pictures";
 }
 
 } // namespace
