@@ -3,6 +3,8 @@
 #include "platform/audio/Mp3Stream.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -84,18 +86,10 @@ pid_t spawnFfmpeg(const std::vector<std::string>& arguments, const Pipe& picture
     return child;
 }
 
-// Blocks until one of `pipes` has room, or is broken; false when waiting failed.
-bool waitForRoom(pollfd* pipes, nfds_t count)
-{
-    while (::poll(pipes, count, -1) < 0)
-        if (errno != EINTR)
-            return false;
-    return true;
-}
-
 } // namespace
 
 VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps, bool withSound)
+    : maxQueuedPictureBytes_(std::size_t(width) * height * 4 * static_cast<std::size_t>(std::ceil(fps / 4)))
 {
     Pipe pictures = openPipe();
     Pipe sound = withSound ? openPipe() : Pipe{};
@@ -104,8 +98,8 @@ VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps,
                               sound);
     closeEnd(pictures.read);
     closeEnd(sound.read);
-    pictures_ = pictures.write;
-    sound_ = sound.write;
+    pictures_.open(pictures.write);
+    sound_.open(sound.write);
 }
 
 VideoPipe::~VideoPipe()
@@ -115,71 +109,47 @@ VideoPipe::~VideoPipe()
 
 bool VideoPipe::write(const gfx::FramePixels& frame)
 {
-    return open() && writePicture(reinterpret_cast<const char*>(frame.pixels()),
-                                  std::size_t(frame.width) * frame.height * 4);
+    if (!open())
+        return false;
+    pictures_.queue(frame.pixels(), std::size_t(frame.width) * frame.height * 4);
+    return passUntil(maxQueuedPictureBytes_, SIZE_MAX);
 }
 
 bool VideoPipe::writeSound(const float* samples, std::size_t frames)
 {
-    if (sound_ < 0)
+    if (!sound_.isOpen())
         return true;
-    const auto* bytes = reinterpret_cast<const char*>(samples);
-    queuedSound_.insert(queuedSound_.end(), bytes, bytes + frames * audio::Channels * sizeof(float));
-    return passQueuedSound();
+    sound_.queue(samples, frames * audio::Channels * sizeof(float));
+    return sound_.pass();
 }
 
 bool VideoPipe::finish()
 {
-    closeEnd(pictures_);
-    const bool soundPassed = passAllQueuedSound();
-    closeEnd(sound_);
     if (!open())
         return false;
+    // The pictures end first: ffmpeg may wait for their end before it takes the last sound.
+    bool passed = passUntil(0, SIZE_MAX);
+    pictures_.close();
+    passed = passUntil(0, 0) && passed;
+    sound_.close();
     int status = 0;
     pid_t waited = -1;
     do
         waited = ::waitpid(ffmpeg_, &status, 0);
     while (waited < 0 && errno == EINTR);
     ffmpeg_ = -1;
-    return soundPassed && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return passed && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-bool VideoPipe::writePicture(const char* bytes, std::size_t size)
+// Passes queued bytes on as the pipes take them until no more than the given amounts wait;
+// false once ffmpeg has gone.
+bool VideoPipe::passUntil(std::size_t pictureBytes, std::size_t soundBytes)
 {
-    while (size > 0) {
-        pollfd pipes[] = {{pictures_, POLLOUT, 0}, {queuedSound_.empty() ? -1 : sound_, POLLOUT, 0}};
-        if (!waitForRoom(pipes, 2) || (pipes[1].revents != 0 && !passQueuedSound()))
+    while (pictures_.queued() > pictureBytes || sound_.queued() > soundBytes) {
+        pollfd pipes[] = {pictures_.pollRequest(), sound_.pollRequest()};
+        if (::poll(pipes, 2, -1) < 0 && errno != EINTR)
             return false;
-        if (pipes[0].revents == 0)
-            continue;
-        const ssize_t written = ::write(pictures_, bytes, size);
-        if (written < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        if (written > 0) {
-            bytes += written;
-            size -= static_cast<std::size_t>(written);
-        }
-    }
-    return true;
-}
-
-// As much queued sound as its pipe takes now; false when ffmpeg has gone.
-bool VideoPipe::passQueuedSound()
-{
-    if (queuedSound_.empty())
-        return true;
-    const ssize_t written = ::write(sound_, queuedSound_.data(), queuedSound_.size());
-    if (written < 0)
-        return errno == EAGAIN || errno == EINTR;
-    queuedSound_.erase(queuedSound_.begin(), queuedSound_.begin() + written);
-    return true;
-}
-
-bool VideoPipe::passAllQueuedSound()
-{
-    while (!queuedSound_.empty()) {
-        pollfd pipe = {sound_, POLLOUT, 0};
-        if (!waitForRoom(&pipe, 1) || !passQueuedSound())
+        if (!pictures_.pass() || !sound_.pass())
             return false;
     }
     return true;

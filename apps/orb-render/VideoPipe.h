@@ -3,15 +3,16 @@
 // VideoPipe -- ffmpeg encoding an MP4: pictures (B, G, R, A) through one pipe and, when asked
 // for, the soundtrack (stereo float at 44100 Hz) through another. No shell, no files between.
 //
-// ffmpeg decides which pipe it reads next: it probes the pictures before it opens the sound, and
-// then takes sound only as far as the encoded pictures have got. So the sound is queued here and
-// passed on whenever its pipe has room, also while a picture waits for the other pipe; a picture
-// is written in full before the next frame is rendered.
+// ffmpeg decides which pipe it reads when. It opens its inputs one after the other, and opening
+// the sound reads a whole packet of it (up to a tenth of a second) while the pictures wait; later
+// it takes sound only as far as the encoded pictures have got. So nothing here waits for one
+// pipe while the other has something queued: the sound is queued for as long as it takes, and
+// pictures up to a quarter of a second's worth, so that their sound can go ahead.
 
 #include "FrameSinks.h"
+#include "Outbox.h"
 
 #include <sys/types.h>
-#include <vector>
 
 namespace orb::render {
 
@@ -29,14 +30,12 @@ public:
     bool finish() override;
 
 private:
-    bool writePicture(const char* bytes, std::size_t size);
-    bool passQueuedSound();
-    bool passAllQueuedSound();
+    bool passUntil(std::size_t pictureBytes, std::size_t soundBytes);
 
     pid_t ffmpeg_ = -1;
-    int pictures_ = -1; // the pipes' write ends, non-blocking
-    int sound_ = -1;
-    std::vector<char> queuedSound_;
+    Outbox pictures_;
+    Outbox sound_;
+    std::size_t maxQueuedPictureBytes_;
 };
 
 } // namespace orb::render
