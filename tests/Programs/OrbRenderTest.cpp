@@ -117,20 +117,20 @@ protected:
 
 TEST_F(OrbRenderSoundtrackTest, TheMusicStartsWithTheFirstPictureAndAgainWhenTheDemoLoops)
 {
-    // Pictures at 0, 1/24, ..., 1 s; the next frame is past the end and loops the demo; the
-    // render ends at 2 s, 48 pictures in all.
-    const Result rendered =
-        runProgram(OrbRender + " --loop --end 2 --fps 24 --width 64 --height 36 --video loop.mp4");
+    // At 48 fps a picture has 918.75 frames of sound, and ffmpeg takes in more than one picture's
+    // sound before it reads the second picture. Pictures at 0, 1/48, ..., 48/48 s; the next
+    // frame is past the script's end and loops the demo; the render ends at 2 s with 96 pictures.
+    const Result rendered = runProgram("timeout 60 " + OrbRender +
+                                       " --loop --end 2 --fps 48 --width 640 --height 360 --video loop.mp4");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
-    EXPECT_EQ(pictureCount("loop.mp4"), 48);
+    EXPECT_EQ(pictureCount("loop.mp4"), 96);
     const std::vector<float> sound = soundtrack("loop.mp4");
-    EXPECT_NEAR(static_cast<double>(sound.size() / 2), 48 * 44100 / 24, 44100 / 24)
-        << "as long as the pictures";
+    EXPECT_NEAR(static_cast<double>(sound.size() / 2), 88200, 918.75) << "as long as the pictures";
     // The encoder loses a few hundredths; the music two samples late differs by a tenth, and by
     // about 0.5 from ten samples on.
     EXPECT_LT(differenceFromTheMusicsStart(sound, 0), 0.1) << "no sound of the loading screen";
-    // 25 pictures' worth of sound: round(25 * 44100 / 24) frames.
-    EXPECT_LT(differenceFromTheMusicsStart(sound, 45938), 0.1) << "restarted with the pictures";
+    // 49 pictures' worth of sound: round(49 * 918.75) frames.
+    EXPECT_LT(differenceFromTheMusicsStart(sound, 45019), 0.1) << "restarted with the pictures";
 }
 
 } // namespace
