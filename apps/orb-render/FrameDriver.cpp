@@ -3,11 +3,13 @@
 #include "LogFile.h"
 #include "VideoPipe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <sstream>
 
 namespace orb::render {
@@ -20,18 +22,19 @@ constexpr std::int64_t TicksPerSecond = 1'000'000'000;
 class Progress
 {
 public:
-    explicit Progress(std::size_t total) : total_(total), begun_(std::chrono::steady_clock::now()) {}
+    explicit Progress(std::uint64_t total) : total_(total), begun_(std::chrono::steady_clock::now()) {}
     ~Progress()
     {
         if (shown_)
             std::cerr << '\n';
     }
 
-    void advance(std::size_t done)
+    void advance(std::uint64_t done)
     {
         if (!shown_ && std::chrono::steady_clock::now() - begun_ < std::chrono::seconds(1))
             return;
-        const std::size_t filled = done * 40 / total_;
+        const auto filled =
+            static_cast<std::size_t>(40.0 * static_cast<double>(done) / static_cast<double>(total_));
         if (shown_ && filled == filled_ && done != total_)
             return;
         shown_ = true;
@@ -41,7 +44,7 @@ public:
     }
 
 private:
-    std::size_t total_;
+    std::uint64_t total_;
     std::chrono::steady_clock::time_point begun_;
     bool shown_ = false;
     std::size_t filled_ = 0;
@@ -109,20 +112,30 @@ std::unique_ptr<FrameSink> FrameDriver::openSink()
     return nullptr;
 }
 
-std::vector<float> FrameDriver::frameTimes() const
+// Why the asked-for times cannot be rendered from the script; empty when they can.
+std::string FrameDriver::timeBeyondTheScript() const
 {
-    if (!options_.at.empty())
-        return options_.at;
-    float end = options_.end.value_or(demo_->length());
-    if (!options_.loop)
-        end = std::min(end, demo_->length());
-    std::vector<float> times;
-    for (std::size_t i = 0;; ++i) {
-        const double time = options_.start + static_cast<double>(i) / options_.fps;
-        if (time > static_cast<double>(end) + 1e-6)
-            return times;
-        times.push_back(static_cast<float>(time));
-    }
+    const float length = demo_->length();
+    const auto late =
+        std::find_if(options_.at.begin(), options_.at.end(), [length](float t) { return t > length; });
+    std::ostringstream reason;
+    if (options_.at.empty() && options_.start >= length)
+        reason << "--start " << options_.start << " is not before the script's end at " << length << " s";
+    else if (!options_.loop && late != options_.at.end())
+        reason << "--at " << *late << " is past the script's end at " << length << " s";
+    return reason.str();
+}
+
+// Frames one frame apart from --start to --end (the script's end unless looping). A looping
+// render may ask for more than a count can hold, and gets as many as it holds.
+std::uint64_t FrameDriver::rangeFrames() const
+{
+    const float length = demo_->length();
+    const float end =
+        options_.loop ? options_.end.value_or(length) : std::min(options_.end.value_or(length), length);
+    const double frames = std::floor((static_cast<double>(end) - options_.start + 1e-6) * options_.fps) + 1;
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    return frames < static_cast<double>(most) ? static_cast<std::uint64_t>(frames) : most;
 }
 
 bool FrameDriver::renderFrame(const float* seek)
@@ -134,7 +147,7 @@ bool FrameDriver::renderFrame(const float* seek)
     return running;
 }
 
-int FrameDriver::run()
+DemoSettings FrameDriver::demoSettings() const
 {
     DemoSettings settings;
     settings.width = options_.width;
@@ -145,9 +158,32 @@ int FrameDriver::run()
     settings.fullscreen = 0;
     settings.loopDemo = options_.loop ? 1 : 0;
     settings.scriptPath = "Data\\DemoScript.xml";
+    return settings;
+}
+
+void FrameDriver::renderFrames()
+{
+    const std::uint64_t frames = options_.at.empty() ? rangeFrames() : options_.at.size();
+    Progress progress(frames);
+    for (std::uint64_t i = 0; i < frames && !sinkFailed_; ++i) {
+        // --at seeks to every time; a range seeks to its start and then lets the clock run.
+        const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &options_.start : nullptr;
+        if (!renderFrame(seek))
+            break;
+        progress.advance(i + 1);
+    }
+}
+
+int FrameDriver::run()
+{
+    DemoSettings settings = demoSettings();
     if (!demo_->init(settings)) {
         std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
         return 1;
+    }
+    if (const std::string reason = timeBeyondTheScript(); !reason.empty()) {
+        std::cerr << "orb-render: " << reason << "\n";
+        return 2;
     }
     sink_ = openSink();
     if (!sink_ && (!options_.framesDirectory.empty() || !options_.videoFile.empty())) {
@@ -156,16 +192,7 @@ int FrameDriver::run()
     }
     demo_->setOperatorObserver(&stats_);
     recording_ = true;
-
-    const std::vector<float> times = frameTimes();
-    Progress progress(times.size());
-    for (std::size_t i = 0; i < times.size() && !sinkFailed_; ++i) {
-        // --at seeks to every time; a range seeks once and then lets the clock run.
-        const bool seek = !options_.at.empty() || i == 0;
-        if (!renderFrame(seek ? &times[i] : nullptr))
-            break;
-        progress.advance(i + 1);
-    }
+    renderFrames();
     recording_ = false;
 
     if (sinkFailed_ || (sink_ && !sink_->finish())) {

@@ -8,7 +8,9 @@
 #include "RenderOptions.h"
 #include "RenderStats.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 namespace orb::render {
 
@@ -18,7 +20,8 @@ public:
     explicit FrameDriver(const RenderOptions& options);
     ~FrameDriver();
 
-    // 0 when every frame was rendered, 1 when start-up (or the output) failed.
+    // 0 when every frame was rendered, 1 when start-up (or the output) failed, 2 when the times
+    // asked for are beyond the script.
     int run();
 
 private:
@@ -27,7 +30,10 @@ private:
     bool recording() const { return recording_ && sink_ && !sinkFailed_; }
     std::size_t soundForNextPicture();
     std::unique_ptr<FrameSink> openSink();
-    std::vector<float> frameTimes() const;
+    std::string timeBeyondTheScript() const;
+    std::uint64_t rangeFrames() const;
+    DemoSettings demoSettings() const;
+    void renderFrames();
     bool renderFrame(const float* seek);
 
     RenderOptions options_;

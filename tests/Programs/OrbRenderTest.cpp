@@ -45,8 +45,8 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 
 TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
-    for (const char* arguments :
-         {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x"}) {
+    for (const char* arguments : {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1",
+                                  " --at 1,x", " --start -1", " --end -0.5", " --at 1,-2"}) {
         EXPECT_EQ(runProgram(OrbRender + arguments).status, 2) << arguments;
         EXPECT_NE(readFile("stderr.txt").find("usage: orb-render"), std::string::npos);
     }
@@ -56,6 +56,36 @@ TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
     std::filesystem::remove("Data.qel");
     EXPECT_EQ(runProgram(OrbRender + " --at 1 --frames none").status, 1);
     EXPECT_NE(readFile("Orb.log").find("invalid file 'Data.qel'"), std::string::npos);
+}
+
+TEST_F(OrbRenderTest, RefusesTimesTheScriptDoesNotReachBeforeRenderingAnything)
+{
+    // The production is 20.8692 s long.
+    for (const auto& [arguments, named] :
+         {std::pair{" --at 2,25", "--at 25 "}, std::pair{" --start 21", "--start 21 "},
+          std::pair{" --loop --start 20.8692", "--start 20.8692 "}}) {
+        EXPECT_EQ(runProgram(OrbRender + arguments + " --frames out").status, 2) << arguments;
+        const std::string message = readFile("stderr.txt");
+        EXPECT_NE(message.find(named), std::string::npos) << message;
+        EXPECT_NE(message.find("20.8692 s"), std::string::npos) << message;
+        EXPECT_FALSE(std::filesystem::exists("out")) << arguments << ": nothing is rendered";
+    }
+    EXPECT_EQ(runProgram(OrbRender + " --at 20.8692 --frames end --width 32 --height 18").status, 0)
+        << "the end itself is drawn";
+    EXPECT_TRUE(std::filesystem::exists("end/frame_000000.png"));
+}
+
+TEST_F(OrbRenderTest, ALoopingRenderWithoutAnEndInSightStartsAtOnceAndRunsOn)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    // A list of every frame's time up to 1e9 s would take 240 GB; the render itself fits in a
+    // tenth of the 4 GB it is given.
+    const Result render = runProgram("ulimit -v 4000000; timeout 5 " + OrbRender +
+                                     " --loop --end 1e9 --width 16 --height 16 --frames out");
+    EXPECT_EQ(render.status, 124) << "still rendering when stopped: " << readFile("stderr.txt");
+    EXPECT_TRUE(std::filesystem::exists("out/frame_000000.png"));
 }
 
 // The production's files unpacked into the working directory (read there, as Data.qel is a
