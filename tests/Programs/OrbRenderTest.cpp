@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace orb::test {
@@ -80,8 +81,8 @@ TEST_F(OrbRenderTest, ALoopingRenderWithoutAnEndInSightStartsAtOnceAndRunsOn)
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #endif
-    // A list of every frame's time up to 1e9 s would take 240 GB; the render itself fits in a
-    // tenth of the 4 GB it is given.
+    // A list of every frame's time up to 1e9 s would take 240 GB; the render itself needs well
+    // under 1 GB of the 4 GB it is given.
     const Result render = runProgram("ulimit -v 4000000; timeout 5 " + OrbRender +
                                      " --loop --end 1e9 --width 16 --height 16 --frames out");
     EXPECT_EQ(render.status, 124) << "still rendering when stopped: " << readFile("stderr.txt");
@@ -111,7 +112,7 @@ protected:
         writeFile("Data/velmora.mp3", std::string(mp3.begin(), mp3.end()));
     }
 
-    // The video's sound track decoded by ffmpeg: interleaved stereo at 44100 Hz.
+    // The video's soundtrack decoded by ffmpeg: interleaved stereo at 44100 Hz.
     static std::vector<float> soundtrack(const std::string& video)
     {
         runProgram("ffmpeg -v error -y -i " + video + " -map 0:a -f f32le -c:a pcm_f32le sound.raw");
@@ -123,10 +124,9 @@ protected:
 
     static int pictureCount(const std::string& video)
     {
-        return std::atoi(runProgram("ffprobe -v error -count_frames -select_streams v -show_entries "
-                                    "stream=nb_read_frames -of csv=p=0 " +
-                                    video)
-                             .output.c_str());
+        const std::string probe = "ffprobe -v error -count_frames -select_streams v "
+                                  "-show_entries stream=nb_read_frames -of csv=p=0 ";
+        return std::atoi(runProgram(probe + video).output.c_str());
     }
 
     // The root mean square of the difference between a tenth of a second of `sound` from `frame` on
