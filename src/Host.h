@@ -3,10 +3,15 @@
 // Host -- what the program around the engine provides: the clock's counter, where frames go and
 // where sound goes. The player has the real clock, a window and the sound card; tests and the
 // off-screen renderer have a counter that steps in virtual time, an off-screen device whose
-// frames go to a reader, and a silent sound output.
+// frames go to a reader, and a silent sound output whose mix goes to a sink.
 
+#include "platform/audio/LibraryVersions.h"
+#include "platform/audio/Output.h"
 #include "platform/gfx/Backend.h"
 #include "platform/win/Counter.h"
+
+#include <memory>
+#include <string>
 
 namespace orb {
 
@@ -22,17 +27,29 @@ enum class SoundOutput
     Silent,
 };
 
+// The audio library's start-up calls. Tests put failing ones in their place to see the sound
+// system through an outdated library or a machine without a sound card.
+struct SoundLibrary
+{
+    bool (*upToDate)() = audio::librariesUpToDate;
+    std::unique_ptr<audio::Output> (*openDevice)(audio::Mixer& mixer,
+                                                 std::string* error) = audio::openDeviceOutput;
+};
+
 struct Host
 {
     win::Counter& counter;
     GraphicsBackend graphics = GraphicsBackend::Window;
     gfx::FrameReader frameReader = {}; // receives presented frames off-screen
     SoundOutput sound = SoundOutput::Device;
+    audio::SampleSink sampleSink = {}; // receives what the silent output mixes
+    SoundLibrary soundLibrary = {};
 
     static Host player() { return Host{win::performanceCounter()}; }
-    static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {})
+    static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {}, audio::SampleSink sink = {})
     {
-        return Host{counter, GraphicsBackend::Offscreen, std::move(reader), SoundOutput::Silent};
+        return Host{counter, GraphicsBackend::Offscreen, std::move(reader), SoundOutput::Silent,
+                    std::move(sink)};
     }
 };
 

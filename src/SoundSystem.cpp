@@ -8,7 +8,8 @@
 namespace orb {
 
 SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host)
-    : fileSystem_(fileSystem), outputKind_(host.sound)
+    : fileSystem_(fileSystem), outputKind_(host.sound), sampleSink_(host.sampleSink),
+      library_(host.soundLibrary)
 {}
 
 SoundSystem::~SoundSystem()
@@ -23,15 +24,15 @@ bool SoundSystem::init(const DemoSettings& settings)
 {
     ORB_INFO("SoundSystem Init ... (44100," << static_cast<unsigned>(settings.sound) << ","
                                             << PointerFormat{settings.window} << ")");
-    if (!audio::librariesUpToDate()) {
+    if (!library_.upToDate()) {
         ORB_ERROR("BASS_GetVersion failed");
         return false;
     }
     std::string error;
     if (outputKind_ == SoundOutput::Device)
-        output_ = audio::openDeviceOutput(mixer_, &error);
+        output_ = library_.openDevice(mixer_, &error);
     else
-        output_ = audio::openSilentOutput(mixer_);
+        output_ = audio::openSilentOutput(mixer_, sampleSink_);
     if (!output_) {
         ORB_ERROR_WITH_DETAIL("BASS_Init failed", error);
         return false;
@@ -71,7 +72,9 @@ void SoundSystem::play(std::uint32_t stream, bool restart)
 
 void SoundSystem::setPosition(std::uint32_t stream, float seconds)
 {
-    const std::optional<std::uint64_t> position = mixer_.position(stream, static_cast<double>(seconds));
+    // The mixer refuses negative times; for the engine they mean the start.
+    const std::optional<std::uint64_t> position =
+        mixer_.position(stream, std::max(0.0, static_cast<double>(seconds)));
     if (!position) {
         ORB_ERROR("invalid stream id '" << stream << "'");
         return;
@@ -93,6 +96,12 @@ void SoundSystem::freeStream(std::uint32_t stream)
     streamFiles_[index].clear();
     if (std::find(streamFiles_.begin(), streamFiles_.end(), fileName) == streamFiles_.end())
         fileSystem_.close(fileName);
+}
+
+void SoundSystem::pump(std::size_t frames)
+{
+    if (auto* silent = dynamic_cast<audio::SilentOutput*>(output_.get()))
+        silent->pump(frames);
 }
 
 void SoundSystem::freeAllStreams()

@@ -8,10 +8,10 @@
 //   std::uint32_t music = sound.createStream("Data\\velmora.mp3", loop);   // 0 + log on failure
 //   sound.play(music, true);
 //   sound.setPosition(music, seconds);
+//   sound.pump(audio::SampleRate / 60);                     // a frame's worth, silent output only
 
 #include "DemoSettings.h"
 #include "Host.h"
-#include "platform/audio/LibraryVersions.h"
 #include "platform/audio/Mixer.h"
 #include "platform/audio/Output.h"
 
@@ -39,12 +39,19 @@ public:
     void setPosition(std::uint32_t stream, float seconds);
     void freeStream(std::uint32_t stream);
     void freeAllStreams();
+    // Moves a silent output on by `frames`, mixing them into the host's sample sink; the sound
+    // card keeps its own time.
+    void pump(std::size_t frames);
 
     audio::Mixer& mixer() { return mixer_; }
+    // Slots made so far, freed ones included: a new stream takes the first freed slot.
+    std::size_t streamSlots() const { return streams_.size(); }
 
 private:
     FileSystem& fileSystem_;
     SoundOutput outputKind_;
+    audio::SampleSink sampleSink_;
+    SoundLibrary library_;
     audio::Mixer mixer_;
     std::unique_ptr<audio::Output> output_;
     // One slot per stream made; a freed slot has handle 0 and no file name.

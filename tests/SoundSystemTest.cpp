@@ -29,20 +29,90 @@ protected:
         writeFile("Data/junk.mp3", "this is no MPEG audio at all");
         std::filesystem::create_directory("Data.qel");
         fileSystem_.init("Data.qel");
+        setUpLines_ = log().size();
     }
 
-    std::unique_ptr<SoundSystem> start(int sound = 1)
+    // The lines logged since the file system started.
+    std::vector<std::string> soundLog() const
     {
-        auto system = std::make_unique<SoundSystem>(fileSystem_, Host::offscreen(counter_));
+        const std::vector<std::string> lines = log();
+        return {lines.begin() + static_cast<std::ptrdiff_t>(setUpLines_), lines.end()};
+    }
+
+    std::unique_ptr<SoundSystem> start(int sound = 1, audio::SampleSink sink = {})
+    {
+        auto system =
+            std::make_unique<SoundSystem>(fileSystem_, Host::offscreen(counter_, {}, std::move(sink)));
         DemoSettings settings;
         settings.sound = sound;
         EXPECT_TRUE(system->init(settings));
         return system;
     }
 
+    // The commands the engine gives a sound system; none may crash, whether it started or not.
+    static void commandEverything(SoundSystem& sound)
+    {
+        const std::uint32_t music = sound.createStream("Data\\music.mp3", true);
+        sound.play(music, true);
+        sound.setPosition(music, 1.0f);
+        sound.pump(735);
+        sound.freeStream(music);
+    }
+
+    // `lines`, then the sound system's shutdown.
+    static std::vector<std::string> withShutdown(std::vector<std::string> lines)
+    {
+        lines.insert(lines.end(),
+                     {"ORB_INFO: SoundSystem Shutdown ...", "ORB_INFO: SoundSystem Shutdown Done"});
+        return lines;
+    }
+
     win::SteppedCounter counter_{1000};
     FileSystem fileSystem_;
+    std::size_t setUpLines_ = 0;
 };
+
+TEST_F(SoundSystemTest, AnOutdatedLibraryFailsTheStartBeforeAnyOutputOpens)
+{
+    Host host = Host::player();
+    host.soundLibrary.upToDate = [] { return false; };
+    host.soundLibrary.openDevice = [](audio::Mixer&, std::string*) -> std::unique_ptr<audio::Output> {
+        ADD_FAILURE() << "an output was opened";
+        return nullptr;
+    };
+    {
+        SoundSystem sound(fileSystem_, host);
+        EXPECT_FALSE(sound.init(DemoSettings{}));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({"ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                                        "ORB_ERROR: BASS_GetVersion failed"}));
+}
+
+TEST_F(SoundSystemTest, AnOutputThatCannotOpenFailsTheStartWithItsReason)
+{
+    Host host = Host::player();
+    host.soundLibrary.openDevice = [](audio::Mixer&, std::string* error) -> std::unique_ptr<audio::Output> {
+        *error = "no sound card";
+        return nullptr;
+    };
+    {
+        SoundSystem sound(fileSystem_, host);
+        EXPECT_FALSE(sound.init(DemoSettings{}));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({"ORB_INFO: SoundSystem Init ... (44100,1,00000000)",
+                                        "ORB_ERROR: BASS_Init failed", "\tno sound card"}));
+}
+
+TEST_F(SoundSystemTest, ASystemNeverStartedTakesCommandsAndLogsOnlyItsShutdown)
+{
+    {
+        SoundSystem sound(fileSystem_, Host::offscreen(counter_));
+        commandEverything(sound);
+    }
+    EXPECT_EQ(soundLog(), withShutdown({}));
+}
 
 TEST_F(SoundSystemTest, PlaysAndMovesStreamsAndReportsBadHandles)
 {
@@ -62,6 +132,19 @@ TEST_F(SoundSystemTest, PlaysAndMovesStreamsAndReportsBadHandles)
         std::vector<std::string>(lines.end() - 3, lines.end()),
         (std::vector<std::string>{"ORB_ERROR: invalid stream id '0'", "ORB_ERROR: invalid stream id '0'",
                                   "ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"}));
+}
+
+TEST_F(SoundSystemTest, ATimeBeforeTheStartMovesAStreamToItsStart)
+{
+    auto sound = start();
+    const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
+    sound->setPosition(music, 1.0f);
+    sound->setPosition(music, -0.5f);
+    EXPECT_EQ(sound->mixer().currentPosition(music), 0u);
+    EXPECT_FALSE(logged("ORB_ERROR: invalid stream id '" + std::to_string(music) + "'"));
+
+    sound->setPosition(music + 1, -0.5f);
+    EXPECT_EQ(log().back(), "ORB_ERROR: invalid stream id '" + std::to_string(music + 1) + "'");
 }
 
 TEST_F(SoundSystemTest, AFileThatIsNotMpegAudioMakesNoStream)
@@ -88,6 +171,7 @@ TEST_F(SoundSystemTest, ReusesAFreedSlotAndClosesAFileWhenItsLastStreamGoes)
     EXPECT_NE(fileSystem_.fileData("Data\\music.mp3"), nullptr) << "the second stream still plays the file";
     const std::uint32_t again = sound->createStream("Data\\other.mp3", false);
     EXPECT_NE(again, first) << "handles are never reused";
+    EXPECT_EQ(sound->streamSlots(), 3u) << "the new stream took the freed slot";
     sound->freeStream(second);
     EXPECT_EQ(fileSystem_.fileData("Data\\music.mp3"), nullptr) << "closed with its last stream";
 
@@ -97,15 +181,23 @@ TEST_F(SoundSystemTest, ReusesAFreedSlotAndClosesAFileWhenItsLastStreamGoes)
     EXPECT_EQ(log().back(), "ORB_ERROR: invalid stream id '" + std::to_string(again) + "'");
 }
 
-TEST_F(SoundSystemTest, WithSoundOffMusicPlaysOnInSilence)
+TEST_F(SoundSystemTest, TheSilentOutputMixesIntoTheHostsSinkAtTheGlobalVolume)
 {
-    auto sound = start(0);
-    const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
-    sound->play(music, true);
-    std::vector<float> mixed(4410 * 2, 1.0f);
-    sound->mixer().mix(mixed.data(), 4410);
-    EXPECT_TRUE(std::all_of(mixed.begin(), mixed.end(), [](float sample) { return sample == 0.0f; }));
-    EXPECT_EQ(sound->mixer().currentPosition(music), 4410u);
+    const std::vector<float> decoded = audio::test::decodeAll(audio::test::sweepMp3());
+    for (const int soundOn : {1, 0}) {
+        std::vector<float> received;
+        auto sound = start(soundOn, [&received](const float* samples, std::size_t frames) {
+            received.insert(received.end(), samples, samples + frames * audio::Channels);
+        });
+        const std::uint32_t music = sound->createStream("Data\\music.mp3", false);
+        sound->play(music, true);
+        sound->pump(4410);
+        EXPECT_EQ(sound->mixer().currentPosition(music), 4410u) << "muted music plays on";
+        const std::vector<float> heard = soundOn
+                                             ? std::vector<float>(decoded.begin(), decoded.begin() + 4410 * 2)
+                                             : std::vector<float>(4410 * 2, 0.0f);
+        EXPECT_TRUE(received == heard) << "sound " << soundOn;
+    }
 }
 
 TEST_F(SoundSystemTest, TheDeviceOutputLogsOnlyItsOwnLinesAroundPlayMoveAndFree)

@@ -1,10 +1,10 @@
 #pragma once
 
-// Where orb-render's frames go: numbered PNG files, or ffmpeg through a pipe.
+// Where orb-render's frames go: numbered PNG files, or a video (VideoPipe.h).
 
 #include "platform/gfx/Backend.h"
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 namespace orb::render {
@@ -15,6 +15,11 @@ public:
     virtual ~FrameSink() = default;
     // False once the sink can take no more (a full disk, ffmpeg gone).
     virtual bool write(const gfx::FramePixels& frame) = 0;
+    // The sound that goes with the pictures, interleaved stereo float at 44100 Hz; dropped by
+    // sinks without sound.
+    virtual bool writeSound(const float*, std::size_t) { return true; }
+    // Waits for the output to be complete; false when it failed.
+    virtual bool finish() { return true; }
 };
 
 class PngFrames final : public FrameSink
@@ -26,22 +31,6 @@ public:
 private:
     std::string directory_;
     int written_ = 0;
-};
-
-class VideoPipe final : public FrameSink
-{
-public:
-    // `music` names an audio file to mux in from `musicStart` seconds on; empty for none.
-    VideoPipe(const std::string& file, int width, int height, double fps, const std::string& music,
-              double musicStart);
-    ~VideoPipe() override;
-    bool open() const { return pipe_ != nullptr; }
-    bool write(const gfx::FramePixels& frame) override;
-    // Waits for ffmpeg; false when it failed.
-    bool finish();
-
-private:
-    FILE* pipe_ = nullptr;
 };
 
 } // namespace orb::render

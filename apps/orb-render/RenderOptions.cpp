@@ -17,17 +17,19 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
   --aspect A         display aspect ratio (W / H)
   --multisample N    multisample type, 0 to 16 (0)
   --fps F            frames per second (60)
-  --start S          first frame's demo time in seconds (0)
-  --end E            last frame's demo time (the script's length)
-  --at T[,T...]      only these demo times, each reached by a seek
+  --start S          first frame's demo time in seconds, before the script's end (0)
+  --end E            last frame's demo time (the script's end); past it only with --loop
+  --at T[,T...]      only these demo times, each reached by a seek; past the script's end only
+                     with --loop
   --loop             loop the demo, as the player's "Loop Demo"
   --frames DIR       write DIR/frame_000000.png and on, in render order
-  --video FILE       write a video through ffmpeg, with the music from the archive
+  --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)
   --stats            render time per frame for each scene operator, and peak memory
   --help             this text
 
-Exit status: 0 when every frame was rendered, 1 when start-up failed (Orb.log says why),
-2 on bad usage.
+Times are in seconds, none negative. Exit status: 0 when every frame was rendered, 1 when
+start-up or the output failed (Orb.log says why), 2 on bad usage, including a time the script
+does not reach (known once it is loaded; nothing is rendered then).
 )";
 
 namespace {
@@ -40,12 +42,18 @@ bool parseNumber(const std::string& text, Number& value)
     return !stream.fail() && stream.eof() && std::isfinite(static_cast<double>(value));
 }
 
+// Demo time: seconds from its start, never before it.
+bool parseTime(const std::string& text, float& time)
+{
+    return parseNumber(text, time) && time >= 0.0f;
+}
+
 bool parseTimes(const std::string& text, std::vector<float>& times)
 {
     std::istringstream list(text);
     for (std::string item; std::getline(list, item, ',');) {
         float time = 0.0f;
-        if (!parseNumber(item, time))
+        if (!parseTime(item, time))
             return false;
         times.push_back(time);
     }
@@ -79,10 +87,10 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
          [&](const std::string& v) {
              return parseNumber(v, options.fps) && options.fps > 0 && options.fps <= 1000;
          }},
-        {"--start", [&](const std::string& v) { return parseNumber(v, options.start); }},
+        {"--start", [&](const std::string& v) { return parseTime(v, options.start); }},
         {"--end",
          [&](const std::string& v) {
-             if (!parseNumber(v, end))
+             if (!parseTime(v, end))
                  return false;
              options.end = end;
              return true;

@@ -1,7 +1,7 @@
 // orb-render -- the player's engine off-screen: renders the demo to PNG frames or a video.
 
+#include "FrameDriver.h"
 #include "RenderOptions.h"
-#include "Renderer.h"
 
 #include <csignal>
 #include <iostream>
@@ -19,5 +19,5 @@ int main(int argc, char** argv)
         return 0;
     }
     std::signal(SIGPIPE, SIG_IGN); // a failing ffmpeg is reported, not fatal
-    return orb::render::Renderer(*options).run();
+    return orb::render::FrameDriver(*options).run();
 }

@@ -1,16 +1,23 @@
+#include "FileSystem.h"
+#include "Mp3Fixture.h"
 #include "ProgramSupport.h"
 #include "TestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace orb::test {
 namespace {
 
-class RendererTest : public LoggedTest
+class OrbRenderTest : public LoggedTest
 {
 protected:
-    RendererTest() { std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, "Data.qel"); }
+    OrbRenderTest() { std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, "Data.qel"); }
 };
 
-TEST_F(RendererTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
+TEST_F(OrbRenderTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
 {
     const Result rendered = runProgram(OrbRender + " --at 2,10 --frames out --width 320 --height 180");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
@@ -26,7 +33,7 @@ TEST_F(RendererTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
     EXPECT_NE(readFile("Orb.log").find("ORB_INFO: DemoSystem Shutdown Done"), std::string::npos);
 }
 
-TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
+TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
     const Result rendered = runProgram(
         OrbRender + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --stats");
@@ -37,10 +44,10 @@ TEST_F(RendererTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
 }
 
-TEST_F(RendererTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
+TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
-    for (const char* arguments :
-         {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x"}) {
+    for (const char* arguments : {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1",
+                                  " --at 1,x", " --start -1", " --end -0.5", " --at 1,-2"}) {
         EXPECT_EQ(runProgram(OrbRender + arguments).status, 2) << arguments;
         EXPECT_NE(readFile("stderr.txt").find("usage: orb-render"), std::string::npos);
     }
@@ -50,6 +57,110 @@ TEST_F(RendererTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
     std::filesystem::remove("Data.qel");
     EXPECT_EQ(runProgram(OrbRender + " --at 1 --frames none").status, 1);
     EXPECT_NE(readFile("Orb.log").find("invalid file 'Data.qel'"), std::string::npos);
+}
+
+TEST_F(OrbRenderTest, RefusesTimesTheScriptDoesNotReachBeforeRenderingAnything)
+{
+    // The production is 20.8692 s long.
+    for (const auto& [arguments, named] :
+         {std::pair{" --at 2,25", "--at 25 "}, std::pair{" --start 21", "--start 21 "},
+          std::pair{" --loop --start 20.8692", "--start 20.8692 "}}) {
+        EXPECT_EQ(runProgram(OrbRender + arguments + " --frames out").status, 2) << arguments;
+        const std::string message = readFile("stderr.txt");
+        EXPECT_NE(message.find(named), std::string::npos) << message;
+        EXPECT_NE(message.find("20.8692 s"), std::string::npos) << message;
+        EXPECT_FALSE(std::filesystem::exists("out")) << arguments << ": nothing is rendered";
+    }
+    EXPECT_EQ(runProgram(OrbRender + " --at 20.8692 --frames end --width 32 --height 18").status, 0)
+        << "the end itself is drawn";
+    EXPECT_TRUE(std::filesystem::exists("end/frame_000000.png"));
+}
+
+TEST_F(OrbRenderTest, ALoopingRenderWithoutAnEndInSightStartsAtOnceAndRunsOn)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    // A list of every frame's time up to 1e9 s would take 240 GB; the render itself needs well
+    // under 1 GB of the 4 GB it is given.
+    const Result render = runProgram("ulimit -v 4000000; timeout 5 " + OrbRender +
+                                     " --loop --end 1e9 --width 16 --height 16 --frames out");
+    EXPECT_EQ(render.status, 124) << "still rendering when stopped: " << readFile("stderr.txt");
+    EXPECT_TRUE(std::filesystem::exists("out/frame_000000.png"));
+}
+
+// The production's files unpacked into the working directory (read there, as Data.qel is a
+// directory), with a script of one empty scene 1.02 s long and the test sweep as the music.
+class OrbRenderSoundtrackTest : public LoggedTest
+{
+protected:
+    OrbRenderSoundtrackTest()
+    {
+        FileSystem production;
+        production.init(ORB_PRODUCTION_ARCHIVE);
+        for (const FileSystem::FileInfo& file : production.files()) {
+            production.open(file.name);
+            std::string path = file.name;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            writeFile(path, std::string_view(production.fileData(file.name), file.size));
+        }
+        std::filesystem::create_directory("Data.qel");
+        writeFile("Data/DemoScript.xml", R"(<demo><init progressBar="1" fadeout="0.2"><resources/></init>
+            <main length="1.02"><scene id="0" name="empty" start="0" end="1.02"/></main></demo>)");
+        const std::vector<unsigned char>& mp3 = audio::test::sweepMp3();
+        writeFile("Data/velmora.mp3", std::string(mp3.begin(), mp3.end()));
+    }
+
+    // The video's soundtrack decoded by ffmpeg: interleaved stereo at 44100 Hz.
+    static std::vector<float> soundtrack(const std::string& video)
+    {
+        runProgram("ffmpeg -v error -y -i " + video + " -map 0:a -f f32le -c:a pcm_f32le sound.raw");
+        const std::string bytes = readFile("sound.raw");
+        std::vector<float> samples(bytes.size() / sizeof(float));
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+        return samples;
+    }
+
+    static int pictureCount(const std::string& video)
+    {
+        const std::string probe = "ffprobe -v error -count_frames -select_streams v "
+                                  "-show_entries stream=nb_read_frames -of csv=p=0 ";
+        return std::atoi(runProgram(probe + video).output.c_str());
+    }
+
+    // The root mean square of the difference between a tenth of a second of `sound` from `frame` on
+    // and the music's first tenth, as the engine decodes it.
+    double differenceFromTheMusicsStart(const std::vector<float>& sound, std::size_t frame) const
+    {
+        const std::size_t samples = 4410 * 2;
+        if (sound.size() < frame * 2 + samples)
+            return 1.0;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < samples; ++i)
+            sum += std::pow(sound[frame * 2 + i] - music_[i], 2);
+        return std::sqrt(sum / samples);
+    }
+
+    const std::vector<float> music_ = audio::test::decodeAll(audio::test::sweepMp3());
+};
+
+TEST_F(OrbRenderSoundtrackTest, TheMusicStartsWithTheFirstPictureAndAgainWhenTheDemoLoops)
+{
+    // At 48 fps a picture has 918.75 frames of sound, and ffmpeg takes in more than one picture's
+    // sound before it reads the second picture. Pictures at 0, 1/48, ..., 48/48 s; the next
+    // frame is past the script's end and loops the demo; the render ends at 2 s with 96 pictures.
+    const Result rendered = runProgram("timeout 60 " + OrbRender +
+                                       " --loop --end 2 --fps 48 --width 640 --height 360 --video loop.mp4");
+    ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
+    EXPECT_EQ(pictureCount("loop.mp4"), 96);
+    const std::vector<float> sound = soundtrack("loop.mp4");
+    EXPECT_NEAR(static_cast<double>(sound.size() / 2), 88200, 918.75) << "as long as the pictures";
+    // The encoder loses a few hundredths; the music two samples late differs by a tenth, and by
+    // about 0.5 from ten samples on.
+    EXPECT_LT(differenceFromTheMusicsStart(sound, 0), 0.1) << "no sound of the loading screen";
+    // 49 pictures' worth of sound: round(49 * 918.75) frames.
+    EXPECT_LT(differenceFromTheMusicsStart(sound, 45019), 0.1) << "restarted with the pictures";
 }
 
 } // namespace

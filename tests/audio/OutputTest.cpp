@@ -3,10 +3,12 @@
 #include "Mp3Fixture.h"
 #include "platform/audio/LibraryVersions.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 namespace orb::audio {
 namespace {
@@ -47,6 +49,19 @@ TEST_F(OutputTest, SilentOutputMovesTimeOnlyWhenPumped)
     EXPECT_EQ(mixer_.currentPosition(stream_), 3000u);
     output->pump(0);
     EXPECT_EQ(mixer_.currentPosition(stream_), 3000u);
+}
+
+TEST_F(OutputTest, SilentOutputHandsWhatItMixesToItsSink)
+{
+    std::vector<float> received;
+    auto output = openSilentOutput(mixer_, [&received](const float* samples, std::size_t frames) {
+        received.insert(received.end(), samples, samples + frames * Channels);
+    });
+    // More than one mixing chunk, and not a whole number of them.
+    output->pump(3000);
+    const std::vector<float> decoded = test::decodeAll(test::sweepMp3());
+    ASSERT_EQ(received.size(), 3000u * Channels);
+    EXPECT_TRUE(std::equal(received.begin(), received.end(), decoded.begin()));
 }
 
 TEST_F(OutputTest, DeviceOutputMixesOnItsOwnThread)

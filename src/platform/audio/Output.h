@@ -4,22 +4,25 @@
 //
 //   openDeviceOutput   the default SDL audio device at 44100 Hz stereo float; SDL's audio thread
 //                      pulls from the mixer every few milliseconds until the output is destroyed.
-//   openSilentOutput   no device at all (for machines without sound, and for tests): time moves
-//                      only when the owner pumps frames through the mixer.
+//   openSilentOutput   no device at all (for machines without sound, tests and recordings): time
+//                      moves only when the owner pumps frames through the mixer, and what is
+//                      mixed goes to the owner's sink, if it gave one.
 // Does not: pick a device, change the rate, or own the mixer (destroy outputs first). One
 //       output per mixer: each one pulls the streams on.
 //
 //   std::string error;
 //   std::unique_ptr<Output> output = openDeviceOutput(mixer, &error);   // null + reason
-//   auto silent = openSilentOutput(mixer);
+//   auto silent = openSilentOutput(mixer, [](const float* samples, std::size_t frames) { ... });
 //   silent->pump(SampleRate / 60);                                       // a frame's worth
 
 #include "platform/audio/Mixer.h"
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace orb::audio {
 
@@ -31,19 +34,24 @@ public:
 
 std::unique_ptr<Output> openDeviceOutput(Mixer& mixer, std::string* error);
 
+// Takes `frames` interleaved stereo frames at SampleRate, valid only during the call.
+using SampleSink = std::function<void(const float* samples, std::size_t frames)>;
+
 class SilentOutput final : public Output
 {
 public:
-    explicit SilentOutput(Mixer& mixer) : mixer_(mixer) {}
+    SilentOutput(Mixer& mixer, SampleSink sink) : mixer_(mixer), sink_(std::move(sink)) {}
 
-    // Mixes `frames` frames and drops them; playing streams advance by as many.
+    // Mixes `frames` frames into the sink, a chunk at a time, or drops them without one;
+    // playing streams advance by as many.
     void pump(std::size_t frames);
 
 private:
     Mixer& mixer_;
-    std::array<float, Channels * 1024> discarded_{};
+    SampleSink sink_;
+    std::array<float, Channels * 1024> chunk_{};
 };
 
-std::unique_ptr<SilentOutput> openSilentOutput(Mixer& mixer);
+std::unique_ptr<SilentOutput> openSilentOutput(Mixer& mixer, SampleSink sink = {});
 
 } // namespace orb::audio

@@ -6,14 +6,18 @@ namespace orb::audio {
 
 void SilentOutput::pump(std::size_t frames)
 {
-    const std::size_t chunk = discarded_.size() / Channels;
-    for (std::size_t done = 0; done < frames; done += chunk)
-        mixer_.mix(discarded_.data(), std::min(chunk, frames - done));
+    const std::size_t chunkFrames = chunk_.size() / Channels;
+    for (std::size_t done = 0; done < frames; done += chunkFrames) {
+        const std::size_t mixed = std::min(chunkFrames, frames - done);
+        mixer_.mix(chunk_.data(), mixed);
+        if (sink_)
+            sink_(chunk_.data(), mixed);
+    }
 }
 
-std::unique_ptr<SilentOutput> openSilentOutput(Mixer& mixer)
+std::unique_ptr<SilentOutput> openSilentOutput(Mixer& mixer, SampleSink sink)
 {
-    return std::make_unique<SilentOutput>(mixer);
+    return std::make_unique<SilentOutput>(mixer, std::move(sink));
 }
 
 } // namespace orb::audio

@@ -1,0 +1,211 @@
+#include "FrameDriver.h"
+
+#include "LogFile.h"
+#include "VideoPipe.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+#include <sstream>
+
+namespace orb::render {
+
+namespace {
+
+constexpr std::int64_t TicksPerSecond = 1'000'000'000;
+
+// A bar on stderr, for renders that take longer than a second.
+class Progress
+{
+public:
+    explicit Progress(std::uint64_t total) : total_(total), begun_(std::chrono::steady_clock::now()) {}
+    ~Progress()
+    {
+        if (shown_)
+            std::cerr << '\n';
+    }
+
+    void advance(std::uint64_t done)
+    {
+        if (!shown_ && std::chrono::steady_clock::now() - begun_ < std::chrono::seconds(1))
+            return;
+        const auto filled =
+            static_cast<std::size_t>(40.0 * static_cast<double>(done) / static_cast<double>(total_));
+        if (shown_ && filled == filled_ && done != total_)
+            return;
+        shown_ = true;
+        filled_ = filled;
+        std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/"
+                  << total_ << " frames" << std::flush;
+    }
+
+private:
+    std::uint64_t total_;
+    std::chrono::steady_clock::time_point begun_;
+    bool shown_ = false;
+    std::size_t filled_ = 0;
+};
+
+} // namespace
+
+FrameDriver::FrameDriver(const RenderOptions& options)
+    : options_(options), ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)),
+      counter_(TicksPerSecond)
+{
+    LogFile::instance().open("Orb.log");
+    demo_ = std::make_unique<DemoSystem>(Host::offscreen(
+        counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
+        [this](const float* samples, std::size_t frames) { onSound(samples, frames); }));
+}
+
+FrameDriver::~FrameDriver()
+{
+    sink_.reset();
+    demo_.reset();
+    LogFile::instance().close();
+}
+
+// Every picture moves the clock and the sound by one frame, also while the loading screen fades;
+// only the demo's own frames are recorded, so that its pictures and sound start together.
+void FrameDriver::onPresent(const gfx::FramePixels& frame)
+{
+    counter_.advance(ticksPerFrame_);
+    if (recording())
+        sinkFailed_ = !sink_->write(frame);
+    demo_->soundSystem()->pump(soundForNextPicture());
+}
+
+void FrameDriver::onSound(const float* samples, std::size_t frames)
+{
+    if (recording())
+        sinkFailed_ = !sink_->writeSound(samples, frames);
+}
+
+// The sound frames that bring the total after n pictures to round(n * SampleRate / fps), so that
+// the sound never drifts from the pictures by a fraction of a frame a picture.
+std::size_t FrameDriver::soundForNextPicture()
+{
+    const auto soundUpTo = [this](std::uint64_t pictures) {
+        return std::llround(static_cast<double>(pictures) * audio::SampleRate / options_.fps);
+    };
+    ++pictures_;
+    return static_cast<std::size_t>(soundUpTo(pictures_) - soundUpTo(pictures_ - 1));
+}
+
+std::unique_ptr<FrameSink> FrameDriver::openSink()
+{
+    if (!options_.framesDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(options_.framesDirectory, ignored);
+        return std::make_unique<PngFrames>(options_.framesDirectory);
+    }
+    if (!options_.videoFile.empty()) {
+        // Single pictures at chosen times have no soundtrack.
+        auto video = std::make_unique<VideoPipe>(options_.videoFile, options_.width, options_.height,
+                                                 options_.fps, options_.at.empty());
+        return video->open() ? std::move(video) : nullptr;
+    }
+    return nullptr;
+}
+
+// Why the asked-for times cannot be rendered from the script; empty when they can.
+std::string FrameDriver::timeBeyondTheScript() const
+{
+    const float length = demo_->length();
+    const auto late =
+        std::find_if(options_.at.begin(), options_.at.end(), [length](float t) { return t > length; });
+    std::ostringstream reason;
+    if (options_.at.empty() && options_.start >= length)
+        reason << "--start " << options_.start << " is not before the script's end at " << length << " s";
+    else if (!options_.loop && late != options_.at.end())
+        reason << "--at " << *late << " is past the script's end at " << length << " s";
+    return reason.str();
+}
+
+// Frames one frame apart from --start to --end (the script's end unless looping). A looping
+// render may ask for more than a count can hold, and gets as many as it holds.
+std::uint64_t FrameDriver::rangeFrames() const
+{
+    const float length = demo_->length();
+    const float end =
+        options_.loop ? options_.end.value_or(length) : std::min(options_.end.value_or(length), length);
+    const double frames = std::floor((static_cast<double>(end) - options_.start + 1e-6) * options_.fps) + 1;
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    return frames < static_cast<double>(most) ? static_cast<std::uint64_t>(frames) : most;
+}
+
+bool FrameDriver::renderFrame(const float* seek)
+{
+    const auto begun = std::chrono::steady_clock::now();
+    const bool running = demo_->frame(0, seek);
+    stats_.endFrame(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
+    return running;
+}
+
+DemoSettings FrameDriver::demoSettings() const
+{
+    DemoSettings settings;
+    settings.width = options_.width;
+    settings.height = options_.height;
+    settings.aspectRatio =
+        options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
+    settings.multisampleType = options_.multisample;
+    settings.fullscreen = 0;
+    settings.loopDemo = options_.loop ? 1 : 0;
+    settings.scriptPath = "Data\\DemoScript.xml";
+    return settings;
+}
+
+void FrameDriver::renderFrames()
+{
+    const std::uint64_t frames = options_.at.empty() ? rangeFrames() : options_.at.size();
+    Progress progress(frames);
+    for (std::uint64_t i = 0; i < frames && !sinkFailed_; ++i) {
+        // --at seeks to every time; a range seeks to its start and then lets the clock run.
+        const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &options_.start : nullptr;
+        if (!renderFrame(seek))
+            break;
+        progress.advance(i + 1);
+    }
+}
+
+int FrameDriver::run()
+{
+    DemoSettings settings = demoSettings();
+    if (!demo_->init(settings)) {
+        std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
+        return 1;
+    }
+    if (const std::string reason = timeBeyondTheScript(); !reason.empty()) {
+        std::cerr << "orb-render: " << reason << "\n";
+        return 2;
+    }
+    sink_ = openSink();
+    if (!sink_ && (!options_.framesDirectory.empty() || !options_.videoFile.empty())) {
+        std::cerr << "orb-render: cannot open the output\n";
+        return 1;
+    }
+    demo_->setOperatorObserver(&stats_);
+    recording_ = true;
+    renderFrames();
+    recording_ = false;
+
+    if (sinkFailed_ || (sink_ && !sink_->finish())) {
+        std::cerr << "orb-render: writing the output failed\n";
+        return 1;
+    }
+    if (options_.stats) {
+        // Standard output is the log's while the log is open.
+        std::ostringstream report;
+        stats_.report(report);
+        std::fputs(report.str().c_str(), stdout);
+    }
+    return 0;
+}
+
+} // namespace orb::render

@@ -1,0 +1,158 @@
+#include "VideoPipe.h"
+
+#include "platform/audio/Mp3Stream.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orb::render {
+
+namespace {
+
+struct Pipe
+{
+    int read = -1;
+    int write = -1;
+};
+
+// Both ends close on exec (ffmpeg is handed its read end explicitly); only our write end is
+// non-blocking, the read end ffmpeg shares stays as ffmpeg expects it.
+Pipe openPipe()
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return {};
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    return {ends[0], ends[1]};
+}
+
+void closeEnd(int& end)
+{
+    if (end >= 0)
+        ::close(end);
+    end = -1;
+}
+
+std::vector<std::string> ffmpegArguments(const std::string& file, int width, int height, double fps,
+                                         int pictures, int sound)
+{
+    std::vector<std::string> arguments = {"ffmpeg", "-nostdin", "-loglevel", "error", "-y"};
+    const auto add = [&arguments](std::initializer_list<std::string> more) {
+        arguments.insert(arguments.end(), more);
+    };
+    // Raw input says all about itself on the command line. Probing would read on in one pipe
+    // before ffmpeg opens the other, while the other holds what we must write first.
+    const auto rawInput = [&add](int pipe, std::initializer_list<std::string> format) {
+        add({"-probesize", "32", "-analyzeduration", "0"});
+        add(format);
+        add({"-i", "pipe:" + std::to_string(pipe)});
+    };
+    rawInput(pictures, {"-f", "rawvideo", "-pix_fmt", "bgra", "-s",
+                        std::to_string(width) + "x" + std::to_string(height), "-r", std::to_string(fps)});
+    if (sound >= 0) {
+        rawInput(sound, {"-f", "f32le", "-ar", std::to_string(audio::SampleRate), "-ac",
+                         std::to_string(audio::Channels)});
+        add({"-map", "0:v", "-map", "1:a", "-c:a", "aac"});
+    }
+    add({"-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+    // "file:" keeps a name with a colon or a leading dash a file name.
+    add({"file:" + file});
+    return arguments;
+}
+
+// ffmpeg with the read ends at their own numbers; -1 when it cannot be started.
+pid_t spawnFfmpeg(const std::vector<std::string>& arguments, const Pipe& pictures, const Pipe& sound)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // A descriptor duplicated onto itself loses its close-on-exec flag, in the child only.
+    for (const int end : {pictures.read, sound.read})
+        if (end >= 0)
+            posix_spawn_file_actions_adddup2(&actions, end, end);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        child = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+} // namespace
+
+VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps, bool withSound)
+    : maxQueuedPictureBytes_(std::size_t(width) * height * 4 * static_cast<std::size_t>(std::ceil(fps / 4)))
+{
+    Pipe pictures = openPipe();
+    Pipe sound = withSound ? openPipe() : Pipe{};
+    if (pictures.read >= 0 && (!withSound || sound.read >= 0))
+        ffmpeg_ = spawnFfmpeg(ffmpegArguments(file, width, height, fps, pictures.read, sound.read), pictures,
+                              sound);
+    closeEnd(pictures.read);
+    closeEnd(sound.read);
+    pictures_.open(pictures.write);
+    sound_.open(sound.write);
+}
+
+VideoPipe::~VideoPipe()
+{
+    finish();
+}
+
+bool VideoPipe::write(const gfx::FramePixels& frame)
+{
+    if (!open())
+        return false;
+    pictures_.queue(frame.pixels(), std::size_t(frame.width) * frame.height * 4);
+    return passUntil(maxQueuedPictureBytes_, SIZE_MAX);
+}
+
+bool VideoPipe::writeSound(const float* samples, std::size_t frames)
+{
+    if (!sound_.isOpen())
+        return true;
+    sound_.queue(samples, frames * audio::Channels * sizeof(float));
+    return sound_.pass();
+}
+
+bool VideoPipe::finish()
+{
+    if (!open())
+        return false;
+    // The pictures end first: ffmpeg may wait for their end before it takes the last sound.
+    bool passed = passUntil(0, SIZE_MAX);
+    pictures_.close();
+    passed = passUntil(0, 0) && passed;
+    sound_.close();
+    int status = 0;
+    pid_t waited = -1;
+    do
+        waited = ::waitpid(ffmpeg_, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    ffmpeg_ = -1;
+    return passed && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Passes queued bytes on as the pipes take them until no more than the given amounts wait;
+// false once ffmpeg has gone.
+bool VideoPipe::passUntil(std::size_t pictureBytes, std::size_t soundBytes)
+{
+    while (pictures_.queued() > pictureBytes || sound_.queued() > soundBytes) {
+        pollfd pipes[] = {pictures_.pollRequest(), sound_.pollRequest()};
+        if (::poll(pipes, 2, -1) < 0 && errno != EINTR)
+            return false;
+        if (!pictures_.pass() || !sound_.pass())
+            return false;
+    }
+    return true;
+}
+
+} // namespace orb::render
