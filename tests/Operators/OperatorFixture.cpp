@@ -1,27 +1,17 @@
 #include "OperatorFixture.h"
 
 #include <algorithm>
-#include <stb/stb_image_write.h>
+#include <cmath>
 
 namespace orb::test {
 
 std::string png(int width, int height, const std::function<gfx::Color(int x, int y)>& colour)
 {
-    std::vector<unsigned char> rgba;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const gfx::Color c = colour(x, y);
-            rgba.insert(rgba.end(), {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
-                                     static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 24)});
-        }
-    }
-    std::string bytes;
-    stbi_write_png_to_func(
-        [](void* out, void* data, int size) {
-            static_cast<std::string*>(out)->append(static_cast<char*>(data), size);
-        },
-        &bytes, width, height, 4, rgba.data(), width * 4);
-    return bytes;
+    std::vector<gfx::Color> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(colour(x, y));
+    return gfx::test::pngBytes(width, height, pixels);
 }
 
 std::string solidPng(int width, int height, gfx::Color color)
@@ -110,6 +100,15 @@ std::array<float, 3> ScreenTest::centre(const ScreenImageOperator& screen, const
     stack.translateLocal(0, 0, 1);
     screen.transform(stack, time);
     return {stack.top().m[3][0], stack.top().m[3][1], stack.top().m[3][2]};
+}
+
+bool ScreenTest::unturned(const ScreenImageOperator& screen, const FrameTime& time)
+{
+    fx::MatrixStack stack;
+    stack.loadIdentity();
+    screen.transform(stack, time);
+    const auto& m = stack.top().m;
+    return std::abs(m[0][0] - 1.0f) < 1e-6f && std::abs(m[0][1]) < 1e-6f && std::abs(m[1][0]) < 1e-6f;
 }
 
 } // namespace orb::test

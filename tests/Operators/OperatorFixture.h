@@ -70,6 +70,8 @@ protected:
     IOperator* operatorAt(std::uint32_t id) const;
     // Where the stack's world matrix takes the screen quad's centre, (0, 0, 0).
     static std::array<float, 3> centre(const ScreenImageOperator& screen, const FrameTime& time);
+    // Whether the screen's transforms at `time` leave the quad without any turn.
+    static bool unturned(const ScreenImageOperator& screen, const FrameTime& time);
 
     Scene1Operator* title_ = nullptr;
     Scene10Operator* end_ = nullptr;

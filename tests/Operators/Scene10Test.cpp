@@ -25,11 +25,8 @@ TEST_F(ScreenTest, TheEndScreenSettlesAndWashesOutInItsLastThreeSeconds)
 TEST_F(ScreenTest, TheEndScreenTurnsWithItsLocalTimeNotTheTimeItReceives)
 {
     // Local 4 turns by 4 / 20 - 0.2 = 0 and no longer shakes; the received 10.9564 would turn.
-    fx::MatrixStack stack;
-    stack.loadIdentity();
-    end_->transform(stack, at(4.0f, 6.9564f, 20.8692f));
-    EXPECT_NEAR(stack.top().m[0][0], 1.0f, 1e-6f);
-    EXPECT_NEAR(stack.top().m[0][1], 0.0f, 1e-6f);
+    EXPECT_TRUE(unturned(*end_, at(4.0f, 6.9564f, 20.8692f)));
+    EXPECT_FALSE(unturned(*end_, at(6.0f, 4.0f, 20.8692f)));
 }
 
 TEST_F(ScreenTest, TheEndScreenShowsTheWholePictureTheRightWayUp)

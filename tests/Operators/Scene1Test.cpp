@@ -69,11 +69,8 @@ TEST_F(ScreenTest, TheTitleKeepsThePicturesShapeOnA4By3Screen)
 TEST_F(ScreenTest, TheTitleTurnsWithTheTimeItReceivesNotItsLocalTime)
 {
     // Received 2.5 turns by 2.5 / 10 - 0.25 = 0; the local 0.5 would turn by -0.2.
-    fx::MatrixStack stack;
-    stack.loadIdentity();
-    title_->transform(stack, at(0.5f, 2.0f, 8.9564f));
-    EXPECT_NEAR(stack.top().m[0][0], 1.0f, 1e-6f);
-    EXPECT_NEAR(stack.top().m[0][1], 0.0f, 1e-6f);
+    EXPECT_TRUE(unturned(*title_, at(0.5f, 2.0f, 8.9564f)));
+    EXPECT_FALSE(unturned(*title_, at(2.5f, 0.5f, 8.9564f)));
 }
 
 } // namespace

@@ -2,29 +2,11 @@
 
 #include "GfxTestSupport.h"
 
-#include <stb/stb_image_write.h>
-
 namespace orb::fx {
 namespace {
 
 using gfx::argb;
 using gfx::Color;
-
-// PNG bytes of an image given as ARGB colours, rows top first.
-std::string png(int width, int height, const std::vector<Color>& pixels)
-{
-    std::vector<unsigned char> rgba;
-    for (Color c : pixels)
-        rgba.insert(rgba.end(), {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
-                                 static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 24)});
-    std::string bytes;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            static_cast<std::string*>(context)->append(static_cast<char*>(data), size);
-        },
-        &bytes, width, height, 4, rgba.data(), width * 4);
-    return bytes;
-}
 
 class ImageTextureTest : public ::testing::Test
 {
@@ -56,7 +38,7 @@ TEST_F(ImageTextureTest, KeepsAnImageOfTheAskedSizeExactly)
         argb(10, 0, 255, 0),      argb(255, 0, 0, 255),    argb(255, 7, 7, 7),   argb(64, 64, 64, 64),
         argb(255, 255, 255, 255), argb(1, 2, 3, 4),        argb(5, 6, 7, 8),     argb(9, 10, 11, 12),
         argb(13, 14, 15, 16),     argb(17, 18, 19, 20),    argb(21, 22, 23, 24), argb(25, 26, 27, 28)};
-    const std::string bytes = png(4, 4, pixels);
+    const std::string bytes = gfx::test::pngBytes(4, 4, pixels);
     std::string error;
     auto texture = createTextureFromImage(*device_, bytes.data(), bytes.size(), 4, 4, &error);
     ASSERT_NE(texture, nullptr) << error;
@@ -67,7 +49,7 @@ TEST_F(ImageTextureTest, ScalingTwoByTwoToFourByFourKeepsCornerColoursAndAlpha)
 {
     const Color corners[4] = {argb(255, 255, 0, 0), argb(128, 0, 255, 0), argb(0, 0, 0, 255),
                               argb(64, 255, 255, 255)};
-    const std::string bytes = png(2, 2, {corners[0], corners[1], corners[2], corners[3]});
+    const std::string bytes = gfx::test::pngBytes(2, 2, {corners[0], corners[1], corners[2], corners[3]});
     auto texture = createTextureFromImage(*device_, bytes.data(), bytes.size(), 4, 4, nullptr);
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->width(), 4);

@@ -2,8 +2,24 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stb/stb_image_write.h>
 
 namespace orb::gfx::test {
+
+std::string pngBytes(int width, int height, const std::vector<Color>& pixels)
+{
+    std::vector<unsigned char> rgba;
+    for (Color c : pixels)
+        rgba.insert(rgba.end(), {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
+                                 static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 24)});
+    std::string bytes;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<char*>(data), size);
+        },
+        &bytes, width, height, 4, rgba.data(), width * 4);
+    return bytes;
+}
 
 std::unique_ptr<Device> makeDevice(int width, int height, int multisampleType, FrameReader reader)
 {

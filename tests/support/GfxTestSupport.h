@@ -42,6 +42,9 @@ void drawRectangle(Device& device, float left, float top, float right, float bot
                    float u0 = 0.0f, float v0 = 0.0f, float u1 = 1.0f, float v1 = 1.0f);
 
 // A texture of the given ARGB pixels, rows top first.
+// PNG bytes of an image given as ARGB colours, rows top first.
+std::string pngBytes(int width, int height, const std::vector<Color>& pixels);
+
 std::unique_ptr<Texture> makeTexture(Device& device, int width, int height, const std::vector<Color>& pixels);
 
 class DeviceTest : public ::testing::Test
