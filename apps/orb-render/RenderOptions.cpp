@@ -19,8 +19,7 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
   --fps F            frames per second (60)
   --start S          first frame's demo time in seconds, before the script's end (0)
   --end E            last frame's demo time (the script's end); past it only with --loop
-  --at T[,T...]      only these demo times, each reached by a seek; past the script's end only
-                     with --loop
+  --at T[,T...]      only these demo times, each reached by a seek, none past the script's end
   --loop             loop the demo, as the player's "Loop Demo"
   --frames DIR       write DIR/frame_000000.png and on, in render order
   --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)

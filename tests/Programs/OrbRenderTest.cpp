@@ -64,7 +64,8 @@ TEST_F(OrbRenderTest, RefusesTimesTheScriptDoesNotReachBeforeRenderingAnything)
     // The production is 20.8692 s long.
     for (const auto& [arguments, named] :
          {std::pair{" --at 2,25", "--at 25 "}, std::pair{" --start 21", "--start 21 "},
-          std::pair{" --loop --start 20.8692", "--start 20.8692 "}}) {
+          std::pair{" --loop --start 20.8692", "--start 20.8692 "},
+          std::pair{" --loop --at 21", "--at 21 "}}) {
         EXPECT_EQ(runProgram(OrbRender + arguments + " --frames out").status, 2) << arguments;
         const std::string message = readFile("stderr.txt");
         EXPECT_NE(message.find(named), std::string::npos) << message;
