@@ -10,13 +10,6 @@ namespace orb {
 
 namespace {
 
-// The triangle of every pass covers the whole target, with u = (x + 0.5) / W at pixel centres,
-// in full-size pixels also for the quarter-size targets; rhw 0 counts as 1.
-struct FullTargetVertex
-{
-    float x, y, z, rhw, u, v;
-};
-
 struct Pass
 {
     fx::Effect& effect;
@@ -27,7 +20,8 @@ struct Pass
     gfx::Surface* depth; // left as it is when null
 };
 
-void run(gfx::Device& device, const Pass& pass, const FullTargetVertex (&triangle)[3])
+// Every pass draws in full-size pixels, also into the quarter-size targets.
+void run(gfx::Device& device, const Pass& pass, int width, int height)
 {
     pass.effect.begin();
     pass.effect.beginPass(0);
@@ -40,12 +34,27 @@ void run(gfx::Device& device, const Pass& pass, const FullTargetVertex (&triangl
     device.setRenderTarget(0, pass.target);
     if (pass.depth != nullptr)
         device.setDepthStencilSurface(pass.depth);
-    device.drawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, triangle, sizeof triangle[0]);
+    drawFullScreenTriangle(device, width, height, 0.0f);
     pass.effect.endPass();
     pass.effect.end();
 }
 
 } // namespace
+
+void drawFullScreenTriangle(gfx::Device& device, int width, int height, float z)
+{
+    struct Vertex
+    {
+        float x, y, z, rhw, u, v;
+    };
+    const auto w = static_cast<float>(width), h = static_cast<float>(height);
+    const Vertex triangle[3] = {
+        {-0.5f, -0.5f, z, 0.0f, 0.0f, 0.0f},
+        {2 * w - 0.5f, -0.5f, z, 0.0f, 2.0f, 0.0f},
+        {-0.5f, 2 * h - 0.5f, z, 0.0f, 0.0f, 2.0f},
+    };
+    device.drawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, triangle, sizeof triangle[0]);
+}
 
 PostProcessVectors postProcessVectors(int width, int height, float downsample)
 {
@@ -58,12 +67,6 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
 {
     if (!device_)
         return;
-    const auto w = static_cast<float>(width_), h = static_cast<float>(height_);
-    const FullTargetVertex triangle[3] = {
-        {-0.5f, -0.5f, 0.0f, 0.0f, 0.0f, 0.0f},
-        {2 * w - 0.5f, -0.5f, 0.0f, 0.0f, 2.0f, 0.0f},
-        {-0.5f, 2 * h - 0.5f, 0.0f, 0.0f, 0.0f, 2.0f},
-    };
     for (std::uint32_t sampler : {0u, 1u}) {
         device_->setSamplerState(sampler, gfx::SamplerState::AddressU, gfx::TextureAddress::Clamp);
         device_->setSamplerState(sampler, gfx::SamplerState::AddressV, gfx::TextureAddress::Clamp);
@@ -94,13 +97,13 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
          nullptr,
          blur1->colorSurface(),
          nullptr},
-        triangle);
+        width_, height_);
     run(*device_,
         {*blur, {{"d", vectors.d2.data()}}, blur1->colorTexture(), nullptr, blur2->colorSurface(), nullptr},
-        triangle);
+        width_, height_);
     run(*device_,
         {*blur, {{"d", vectors.d3.data()}}, blur2->colorTexture(), nullptr, blur1->colorSurface(), nullptr},
-        triangle);
+        width_, height_);
     run(*device_,
         {*compositor,
          {{"d", params.compositorD.data()}, {"c", params.compositorC.data()}},
@@ -108,7 +111,7 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
          blur1->colorTexture(),
          backBufferTarget_->colorSurface(),
          backBufferTarget_->depthSurface()},
-        triangle);
+        width_, height_);
 }
 
 } // namespace orb

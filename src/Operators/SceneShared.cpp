@@ -25,15 +25,19 @@ PostProcessParams flickeringGlow(float x, float strength, float wash, const std:
             tint};
 }
 
-Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color)
+Quad screenQuad(float aspect, int width, int height, float vSpan, float z, gfx::Color color)
 {
     const float cu = 0.5f + 0.5f / static_cast<float>(width);
     const float cv = 0.5f + 0.5f / static_cast<float>(height);
-    const float g = PictureAspect / aspect;
-    return {{{-aspect, -1.0f, z, color, cu - 0.5f, cv + g / 2.0f},
-             {aspect, -1.0f, z, color, cu + 0.5f, cv + g / 2.0f},
-             {-aspect, 1.0f, z, color, cu - 0.5f, cv - g / 2.0f},
-             {aspect, 1.0f, z, color, cu + 0.5f, cv - g / 2.0f}}};
+    return {{{-aspect, -1.0f, z, color, cu - 0.5f, cv + vSpan / 2.0f},
+             {aspect, -1.0f, z, color, cu + 0.5f, cv + vSpan / 2.0f},
+             {-aspect, 1.0f, z, color, cu - 0.5f, cv - vSpan / 2.0f},
+             {aspect, 1.0f, z, color, cu + 0.5f, cv - vSpan / 2.0f}}};
+}
+
+Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color)
+{
+    return screenQuad(aspect, width, height, PictureAspect / aspect, z, color);
 }
 
 void setImageQuadStates(gfx::Device& device)

@@ -52,6 +52,10 @@ struct QuadVertex
 // Bottom left, bottom right, top left, top right.
 using Quad = std::array<QuadVertex, 4>;
 
+// The screen-filling quad at depth z showing a texture's whole width and a centred band `vSpan`
+// of its height, with Direct3D's half-texel offset.
+Quad screenQuad(float aspect, int width, int height, float vSpan, float z, gfx::Color color);
+// screenQuad for a 16:9 picture: vSpan is 16/9 / A.
 Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color);
 
 // The quad's vertex format; no culling, no lighting; sampler 0 clamped and linear.
