@@ -1,0 +1,160 @@
+#include "Operators/ShaderScene.h"
+
+#include "OperatorFixture.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace orb::test {
+namespace {
+
+// Shows its parameters as colours: red a.x, green c3.w, blue invert, and where u > 0.5 the
+// stage-1 texture instead; the noise volume on stage 0 must be bound for its alpha to be 1.
+constexpr const char* ParameterEffect = R"(@common
+uniform vec3 a;
+uniform vec4 c3;
+uniform float invert;
+
+@pass 0
+@fragment
+layout(binding = 0) uniform sampler3D noise;
+layout(binding = 1) uniform sampler2D page;
+in vec2 orb_vTexCoord;
+out vec4 colour;
+void main()
+{
+    float bound = textureSize(noise, 0).x == 64 ? 1.0 : 0.0;
+    colour = orb_vTexCoord.x > 0.5 ? texture(page, orb_vTexCoord) : vec4(a.x, c3.w, invert, bound);
+}
+)";
+
+class ShaderSceneTest : public OperatorTest
+{
+protected:
+    ShaderSceneTest()
+    {
+        static const int faces = [] {
+            std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+            const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
+            return fx::registerFontMemory(bytes.data(), bytes.size());
+        }();
+        EXPECT_EQ(faces, 1);
+        font_ = fx::Font::create(device(), 64, "DejaVu Sans", nullptr);
+    }
+
+    GraphicSystem& graphics() { return *demo_->graphicSystem(); }
+    RenderTarget& text() { return *graphics().renderTarget("Text"); }
+    std::vector<gfx::Color> textPixels() { return device().readPixels(text().colorSurface()); }
+    // How many of the text target's pixels are lit.
+    long litTextPixels()
+    {
+        const std::vector<gfx::Color> pixels = textPixels();
+        return std::count_if(pixels.begin(), pixels.end(), [](gfx::Color c) { return (c & 0xFFFFFF) != 0; });
+    }
+
+    std::unique_ptr<fx::Font> font_;
+};
+
+TEST_F(ShaderSceneTest, ThePassDrawsOverTheWholeScreenWithTheParametersTheNoiseAndStageOne)
+{
+    std::string log;
+    const auto effect =
+        fx::Effect::create(device(), ParameterEffect, std::char_traits<char>::length(ParameterEffect), &log);
+    ASSERT_NE(effect, nullptr) << log;
+    const auto page = gfx::test::makeTexture(device(), 1, 1, {0xFF00FF00});
+    ShaderSceneParams params;
+    params.a = {0.5f, 0, 0, 0};
+    params.c3 = {0, 0, 0, 1.0f};
+    params.invert = 0.25f;
+    device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF000000, 1.0f, 0);
+    drawShaderPass(graphics(), *effect, params, page.get());
+
+    // Left half: a.x = 0.5 in red, c3.w in green, invert in blue; right half: the page.
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{300, 180}, std::pair{0, 359}})
+        EXPECT_TRUE(gfx::test::near(pixel(x, y), 0x80FF40, 1)) << x << ", " << y;
+    for (const auto& [x, y] : {std::pair{639, 0}, std::pair{340, 180}, std::pair{639, 359}})
+        EXPECT_EQ(pixel(x, y), 0x00FF00u) << x << ", " << y;
+    EXPECT_EQ(device().readPixels(device().backBuffer())[0] >> 24, 0xFFu) << "the noise volume is bound";
+}
+
+TEST_F(ShaderSceneTest, ThePagerRedrawsInTheFirstFrameOfEachPeriodOnly)
+{
+    TextPager pager(2.0f, {{2.0f, "One"}, {4.0f, "Two"}});
+    pager.update(graphics(), font_.get(), 0.0f);
+    EXPECT_EQ(pager.redrawCount(), 0) << "phase 0 is below the first last phase, 1";
+    const long firstPage = litTextPixels();
+    EXPECT_GT(firstPage, 100);
+    EXPECT_EQ(device().renderTarget(0), device().backBuffer()) << "the back buffer is bound again";
+    EXPECT_EQ(device().depthStencilSurface(), graphics().backBufferTarget()->depthSurface());
+
+    pager.update(graphics(), font_.get(), 0.5f);
+    pager.update(graphics(), font_.get(), 0.5f);
+    EXPECT_EQ(pager.redrawCount(), 0) << "a rising or equal phase is the same page";
+    EXPECT_FLOAT_EQ(pager.update(graphics(), font_.get(), 2.25f), 0.25f);
+    EXPECT_EQ(pager.redrawCount(), 1);
+    EXPECT_NE(litTextPixels(), firstPage) << "the second page's text";
+
+    pager.update(graphics(), font_.get(), 4.0f);
+    EXPECT_EQ(pager.redrawCount(), 2);
+    EXPECT_EQ(litTextPixels(), 0) << "after the last page, an empty one";
+
+    pager.update(graphics(), font_.get(), 5.5f);
+    pager.update(graphics(), font_.get(), 0.0f); // the demo looped
+    EXPECT_EQ(pager.redrawCount(), 3) << "the count goes on through loops";
+}
+
+TEST_F(ShaderSceneTest, APagerEnteredMidPeriodWaitsForTheNextWrap)
+{
+    TextPager pager(2.0f, {{10.0f, "Page"}});
+    EXPECT_FLOAT_EQ(pager.update(graphics(), font_.get(), 3.5f), 1.5f);
+    EXPECT_EQ(pager.redrawCount(), -1) << "1.5 is not below the first last phase, 1";
+    pager.update(graphics(), font_.get(), 4.1f);
+    EXPECT_EQ(pager.redrawCount(), 0);
+}
+
+TEST_F(ShaderSceneTest, WithoutAFontThePageIsEmptyAndWithoutTheTargetNothingIsDrawn)
+{
+    TextPager pager(1.0f, {{10.0f, "Page"}});
+    device().setRenderTarget(0, text().colorSurface());
+    device().clear(gfx::ClearFlag::Target, 0xFFFFFFFF, 1.0f, 0);
+    pager.update(graphics(), nullptr, 0.0f);
+    EXPECT_EQ(pager.redrawCount(), 0);
+    EXPECT_EQ(litTextPixels(), 0) << "cleared, and nothing written";
+
+    font_.reset();
+    resetDemo(); // a graphics system that never started has no "Text" target
+    TextPager lost(1.0f, {{10.0f, "Page"}});
+    EXPECT_FLOAT_EQ(lost.update(*demo_->graphicSystem(), nullptr, 0.5f), 0.5f);
+    EXPECT_EQ(lost.redrawCount(), -1);
+    EXPECT_TRUE(logged("ORB_ERROR: Default RenderTarget Text not found"));
+    drawTextQuad(*demo_->graphicSystem(), 255, {0, 0, 2.4142137f}, 0, 0);
+}
+
+// On 16:9 the quad shows rows 224 to 800 of the 1024-row target. At distance 1 / tan(pi / 8)
+// under the 45-degree camera it fills the screen exactly; the target is red on those rows and
+// green elsewhere.
+TEST_F(ShaderSceneTest, TheTextQuadAddsTheTargetsMiddleBandAtTheGreyLevel)
+{
+    device().setRenderTarget(0, text().colorSurface());
+    device().setDepthStencilSurface(text().depthSurface());
+    device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF00FF00, 1.0f, 0);
+    const auto red = gfx::test::makeTexture(device(), 1, 1, {0xFFFF0000});
+    device().setTexture(0, red.get());
+    gfx::test::drawRectangle(device(), 0, 224, 1024, 800);
+    const RenderTarget& screen = *graphics().backBufferTarget();
+    device().setRenderTarget(0, screen.colorSurface());
+    device().setDepthStencilSurface(screen.depthSurface());
+
+    // The level both tints the quad and scales what it adds: k = 128 adds a quarter.
+    for (const auto& [k, added] : {std::pair{255, 255u}, std::pair{128, 64u}, std::pair{0, 0u}}) {
+        device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF000000, 1.0f, 0);
+        drawTextQuad(graphics(), k, {0, 0, 2.4142137f}, 0, 0);
+        for (const auto& [x, y] : {std::pair{2, 2}, std::pair{320, 180}, std::pair{637, 357}})
+            EXPECT_TRUE(gfx::test::near(pixel(x, y), gfx::argb(0, added, 0, 0), 2))
+                << k << " at " << x << ", " << y;
+    }
+}
+
+} // namespace
+} // namespace orb::test
