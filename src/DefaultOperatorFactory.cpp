@@ -3,6 +3,7 @@
 #include "Operators/IOperator.h"
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
+#include "Operators/Scene6Operator.h"
 #include "Operators/UtilityOperators.h"
 #include "ScriptValues.h"
 
@@ -34,7 +35,7 @@ const OperatorType OperatorTypes[] = {
     {"Scene3", "Screen", nullptr},
     {"Scene4", "Screen", nullptr},
     {"Scene5", "Screen", nullptr},
-    {"Scene6", "Screen", nullptr},
+    {"Scene6", "Screen", make<Scene6Operator>},
     {"Scene7", "Screen", nullptr},
     {"Scene8", "Screen", nullptr},
     {"Scene9", "Screen", nullptr},

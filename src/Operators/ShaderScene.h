@@ -26,6 +26,12 @@
 
 namespace orb {
 
+// The shader scenes' numbers: pi as single precision has it (also inside double expressions),
+// and their two colours, orange (255, 150, 0) and grey (127, 127, 127).
+constexpr float Pi = 3.1415927f;
+constexpr std::array<float, 4> Orange = {1.0f, 0.5882353f, 0.0f, 0.0f};
+constexpr std::array<float, 4> Grey = {0.49803922f, 0.49803922f, 0.49803922f, 0.0f};
+
 // The values every shader scene sets on its effect, by these names, each frame. Every vector
 // holds four floats: the effect reads as many as its parameter declares.
 struct ShaderSceneParams

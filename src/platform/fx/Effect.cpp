@@ -141,6 +141,14 @@ bool Effect::setValue(const Parameter* parameter, const void* data, std::size_t 
     return true;
 }
 
+bool Effect::getValue(const Parameter* parameter, void* data, std::size_t bytes) const
+{
+    if (parameter == nullptr || data == nullptr)
+        return false;
+    std::memcpy(data, parameter->pending.data(), std::min(bytes, parameter->floats * sizeof(float)));
+    return true;
+}
+
 bool Effect::setMatrix(const Parameter* parameter, const gfx::Matrix& matrix)
 {
     if (parameter == nullptr || parameter->floats != 16)

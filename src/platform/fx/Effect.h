@@ -48,6 +48,8 @@ public:
     // Copies min(bytes, declared size) bytes of floats; a mat4 is row-major as Direct3D's.
     // Takes effect at the next commitChanges or beginPass.
     bool setValue(const Parameter* parameter, const void* data, std::size_t bytes);
+    // Copies min(bytes, declared size) bytes of the value last set, as D3DX's GetValue.
+    bool getValue(const Parameter* parameter, void* data, std::size_t bytes) const;
     bool setMatrix(const Parameter* parameter, const gfx::Matrix& matrix);
 
     // Saves the device states the passes change; returns the number of passes.
