@@ -76,6 +76,21 @@ TEST_F(EffectTest, ParametersReachTheShaderOfTheChosenPass)
     EXPECT_FALSE(effect->setValue(nullptr, &one, sizeof one));
 }
 
+TEST_F(EffectTest, GivesBackTheValueLastSetUpToTheDeclaredSize)
+{
+    auto effect = makeEffect(*device_, FlatColour);
+    ASSERT_NE(effect, nullptr);
+    const Effect::Parameter* colour = effect->parameterByName("colour");
+    const float set[4] = {0.25f, 0.5f, 0.75f, 1.0f};
+    effect->setValue(colour, set, sizeof set);
+    float got[6] = {9, 9, 9, 9, 9, 9};
+    EXPECT_TRUE(effect->getValue(colour, got, sizeof got));
+    EXPECT_EQ(got[2], 0.75f);
+    EXPECT_EQ(got[3], 1.0f);
+    EXPECT_EQ(got[4], 9.0f) << "no more than the four floats the parameter declares";
+    EXPECT_FALSE(effect->getValue(nullptr, got, sizeof got));
+}
+
 TEST_F(EffectTest, ValuesSetInsideAPassWaitForCommitChanges)
 {
     auto effect = makeEffect(*device_, FlatColour);
