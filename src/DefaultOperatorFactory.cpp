@@ -4,6 +4,7 @@
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
 #include "Operators/Scene6Operator.h"
+#include "Operators/Scene8Operator.h"
 #include "Operators/UtilityOperators.h"
 #include "ScriptValues.h"
 
@@ -37,7 +38,7 @@ const OperatorType OperatorTypes[] = {
     {"Scene5", "Screen", nullptr},
     {"Scene6", "Screen", make<Scene6Operator>},
     {"Scene7", "Screen", nullptr},
-    {"Scene8", "Screen", nullptr},
+    {"Scene8", "Screen", make<Scene8Operator>},
     {"Scene9", "Screen", nullptr},
     {"Scene10", "Screen", make<Scene10Operator>},
 };

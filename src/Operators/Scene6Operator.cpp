@@ -7,11 +7,6 @@
 
 namespace orb {
 
-bool Scene6Operator::load()
-{
-    return loadEffect("Data\\Scene6.fx", effect_) && graphics().noiseTexture() != nullptr;
-}
-
 ShaderSceneParams Scene6Operator::params(const FrameTime& t) const
 {
     const float bars = barPosition(t.local);
@@ -31,22 +26,7 @@ ShaderSceneParams Scene6Operator::params(const FrameTime& t) const
 
 PostProcessParams Scene6Operator::look(const FrameTime& t) const
 {
-    const float bars = barPosition(t.local);
-    float wash = 0.0f, glow = 0.005f;
-    if (bars > 15.0f) {
-        wash = static_cast<float>(std::sqrt(static_cast<double>(bars - 15.0f)));
-        glow = 0.005f + (bars - 15.0f) * 0.02f;
-    } else if (bars < 4.0f) {
-        wash = ((4.0f - bars) / 4.0f) * ((4.0f - bars) / 4.0f);
-        glow = 0.005f + (4.0f - bars) * 0.005f;
-    }
-    return {0.3f, {1, 3, wash, glow}, {1, 1, 1, 1}};
-}
-
-void Scene6Operator::draw(const FrameTime& t)
-{
-    drawShaderPass(graphics(), *effect_, params(t), nullptr);
-    graphics().postProcess(look(t));
+    return whiteFades(barPosition(t.local), 4.0f, 0.005f);
 }
 
 } // namespace orb

@@ -3,28 +3,21 @@
 // Scene6Operator -- a pure shader scene: a flight on through the noise volume, faster with every
 // bar, that fades in from white over four bars and washes out after bar 15.
 
-#include "Operators/SceneOperator.h"
-#include "Operators/ShaderScene.h"
+#include "Operators/ShaderSceneOperator.h"
 
 namespace orb {
 
-class Scene6Operator final : public SceneOperator
+class Scene6Operator final : public ShaderSceneOperator
 {
 public:
-    using SceneOperator::SceneOperator;
+    using ShaderSceneOperator::ShaderSceneOperator;
     const char* typeName() const override { return "Scene6"; }
 
-    // What a frame at `time` hands its effect, and its post-processing values.
-    ShaderSceneParams params(const FrameTime& time) const;
-    PostProcessParams look(const FrameTime& time) const;
-    // The effect with the values of the last frame drawn; null before init.
-    const fx::Effect* effect() const { return effect_.get(); }
+    ShaderSceneParams params(const FrameTime& time) const override;
+    PostProcessParams look(const FrameTime& time) const override;
 
-private:
-    bool load() override;
-    void draw(const FrameTime& time) override;
-
-    std::unique_ptr<fx::Effect> effect_;
+protected:
+    const char* effectFile() const override { return "Data\\Scene6.fx"; }
 };
 
 } // namespace orb

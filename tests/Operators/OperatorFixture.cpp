@@ -111,4 +111,30 @@ bool ScreenTest::unturned(const ScreenImageOperator& screen, const FrameTime& ti
     return std::abs(m[0][0] - 1.0f) < 1e-6f && std::abs(m[0][1]) < 1e-6f && std::abs(m[1][0]) < 1e-6f;
 }
 
+void ShaderSceneFixture::startScene(const std::string& type)
+{
+    EXPECT_TRUE(loadDemo(R"(<demo><init><resources/></init><main length="27.8256">
+        <scene id="0" name="s" end="27.8256"><layer name="l" end="27.8256"><children>
+          <operator name=")" +
+                         type + R"(" id="0" start="0" end="27.8256"/>
+        </children></layer></scene></main></demo>)"));
+    std::uint32_t cursor = 0;
+    scene_ = dynamic_cast<ShaderSceneOperator*>(demo_->operatorManager()->nextOperator(cursor));
+    ASSERT_NE(scene_, nullptr);
+}
+
+FrameTime ShaderSceneFixture::atBars(float bars)
+{
+    return at(bars * 4.0f * 60.0f / 138.0f, 0.0f, 27.8256f);
+}
+
+std::array<float, 4> ShaderSceneFixture::drawnAt(float bars, const char* name)
+{
+    demo_->scene(0)->process(atBars(bars).received, false);
+    std::array<float, 4> value{};
+    const fx::Effect& effect = *scene_->effect();
+    effect.getValue(effect.parameterByName(name), value.data(), sizeof value);
+    return value;
+}
+
 } // namespace orb::test

@@ -6,6 +6,7 @@
 #include "GfxTestSupport.h"
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
+#include "Operators/ShaderSceneOperator.h"
 #include "ScriptTestSupport.h"
 
 #include <array>
@@ -75,6 +76,19 @@ protected:
 
     Scene1Operator* title_ = nullptr;
     Scene10Operator* end_ = nullptr;
+};
+
+// One shader scene of the given type on its own for sixteen bars, 0 to 27.8256 s.
+class ShaderSceneFixture : public OperatorTest
+{
+protected:
+    void startScene(const std::string& type);
+    // The local time of bar position `bars`, as the scene's frame takes it.
+    static FrameTime atBars(float bars);
+    // The value its effect holds for `name` after drawing the frame at bar position `bars`.
+    std::array<float, 4> drawnAt(float bars, const char* name);
+
+    ShaderSceneOperator* scene_ = nullptr;
 };
 
 } // namespace orb::test

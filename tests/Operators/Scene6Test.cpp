@@ -1,39 +1,16 @@
 #include "OperatorFixture.h"
-#include "Operators/Scene6Operator.h"
 
 namespace orb::test {
 namespace {
 
-// Scene6 on its own for sixteen bars, 0 to 27.8256 s.
-class Scene6Test : public OperatorTest
+class Scene6Test : public ShaderSceneFixture
 {
 protected:
-    Scene6Test()
-    {
-        EXPECT_TRUE(loadDemo(R"(<demo><init><resources/></init><main length="27.8256">
-            <scene id="0" name="s" end="27.8256"><layer name="l" end="27.8256"><children>
-              <operator name="Scene6" id="0" start="0" end="27.8256"/>
-            </children></layer></scene></main></demo>)"));
-        std::uint32_t cursor = 0;
-        scene_ = dynamic_cast<Scene6Operator*>(demo_->operatorManager()->nextOperator(cursor));
-    }
-
-    // The effect's value of `name` after the frame at bar position `bars`.
-    std::array<float, 4> drawnAt(float bars, const char* name)
-    {
-        demo_->scene(0)->process(bars * 4.0f * 60.0f / 138.0f, false);
-        std::array<float, 4> value{};
-        const fx::Effect& effect = *scene_->effect();
-        effect.getValue(effect.parameterByName(name), value.data(), sizeof value);
-        return value;
-    }
-
-    Scene6Operator* scene_ = nullptr;
+    Scene6Test() { startScene("Scene6"); }
 };
 
 TEST_F(Scene6Test, TheWallsTurnABarStepOnlyAfterFourBarsEachAnEighthBeforeTheBarLine)
 {
-    ASSERT_NE(scene_, nullptr);
     EXPECT_EQ(drawnAt(3.99f, "b")[1], 0.0f) << "B / 7 stays below 1";
     EXPECT_EQ(drawnAt(4.01f, "b")[1], 4.0f);
     EXPECT_EQ(drawnAt(4.87f, "b")[1], 4.0f);
@@ -43,7 +20,6 @@ TEST_F(Scene6Test, TheWallsTurnABarStepOnlyAfterFourBarsEachAnEighthBeforeTheBar
 
 TEST_F(Scene6Test, TheFlightGoesFourUnitsABarWithAWobbleGrowingWithTheBars)
 {
-    ASSERT_NE(scene_, nullptr);
     EXPECT_EQ(drawnAt(0.0f, "a")[2], 0.0f);
     // sin(4 pi + 3 pi / 4)^2 = 1/2, over 16 and 10: a wobble of 1/320 a bar, twice.
     EXPECT_NEAR(drawnAt(1.0f, "a")[2], 4.0f + 2.0f / 320.0f, 1e-5f);
@@ -52,7 +28,6 @@ TEST_F(Scene6Test, TheFlightGoesFourUnitsABarWithAWobbleGrowingWithTheBars)
 
 TEST_F(Scene6Test, TheContrastGrowsToSevenTenthsOverFourBarsAndStays)
 {
-    ASSERT_NE(scene_, nullptr);
     EXPECT_NEAR(drawnAt(2.0f, "f")[1], 0.35f, 1e-6f);
     EXPECT_NEAR(drawnAt(4.5f, "f")[1], 0.7f, 1e-6f);
     EXPECT_NEAR(drawnAt(12.0f, "f")[1], 0.7f, 1e-6f);
@@ -64,8 +39,6 @@ TEST_F(Scene6Test, TheContrastGrowsToSevenTenthsOverFourBarsAndStays)
 
 TEST_F(Scene6Test, ItFadesInFromWhiteOverFourBarsAndWashesOutAfterFifteen)
 {
-    ASSERT_NE(scene_, nullptr);
-    const auto atBars = [](float bars) { return at(bars * 4.0f * 60.0f / 138.0f, 0.0f, 27.8256f); };
     const PostProcessParams opening = scene_->look(atBars(0.0f));
     EXPECT_EQ(opening.compositorD[2], 1.0f);
     EXPECT_NEAR(opening.compositorD[3], 0.025f, 1e-7f);
@@ -79,7 +52,6 @@ TEST_F(Scene6Test, ItFadesInFromWhiteOverFourBarsAndWashesOutAfterFifteen)
 
 TEST_F(Scene6Test, TheTunnelsFarEndIsDarkAndItsWallsBright)
 {
-    ASSERT_NE(scene_, nullptr);
     drawnAt(8.5f, "a");
     EXPECT_LT(red(pixel(320, 180)) + green(pixel(320, 180)), 40) << "the far end, in the middle";
     int lit = 0;

@@ -1,0 +1,44 @@
+#pragma once
+
+// ShaderSceneOperator -- a scene drawn by one full-screen effect pass: the scene gives its effect
+// file, the values its effect gets from the bar clock, and its post-processing values.
+//
+//   class Scene8Operator final : public ShaderSceneOperator {
+//       ShaderSceneParams params(const FrameTime& t) const override { ... }
+//       PostProcessParams look(const FrameTime& t) const override { ... }
+//       const char* effectFile() const override { return "Data\\Scene8.fx"; }
+//   };
+
+#include "Operators/SceneOperator.h"
+#include "Operators/ShaderScene.h"
+
+namespace orb {
+
+class ShaderSceneOperator : public SceneOperator
+{
+public:
+    using SceneOperator::SceneOperator;
+
+    // What a frame at `time` hands its effect, and its post-processing values.
+    virtual ShaderSceneParams params(const FrameTime& time) const = 0;
+    virtual PostProcessParams look(const FrameTime& time) const = 0;
+
+    // The effect with the values of the last frame drawn; null before init.
+    const fx::Effect* effect() const { return effect_.get(); }
+
+protected:
+    virtual const char* effectFile() const = 0;
+
+private:
+    bool load() final;
+    void draw(const FrameTime& time) final;
+
+    std::unique_ptr<fx::Effect> effect_;
+};
+
+// The pure shader scenes' post-processing: a 0.3 glow threshold; a fade in from white over the
+// first `fadeInBars` bars, its glow `glowPerBar` stronger for every bar still to go; a wash out
+// to white after bar 15.
+PostProcessParams whiteFades(float bars, float fadeInBars, float glowPerBar);
+
+} // namespace orb
