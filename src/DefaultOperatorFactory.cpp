@@ -5,6 +5,7 @@
 #include "Operators/Scene1Operator.h"
 #include "Operators/Scene6Operator.h"
 #include "Operators/Scene8Operator.h"
+#include "Operators/Scene9Operator.h"
 #include "Operators/UtilityOperators.h"
 #include "ScriptValues.h"
 
@@ -39,7 +40,7 @@ const OperatorType OperatorTypes[] = {
     {"Scene6", "Screen", make<Scene6Operator>},
     {"Scene7", "Screen", nullptr},
     {"Scene8", "Screen", make<Scene8Operator>},
-    {"Scene9", "Screen", nullptr},
+    {"Scene9", "Screen", make<Scene9Operator>},
     {"Scene10", "Screen", make<Scene10Operator>},
 };
 

@@ -52,6 +52,8 @@ public:
     bool loadScript(const char* path);
     bool initPlugins() { return true; }
     bool loadDemo();
+    // Registers the title font and makes the four text fonts (without a device, none).
+    bool createFonts();
 
     // The scene registered under `id`, or null.
     Scene* scene(std::uint32_t id) const { return scenes_.find(id); }
@@ -84,7 +86,6 @@ private:
     void showLoading(Scene& loadingScene, float time);
     float fadeoutSeconds() const;
     void fadeOut(Scene& loadingScene, float seconds);
-    bool createFonts();
 
     std::unique_ptr<FileSystem> fileSystem_;
     std::unique_ptr<GraphicSystem> graphicSystem_;

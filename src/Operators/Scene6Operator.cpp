@@ -26,7 +26,7 @@ ShaderSceneParams Scene6Operator::params(const FrameTime& t) const
 
 PostProcessParams Scene6Operator::look(const FrameTime& t) const
 {
-    return whiteFades(barPosition(t.local), 4.0f, 0.005f);
+    return whiteFades(barPosition(t.local), 4.0f, {0.005f, 0.005f, 0.02f});
 }
 
 } // namespace orb

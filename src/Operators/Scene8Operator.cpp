@@ -32,7 +32,7 @@ ShaderSceneParams Scene8Operator::params(const FrameTime& t) const
 
 PostProcessParams Scene8Operator::look(const FrameTime& t) const
 {
-    return whiteFades(barPosition(t.local), 2.0f, 0.01f);
+    return whiteFades(barPosition(t.local), 2.0f, {0.005f, 0.01f, 0.02f});
 }
 
 } // namespace orb

@@ -11,20 +11,22 @@ bool ShaderSceneOperator::load()
 
 void ShaderSceneOperator::draw(const FrameTime& time)
 {
+    prepare(time);
     drawShaderPass(graphics(), *effect_, params(time), nullptr);
+    overlay(time);
     graphics().postProcess(look(time));
 }
 
-PostProcessParams whiteFades(float bars, float fadeInBars, float glowPerBar)
+PostProcessParams whiteFades(float bars, float fadeInBars, const GlowRates& rates)
 {
-    float wash = 0.0f, glow = 0.005f;
+    float wash = 0.0f, glow = rates.steady;
     if (bars > 15.0f) {
         wash = static_cast<float>(std::sqrt(static_cast<double>(bars - 15.0f)));
-        glow = 0.005f + (bars - 15.0f) * 0.02f;
+        glow = rates.steady + (bars - 15.0f) * rates.perBarOut;
     } else if (bars < fadeInBars) {
         const float toGo = fadeInBars - bars;
         wash = (toGo / 4.0f) * (toGo / 4.0f);
-        glow = 0.005f + toGo * glowPerBar;
+        glow = rates.steady + toGo * rates.perBarIn;
     }
     return {0.3f, {1, 3, wash, glow}, {1, 1, 1, 1}};
 }

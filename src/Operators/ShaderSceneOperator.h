@@ -1,7 +1,8 @@
 #pragma once
 
 // ShaderSceneOperator -- a scene drawn by one full-screen effect pass: the scene gives its effect
-// file, the values its effect gets from the bar clock, and its post-processing values.
+// file, the values its effect gets from the bar clock, and its post-processing values; a scene
+// with text prepares its page before the pass and lays it over the picture after it.
 //
 //   class Scene8Operator final : public ShaderSceneOperator {
 //       ShaderSceneParams params(const FrameTime& t) const override { ... }
@@ -28,6 +29,9 @@ public:
 
 protected:
     virtual const char* effectFile() const = 0;
+    // Before the pass, and over its picture before the post-processing; nothing by default.
+    virtual void prepare(const FrameTime&) {}
+    virtual void overlay(const FrameTime&) {}
 
 private:
     bool load() final;
@@ -36,9 +40,16 @@ private:
     std::unique_ptr<fx::Effect> effect_;
 };
 
-// The pure shader scenes' post-processing: a 0.3 glow threshold; a fade in from white over the
-// first `fadeInBars` bars, its glow `glowPerBar` stronger for every bar still to go; a wash out
-// to white after bar 15.
-PostProcessParams whiteFades(float bars, float fadeInBars, float glowPerBar);
+// How strong the glow is between the fades, and how much stronger for every bar of them.
+struct GlowRates
+{
+    float steady;
+    float perBarIn;  // for every bar of the fade in still to go
+    float perBarOut; // for every bar of the wash out gone
+};
+
+// The shader scenes' post-processing: a 0.3 glow threshold; a fade in from white over the first
+// `fadeInBars` bars; a wash out to white after bar 15.
+PostProcessParams whiteFades(float bars, float fadeInBars, const GlowRates& glow);
 
 } // namespace orb
