@@ -4,6 +4,7 @@
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
 #include "Operators/Scene6Operator.h"
+#include "Operators/Scene7Operator.h"
 #include "Operators/Scene8Operator.h"
 #include "Operators/Scene9Operator.h"
 #include "Operators/UtilityOperators.h"
@@ -38,7 +39,7 @@ const OperatorType OperatorTypes[] = {
     {"Scene4", "Screen", nullptr},
     {"Scene5", "Screen", nullptr},
     {"Scene6", "Screen", make<Scene6Operator>},
-    {"Scene7", "Screen", nullptr},
+    {"Scene7", "Screen", make<Scene7Operator>},
     {"Scene8", "Screen", make<Scene8Operator>},
     {"Scene9", "Screen", make<Scene9Operator>},
     {"Scene10", "Screen", make<Scene10Operator>},

@@ -69,6 +69,7 @@ public:
 
     // Counts every redraw; -1 before the first. Scenes read its parity.
     int redrawCount() const { return redrawCount_; }
+    const std::vector<TextPage>& pages() const { return pages_; }
 
 private:
     void redraw(GraphicSystem& graphics, RenderTarget& text, fx::Font* font, float local);

@@ -12,7 +12,7 @@ bool ShaderSceneOperator::load()
 void ShaderSceneOperator::draw(const FrameTime& time)
 {
     prepare(time);
-    drawShaderPass(graphics(), *effect_, params(time), nullptr);
+    drawShaderPass(graphics(), *effect_, params(time), stage1());
     overlay(time);
     graphics().postProcess(look(time));
 }

@@ -32,6 +32,8 @@ protected:
     // Before the pass, and over its picture before the post-processing; nothing by default.
     virtual void prepare(const FrameTime&) {}
     virtual void overlay(const FrameTime&) {}
+    // What the pass finds on texture stage 1; nothing by default.
+    virtual gfx::BaseTexture* stage1() const { return nullptr; }
 
 private:
     bool load() final;

@@ -123,6 +123,21 @@ void ShaderSceneFixture::startScene(const std::string& type)
     ASSERT_NE(scene_, nullptr);
 }
 
+void ShaderSceneFixture::makeFonts()
+{
+    std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "VistaSanAltRegIta.ttf",
+                               "Data/VistaSanAltRegIta.ttf",
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(demo_->createFonts());
+}
+
+long ShaderSceneFixture::litTextPixels()
+{
+    const std::vector<gfx::Color> pixels =
+        device().readPixels(demo_->graphicSystem()->renderTarget("Text")->colorSurface());
+    return std::count_if(pixels.begin(), pixels.end(), [](gfx::Color c) { return (c & 0xFF) > 128; });
+}
+
 FrameTime ShaderSceneFixture::atBars(float bars)
 {
     return at(bars * 4.0f * 60.0f / 138.0f, 0.0f, 27.8256f);

@@ -83,6 +83,10 @@ class ShaderSceneFixture : public OperatorTest
 {
 protected:
     void startScene(const std::string& type);
+    // The production's title font registered and the demo's text fonts made, as start-up does.
+    void makeFonts();
+    // How many of the "Text" target's pixels are lit (above half grey).
+    long litTextPixels();
     // The local time of bar position `bars`, as the scene's frame takes it.
     static FrameTime atBars(float bars);
     // The value its effect holds for `name` after drawing the frame at bar position `bars`.

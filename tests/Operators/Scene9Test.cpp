@@ -1,8 +1,6 @@
 #include "OperatorFixture.h"
 #include "Operators/Scene9Operator.h"
 
-#include <algorithm>
-
 namespace orb::test {
 namespace {
 
@@ -11,19 +9,14 @@ class Scene9Test : public ShaderSceneFixture
 protected:
     Scene9Test()
     {
-        std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "VistaSanAltRegIta.ttf",
-                                   "Data/VistaSanAltRegIta.ttf");
-        EXPECT_TRUE(demo_->createFonts());
+        makeFonts();
         startScene("Scene9");
     }
 
-    // How many of the text target's pixels are lit after the frame at local time `local`.
     long litTextAfter(float local)
     {
         demo_->scene(0)->process(local, false);
-        const std::vector<gfx::Color> pixels =
-            device().readPixels(demo_->graphicSystem()->renderTarget("Text")->colorSurface());
-        return std::count_if(pixels.begin(), pixels.end(), [](gfx::Color c) { return (c & 0xFF) > 128; });
+        return litTextPixels();
     }
 };
 

@@ -1,0 +1,75 @@
+#include "Operators/Scene7Operator.h"
+
+#include "DemoSystem.h"
+#include "Operators/SceneShared.h"
+
+#include <cmath>
+
+namespace orb {
+
+namespace {
+
+constexpr float LastName = 26.0865f; // the end of the fifteenth bar
+
+} // namespace
+
+TextPager& Scene7Operator::pager()
+{
+    // Windows-1252, as the fonts read it: the fourteenth greeting has Ø (D8), Å (C5) and Æ (C6).
+    static TextPager greetings(1.7391f, {{1.7391f, "VELVET OPCODE"},
+                                         {3.4782f, "TANGLEFIELD"},
+                                         {5.2173f, "OXBOW SIGNAL"},
+                                         {6.9564f, "LUMEN ARREST"},
+                                         {8.6955f, "CHROMA TIDE"},
+                                         {10.4346f, "ORBIT NINE"},
+                                         {12.1737f, "PALE CIRCUIT"},
+                                         {13.9128f, "HUSHFRAME"},
+                                         {15.6519f, "GLASSHOUSE VECTOR"},
+                                         {17.391f, "STATIC HARBOUR"},
+                                         {19.1301f, "NORTHWIND RASTER"},
+                                         {20.8692f, "IRON PARAKEET"},
+                                         {22.6083f, "SUBPIXEL CHOIR"},
+                                         {24.3474f, "S\xD8LVGR\xC5\nM\xC5NEK\xC6R"},
+                                         {26.0865f, "AND YOU"}});
+    return greetings;
+}
+
+void Scene7Operator::prepare(const FrameTime& t)
+{
+    phase_ = pager().update(graphics(), demo().font96(), t.local);
+}
+
+gfx::BaseTexture* Scene7Operator::stage1() const
+{
+    RenderTarget* text = graphics().renderTarget("Text");
+    return text != nullptr ? text->colorTexture() : nullptr;
+}
+
+ShaderSceneParams Scene7Operator::params(const FrameTime& t) const
+{
+    const float e = t.local;
+    // Before the first redraw the count is -1: odd.
+    const bool odd = (pager().redrawCount() & 1) != 0;
+    const float x0 = e < LastName ? -1.5f : -1.5f - (e - LastName) * 1.3f;
+    const float swing = std::sin(e) / 10.0f + 0.4f;
+
+    ShaderSceneParams values;
+    values.a = {1.5f * phase_ - 1.5f, odd ? 0.5f : -0.2f, x0, 0.0f};
+    values.b = {odd ? swing : -swing, phase_ / 2.0f - 0.5f, std::cos(e) / 20.0f, 0.0f};
+    values.c1 = Grey;
+    values.c2 = Orange;
+    values.c3 = {1.0f, 1.0f, 1.0f, 0.0f};
+    values.f = {0.0f, 0.25f, 0.5f, 0.2f * phase_};
+    values.g = aspectVector(graphics().aspectRatio());
+    return values;
+}
+
+PostProcessParams Scene7Operator::look(const FrameTime& t) const
+{
+    const float bars = barPosition(t.local);
+    const float flickering = 1.0f + std::sin(t.local / t.duration * 100010.0f);
+    const float glow = bars > 15.0f ? flickering * (bars - 15.0f) * 0.05f : flickering * 0.001f;
+    return {0.2f, {1, 3, 0, glow}, {1, 0, 0, 0}};
+}
+
+} // namespace orb

@@ -1,0 +1,32 @@
+#pragma once
+
+// Scene7Operator -- the greetings: fifteen names, one a bar, each drawn into the "Text" target at
+// its bar's start and swept through the scene's effect, which alternates between two sets of
+// values from one name to the next.
+
+#include "Operators/ShaderSceneOperator.h"
+
+namespace orb {
+
+class Scene7Operator final : public ShaderSceneOperator
+{
+public:
+    using ShaderSceneOperator::ShaderSceneOperator;
+    const char* typeName() const override { return "Scene7"; }
+
+    ShaderSceneParams params(const FrameTime& time) const override;
+    PostProcessParams look(const FrameTime& time) const override;
+
+    // The greetings, shared by every Scene7 for the whole run.
+    static TextPager& pager();
+
+protected:
+    const char* effectFile() const override { return "Data\\Scene7.fx"; }
+    void prepare(const FrameTime& time) override;
+    gfx::BaseTexture* stage1() const override;
+
+private:
+    float phase_ = 0.0f;
+};
+
+} // namespace orb
