@@ -3,6 +3,7 @@
 #include "Operators/IOperator.h"
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
+#include "Operators/Scene5Operator.h"
 #include "Operators/Scene6Operator.h"
 #include "Operators/Scene7Operator.h"
 #include "Operators/Scene8Operator.h"
@@ -37,7 +38,7 @@ const OperatorType OperatorTypes[] = {
     {"Scene2", "Screen", nullptr},
     {"Scene3", "Screen", nullptr},
     {"Scene4", "Screen", nullptr},
-    {"Scene5", "Screen", nullptr},
+    {"Scene5", "Screen", make<Scene5Operator>},
     {"Scene6", "Screen", make<Scene6Operator>},
     {"Scene7", "Screen", make<Scene7Operator>},
     {"Scene8", "Screen", make<Scene8Operator>},

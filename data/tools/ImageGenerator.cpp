@@ -245,6 +245,33 @@ Canvas loaderCap()
     return canvas;
 }
 
+// Over the invitation pages: a thin grey frame with orange corners, the name small and glowing at
+// the lower left, where the pages (right of and above the middle) leave room. Transparent inside.
+Canvas invitationOverlay(const Typeface& face)
+{
+    Canvas canvas(1280, 720);
+    const int inset = 28, line = 2, corner = 90, thick = 6;
+    canvas.fill(inset, inset, 1280 - inset, inset + line, Grey, 0.8f);
+    canvas.fill(inset, 720 - inset - line, 1280 - inset, 720 - inset, Grey, 0.8f);
+    canvas.fill(inset, inset, inset + line, 720 - inset, Grey, 0.8f);
+    canvas.fill(1280 - inset - line, inset, 1280 - inset, 720 - inset, Grey, 0.8f);
+    // Each corner: an arm along the edge and one down (or up) the side.
+    for (const int x : {inset - thick / 2, 1280 - inset - corner + thick / 2})
+        for (const int y : {inset - thick / 2, 720 - inset - thick / 2})
+            canvas.fill(x, y, x + corner, y + thick, Orange);
+    for (const int x : {inset - thick / 2, 1280 - inset - thick / 2})
+        for (const int y : {inset - thick / 2, 720 - inset - corner + thick / 2})
+            canvas.fill(x, y, x + thick, y + corner, Orange);
+    Mask logo(1280, 720);
+    face.centred(logo, "TEVRO", 64, 230, 640, 4);
+    paint(canvas, blurred(logo, 8), Orange, 0.5f);
+    paint(canvas, logo, Orange);
+    Mask caption(1280, 720);
+    face.centred(caption, "invitation", 24, 230, 672, 2);
+    paint(canvas, caption, Grey);
+    return canvas;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -263,7 +290,8 @@ int main(int argc, char** argv)
                        endScreen(face).save(directory + "/tevro_endscreen.png") &&
                        loaderBackground(face).save(directory + "/tevro_loader_empty.png") &&
                        loaderBar().save(directory + "/tevro_loader_1px.png") &&
-                       loaderCap().save(directory + "/tevro_loader_chrome.png");
+                       loaderCap().save(directory + "/tevro_loader_chrome.png") &&
+                       invitationOverlay(face).save(directory + "/tevro_overlay1.png");
     if (!saved) {
         std::fprintf(stderr, "orb-imagegen: cannot write into %s\n", directory.c_str());
         return 1;

@@ -6,7 +6,7 @@ namespace orb {
 
 bool ShaderSceneOperator::load()
 {
-    return loadEffect(effectFile(), effect_) && graphics().noiseTexture() != nullptr;
+    return loadEffect(effectFile(), effect_) && loadMore() && graphics().noiseTexture() != nullptr;
 }
 
 void ShaderSceneOperator::draw(const FrameTime& time)

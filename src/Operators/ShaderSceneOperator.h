@@ -29,6 +29,8 @@ public:
 
 protected:
     virtual const char* effectFile() const = 0;
+    // Whatever else the scene loads, after its effect; false when it is missing.
+    virtual bool loadMore() { return true; }
     // Before the pass, and over its picture before the post-processing; nothing by default.
     virtual void prepare(const FrameTime&) {}
     virtual void overlay(const FrameTime&) {}

@@ -1,0 +1,127 @@
+#include "Operators/Scene5Operator.h"
+
+#include "DemoSystem.h"
+#include "Operators/SceneShared.h"
+#include "platform/fx/Matrix.h"
+
+#include <cmath>
+
+namespace orb {
+
+TextPager& Scene5Operator::pager()
+{
+    // Line structures: six lines; heading, gap, seven lines and a break; heading, gap, seven
+    // lines; heading, gap, three lines, gap, one closing line and a break.
+    static TextPager invitation(6.9564f, {{6.9564f, "You are invited to\n"
+                                                    "TEVRO 2027\n"
+                                                    "\n"
+                                                    "August 13th to 15th\n"
+                                                    "Kiln Hall, 41 Ferrow Lane\n"
+                                                    "4127 Maralen, Ostrevia"},
+                                          {13.9128f, "Competitions\n"
+                                                     "\n"
+                                                     "Demo\n"
+                                                     "4k Intro\n"
+                                                     "64k Intro\n"
+                                                     "Executable Graphics\n"
+                                                     "Pixel Graphics\n"
+                                                     "Streaming Music\n"
+                                                     "Wild\n"},
+                                          {20.8692f, "At the party place\n"
+                                                     "\n"
+                                                     "Bring your own computer\n"
+                                                     "Big screen and sound\n"
+                                                     "Power and network for all\n"
+                                                     "Sleeping hall\n"
+                                                     "Food and drinks all weekend\n"
+                                                     "Live compos and seminars\n"
+                                                     "Remote entries welcome"},
+                                          {27.8256f, "See you there\n"
+                                                     "\n"
+                                                     "Tevro orga\n"
+                                                     "invite@tevro.invalid\n"
+                                                     "tevro.invalid\n"
+                                                     "\n"
+                                                     "Bring a demo, bring your friends\n"}});
+    return invitation;
+}
+
+bool Scene5Operator::loadMore()
+{
+    return loadScreenImage("Data\\tevro_overlay1.png", frame_);
+}
+
+void Scene5Operator::prepare(const FrameTime& t)
+{
+    phase_ = pager().update(graphics(), demo().font64(), t.local);
+}
+
+ShaderSceneParams Scene5Operator::params(const FrameTime& t) const
+{
+    const float bars = barPosition(t.local);
+    const float pulse = bars <= 15.0f ? 1.0f + (std::sin(4.0f * Pi * bars + Pi) + 1.0f) / 10.0f : 1.2f;
+
+    ShaderSceneParams values;
+    values.a = {bars / 14.0f + 1.2f, std::sin(bars * Pi / 7.0f), bars * bars / 10.0f, 0.0f};
+    values.b = {static_cast<float>(std::sin(bars * Pi / 5.0 + 0.5) / 3.0), 0.0f, 0.0f, 0.0f};
+    values.c1 = Grey;
+    values.c2 = Orange;
+    if (bars > 15.0f) {
+        const float s = std::sqrt(bars - 15.0f);
+        values.c3 = {s, s, s, 0.0f};
+    } else if (bars < 1.0f) {
+        const float v = (1.0f - bars) * (1.0f - bars);
+        values.c3 = {v, v, v, v};
+    }
+    values.f = {bars / 10.0f, 0.3f + (bars * 0.2f / 16.0f) * pulse * 10.0f, 1.0f,
+                (bars * 0.5f / 16.0f) * pulse * 10.0f};
+    values.g = aspectVector(graphics().aspectRatio());
+    return values;
+}
+
+int Scene5Operator::pageLevel(float phase)
+{
+    if (phase < 1.0f)
+        return 255 - static_cast<int>((1.0f - phase) * 255.0f);
+    if (phase > 5.9564f)
+        return 255 - static_cast<int>((phase - 5.9564f) * 255.0f);
+    return 255;
+}
+
+// The page, then the frame over everything, at distance 1 under a 90-degree camera.
+void Scene5Operator::overlay(const FrameTime&)
+{
+    const float turn = std::sin(phase_ / 10.0f);
+    drawTextQuad(graphics(), pageLevel(phase_), {0.5f, 0.28f, 3.0f}, turn, turn);
+
+    gfx::Device& device = this->device();
+    fx::MatrixStack& stack = graphics().matrixStack();
+    const float aspect = graphics().aspectRatio();
+    device.setTransform(gfx::TransformType::Projection,
+                        fx::perspectiveFovLH(1.5707964f, aspect, 0.1f, 1000.0f));
+    stack.loadIdentity();
+    stack.translateLocal(0.0f, 0.0f, 1.0f);
+    device.setTransform(gfx::TransformType::World, stack.top());
+    device.setRenderState(gfx::RenderState::ZEnable, 0);
+    drawImageQuad(
+        device,
+        screenQuad(aspect, graphics().width(), graphics().height(), 1.777777f / aspect, 0.0f, 0x00FFFFFF),
+        frame_.get());
+    device.setRenderState(gfx::RenderState::ZEnable, 1);
+}
+
+PostProcessParams Scene5Operator::look(const FrameTime& t) const
+{
+    const float bars = barPosition(t.local);
+    float wash = 0.0f, glow = 0.0f;
+    if (bars > 15.0f) {
+        wash = std::sqrt(bars - 15.0f);
+        glow = (bars - 15.0f) * 0.03f;
+    } else if (bars < 1.0f) {
+        wash = (1.0f - bars) * (1.0f - bars);
+        glow = (1.0f - bars) * 0.03f;
+    }
+    return {0.3f, {1, 3, wash, glow}, {1, 1, 1, 1}};
+}
+
+} // namespace orb

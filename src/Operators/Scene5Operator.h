@@ -1,0 +1,37 @@
+#pragma once
+
+// Scene5Operator -- the invitation: four pages, one every four bars, each fading in and out while
+// it turns slowly in depth right of and above the middle, over a shader background, under a
+// fixed 16:9 overlay frame.
+
+#include "Operators/ShaderSceneOperator.h"
+
+namespace orb {
+
+class Scene5Operator final : public ShaderSceneOperator
+{
+public:
+    using ShaderSceneOperator::ShaderSceneOperator;
+    const char* typeName() const override { return "Scene5"; }
+
+    ShaderSceneParams params(const FrameTime& time) const override;
+    PostProcessParams look(const FrameTime& time) const override;
+    // The page's brightness `phase` seconds into its four bars: in over the first second, out
+    // over the last.
+    static int pageLevel(float phase);
+
+    // The invitation pages, shared by every Scene5 for the whole run.
+    static TextPager& pager();
+
+protected:
+    const char* effectFile() const override { return "Data\\Scene5.fx"; }
+    bool loadMore() override;
+    void prepare(const FrameTime& time) override;
+    void overlay(const FrameTime& time) override;
+
+private:
+    std::unique_ptr<gfx::Texture> frame_;
+    float phase_ = 0.0f;
+};
+
+} // namespace orb

@@ -1,0 +1,99 @@
+#include "OperatorFixture.h"
+#include "Operators/Scene5Operator.h"
+
+#include <algorithm>
+
+namespace orb::test {
+namespace {
+
+class Scene5Test : public ShaderSceneFixture
+{
+protected:
+    Scene5Test()
+    {
+        std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_overlay1.png",
+                                   "Data/tevro_overlay1.png");
+        makeFonts();
+        startScene("Scene5");
+    }
+};
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result(1);
+    for (const char c : text) {
+        if (c == '\n')
+            result.emplace_back();
+        else
+            result.back() += c;
+    }
+    return result;
+}
+
+TEST(Scene5Pages, FollowTheirLineStructuresEveryFourBars)
+{
+    const std::vector<TextPage>& pages = Scene5Operator::pager().pages();
+    ASSERT_EQ(pages.size(), 4u);
+    // Lines, counting the empty one after a final break, and which of them are empty.
+    const std::vector<std::vector<int>> empty = {{2}, {1, 9}, {1}, {1, 5, 7}};
+    const std::vector<std::size_t> count = {6, 10, 9, 8};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_NEAR(pages[i].end, 6.9564f * static_cast<float>(i + 1), 1e-4f);
+        EXPECT_LT(pages[i].text.size(), 499u);
+        const std::vector<std::string> split = lines(pages[i].text);
+        ASSERT_EQ(split.size(), count[i]) << i;
+        for (std::size_t line = 0; line < split.size(); ++line) {
+            const bool shouldBeEmpty = std::find(empty[i].begin(), empty[i].end(), line) != empty[i].end();
+            EXPECT_EQ(split[line].empty(), shouldBeEmpty) << "page " << i + 1 << " line " << line;
+        }
+    }
+}
+
+TEST_F(Scene5Test, APageFadesInOverItsFirstSecondAndOutOverItsLast)
+{
+    EXPECT_EQ(Scene5Operator::pageLevel(0.0f), 0);
+    EXPECT_EQ(Scene5Operator::pageLevel(0.5f), 128);
+    EXPECT_EQ(Scene5Operator::pageLevel(1.0f), 255);
+    EXPECT_EQ(Scene5Operator::pageLevel(5.9f), 255);
+    EXPECT_LE(Scene5Operator::pageLevel(6.95f), 3);
+}
+
+TEST_F(Scene5Test, TheFirstBarFadesInFromWhiteAndTheLastWashesOut)
+{
+    EXPECT_EQ(drawnAt(0.0f, "c3"), (std::array<float, 4>{1, 1, 1, 1}));
+    EXPECT_NEAR(drawnAt(0.5f, "c3")[3], 0.25f, 1e-5f);
+    EXPECT_EQ(drawnAt(8.0f, "c3"), (std::array<float, 4>{0, 0, 0, 0}));
+    EXPECT_NEAR(drawnAt(15.25f, "c3")[0], 0.5f, 1e-4f);
+    EXPECT_EQ(drawnAt(15.25f, "c3")[3], 0.0f);
+    const PostProcessParams opening = scene_->look(atBars(0.0f));
+    EXPECT_EQ(opening.compositorD[2], 1.0f);
+    EXPECT_NEAR(opening.compositorD[3], 0.03f, 1e-7f);
+    EXPECT_NEAR(drawnAt(15.5f, "f")[1], 0.3f + 15.5f * 0.2f / 16.0f * 12.0f, 1e-4f)
+        << "the pulse stops at 1.2";
+}
+
+TEST_F(Scene5Test, ThePageSitsRightOfAndAboveTheMiddle)
+{
+    demo_->scene(0)->process(6.9f, false);
+    demo_->scene(0)->process(0.1f, false); // the first page, drawn as its period begins
+    demo_->scene(0)->process(1.5f, false); // and shown at full strength
+    // The text is the only white in the picture: its centre, in pixels of 640 x 360.
+    const std::vector<gfx::Color> frame = device().readPixels(device().backBuffer());
+    double sumX = 0, sumY = 0, count = 0;
+    for (int y = 0; y < 360; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const gfx::Color c = frame[std::size_t(y) * 640 + x];
+            if (std::min({red(c), green(c), blue(c)}) >= 200) {
+                sumX += x;
+                sumY += y;
+                ++count;
+            }
+        }
+    }
+    ASSERT_GT(count, 1000) << "the page is seen";
+    EXPECT_GT(sumX / count, 360.0) << "right of the middle";
+    EXPECT_LT(sumY / count, 175.0) << "above it";
+}
+
+} // namespace
+} // namespace orb::test
