@@ -19,7 +19,7 @@ protected:
 
 TEST_F(OrbRenderTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
 {
-    const Result rendered = runProgram(OrbRender + " --at 2,10 --frames out --width 320 --height 180");
+    const Result rendered = runProgram(OrbRender + " --at 2,235 --frames out --width 320 --height 180");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
     const Picture fading = readPng("out/frame_000000.png");
     const Picture end = readPng("out/frame_000001.png");
@@ -61,18 +61,18 @@ TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 
 TEST_F(OrbRenderTest, RefusesTimesTheScriptDoesNotReachBeforeRenderingAnything)
 {
-    // The production is 20.8692 s long.
+    // The production is 243.474 s long.
     for (const auto& [arguments, named] :
-         {std::pair{" --at 2,25", "--at 25 "}, std::pair{" --start 21", "--start 21 "},
-          std::pair{" --loop --start 20.8692", "--start 20.8692 "},
-          std::pair{" --loop --at 21", "--at 21 "}}) {
+         {std::pair{" --at 2,250", "--at 250 "}, std::pair{" --start 244", "--start 244 "},
+          std::pair{" --loop --start 243.474", "--start 243.474 "},
+          std::pair{" --loop --at 244", "--at 244 "}}) {
         EXPECT_EQ(runProgram(OrbRender + arguments + " --frames out").status, 2) << arguments;
         const std::string message = readFile("stderr.txt");
         EXPECT_NE(message.find(named), std::string::npos) << message;
-        EXPECT_NE(message.find("20.8692 s"), std::string::npos) << message;
+        EXPECT_NE(message.find("243.474 s"), std::string::npos) << message;
         EXPECT_FALSE(std::filesystem::exists("out")) << arguments << ": nothing is rendered";
     }
-    EXPECT_EQ(runProgram(OrbRender + " --at 20.8692 --frames end --width 32 --height 18").status, 0)
+    EXPECT_EQ(runProgram(OrbRender + " --at 243.474 --frames end --width 32 --height 18").status, 0)
         << "the end itself is drawn";
     EXPECT_TRUE(std::filesystem::exists("end/frame_000000.png"));
 }
