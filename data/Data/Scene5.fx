@@ -19,7 +19,6 @@ uniform vec4 g;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
-layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -27,11 +26,11 @@ void main()
 {
     vec2 p = (orb_vTexCoord * 2.0 - 1.0) * vec2(g.x, 1.0);
     vec2 drift = vec2(a.z * 0.01 + b.x * 0.2, a.y * 0.1);
-    float far = texture(noise, vec3(p * 0.18 / a.x + drift, 0.3)).r;
-    float near = texture(noise, vec3(p * 0.4 / a.x + drift * 2.0, 0.6 + a.z * 0.002)).r;
-    // The volume's values gather around 0.5: spread them into smoke.
-    float smoke = clamp((far - 0.5) * 3.0 + (near - 0.5) * 2.0 * f.y + 0.45, 0.0, 1.0);
-    float light = clamp(0.8 - orb_vTexCoord.y * 0.9 + (near - 0.5) * 2.0, 0.0, 1.0);
+    float far = orb_fractal((p * 0.18 / a.x + drift) * 6.0, 2);
+    float near = orb_noise((p * 0.4 / a.x + drift * 2.0) * 6.0 + a.z * 0.012);
+    // The noise gathers around 0.5: spread it into smoke.
+    float smoke = clamp((far - 0.5) * 1.2 + (near - 0.5) * 0.7 * f.y + 0.45, 0.0, 1.0);
+    float light = clamp(0.8 - orb_vTexCoord.y * 0.9 + (near - 0.5) * 0.7, 0.0, 1.0);
     vec3 picture = c1.rgb * smoke * 0.6 + c2.rgb * light * light * smoke * (0.25 + f.w * 0.1);
     colour = vec4(picture * 0.8 + c3.rgb, 1.0);
 }

@@ -1,4 +1,4 @@
-// Scene6.fx -- a flight down a tunnel carved out of the noise volume: orange veins in grey rock,
+// Scene6.fx -- a flight down a tunnel carved out of lattice noise: orange veins in grey rock,
 // bright rings passing on the beat, the far end lost in black.
 //
 // a.z: how far the flight has gone. b.x: the tunnel's sway; b.y: the bar count, turning the
@@ -19,7 +19,6 @@ uniform vec4 g;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
-layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -28,23 +27,30 @@ void main()
     vec2 p = (orb_vTexCoord * 2.0 - 1.0) * vec2(g.x, 1.0);
     p.x += b.x * 0.3;
     float r = max(length(p), 0.05);
-    // The angle folds at the seam: the mirrored volume then joins it without a step.
+    // The angle folds at the seam, so the noise meets itself there without a step.
     float around = abs(atan(p.y, p.x)) / 3.1415927 + b.y * 0.0625;
     float depth = 1.0 / r + a.z * 0.25;
 
-    float rock = texture(noise, vec3(around * 1.5, depth * 0.125, 0.35 + b.z * 0.3)).r;
-    float vein = texture(noise, vec3(around * 3.0 + 0.5, depth * 0.25, 0.7)).r;
-    float detail = texture(noise, vec3(around * 8.0, depth * 0.75, 0.15)).r;
+    // Lattice noise: one cell spans a sixth of the half turn; the rock shifts as the scene goes on.
+    vec2 wall = vec2(around * 6.0, depth * 0.5);
+    float rock = orb_noise(wall + vec2(0.0, b.z * 4.0));
+    float vein = orb_noise(wall * 2.0 + 0.5);
+    float detail = orb_noise(wall * vec2(5.0, 3.0) + 9.0);
 
     // Thin veins where the noise crosses its middle (its values gather around 0.5); they thicken
     // as the scene goes on.
     float width = 0.04 + f.x * 0.06;
     float veins = 1.0 - smoothstep(width, width + 0.05 + f.y * 0.05, abs((vein - 0.5) * 4.0 + (detail - 0.5) * 2.0));
-    vec3 wall = mix(c2.rgb * (0.15 + rock * rock * 1.2) * (0.6 + detail * 0.8), c1.rgb * 1.2, veins);
+    vec3 rockColour = mix(c2.rgb * (0.1 + rock * rock * 0.8) * (0.6 + detail * 0.8), c1.rgb * 1.2, veins);
     // A ring of light every two units of depth, sharp and short-lived.
-    float ring = pow(1.0 - abs(fract(depth * 0.5) * 2.0 - 1.0), 24.0);
-    wall += c1.rgb * ring * f.z * 0.8;
+    // (Powers by squaring: a software renderer's pow costs a logarithm and an exponential.)
+    float ring = 1.0 - abs(fract(depth * 0.5) * 2.0 - 1.0);
+    ring *= ring;
+    ring *= ring;
+    ring *= ring;
+    ring *= ring * ring; // to the 24th
+    rockColour += c1.rgb * ring * f.z * 0.8;
     // The far end is dark; the near walls are lit.
     float light = clamp(r * 1.1, 0.0, 1.0);
-    colour = vec4(wall * light * light + c3.rgb * c3.w, 1.0);
+    colour = vec4(rockColour * light * light + c3.rgb * c3.w, 1.0);
 }

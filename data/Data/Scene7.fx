@@ -21,7 +21,6 @@ uniform vec4 g;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
-layout(binding = 0) uniform sampler3D noise;
 layout(binding = 1) uniform sampler2D names;
 in vec2 orb_vTexCoord;
 out vec4 colour;
@@ -31,15 +30,16 @@ void main()
     vec2 uv = orb_vTexCoord;
     vec2 p = (uv * 2.0 - 1.0) * vec2(g.x, 1.0);
 
-    float haze = texture(noise, vec3(p.x * 0.2 + a.z * 0.05, p.y * 0.25 + a.y * 0.3, b.x * 0.5)).r;
-    haze = clamp((haze - 0.5) * 4.0 + 0.5, 0.0, 1.0);
+    vec2 drift = vec2(p.x * 0.2 + a.z * 0.05, p.y * 0.25 + a.y * 0.3) * 6.0;
+    float haze = orb_noise(drift + b.x * 3.0) * 0.7 + orb_noise(drift * 2.5 + 7.0) * 0.3;
+    haze = clamp((haze - 0.5) * 1.6 + 0.5, 0.0, 1.0);
     float band = exp(-4.0 * (p.y - a.y * 0.5) * (p.y - a.y * 0.5));
     vec3 picture = mix(c1.rgb * 0.35, c2.rgb, haze * band) * (0.4 + haze * 0.6) + c2.rgb * f.w * band * 0.5;
 
     // The name fills the target's width and its middle band of 1 / A rows; torn along its rows.
     float tear = a.x * a.x * 0.08;
-    float rowNoise = texture(noise, vec3(0.5, uv.y * 3.0, a.z * 0.1 + b.y)).r - 0.5;
-    vec2 page = vec2(uv.x + rowNoise * tear * 4.0, 0.5 + (uv.y - 0.5 + b.y * 0.05) / g.x);
+    float rowNoise = orb_noise(vec2(uv.y * 18.0, (a.z * 0.1 + b.y) * 6.0)) - 0.5;
+    vec2 page = vec2(uv.x + rowNoise * tear * 1.5, 0.5 + (uv.y - 0.5 + b.y * 0.05) / g.x);
     float name = texture(names, page).r;
     colour = vec4(picture + c3.rgb * name * (1.0 - min(tear * 3.0, 0.8)), 1.0);
 }

@@ -20,7 +20,6 @@ uniform float invert;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
-layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -38,10 +37,9 @@ void main()
     float width = 0.03 + (0.7 - f.y) * 0.3;
     // Far lines blur into their cells rather than shimmer.
     float lines = 1.0 - smoothstep(width, width + 0.02 * depth, 0.5 - max(cell.x, cell.y));
-    float stone = texture(noise, vec3(floor(ground) * 0.03125 + f.x * 0.01, b.z * 0.01)).r;
-
-    // The volume's values gather around 0.5: spread them so that the cells differ.
-    float shade = clamp((stone - 0.5) * 5.0 + 0.4, 0.0, 1.0);
+    // One shade per cell, drifting slowly from cell to cell.
+    float stone = orb_noise(floor(ground) * 0.2 + f.x * 0.06 + b.z * 0.06);
+    float shade = clamp((stone - 0.5) * 0.9 + 0.4, 0.0, 1.0);
     vec3 picture = c2.rgb * shade + c1.rgb * lines * (1.2 - f.w);
     // The horizon swallows the grid.
     picture *= clamp(height * 2.5, 0.0, 1.0);

@@ -22,7 +22,6 @@ uniform float invert;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
-layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -32,11 +31,19 @@ void main()
     float angle = atan(p.y, p.x) + b.x + b.z * 0.05;
     float r = length(p);
 
-    float beams = pow(0.5 + 0.5 * cos(angle * 9.0), 6.0) * clamp(1.2 - r * 0.6, 0.0, 1.0);
-    float rings = pow(1.0 - abs(fract(r * 2.0 - a.z * 0.125) * 2.0 - 1.0), 12.0);
-    // The volume's values gather around 0.5: spread them into smoke.
-    float smoke = texture(noise, vec3(abs(angle) * 0.3183099, r * 0.35 - a.z * 0.02, b.z * 0.015)).r;
-    smoke = clamp((smoke - 0.5) * 4.0 + 0.5, 0.0, 1.0);
+    // Powers by squaring: a software renderer's pow costs a logarithm and an exponential.
+    float beams = 0.5 + 0.5 * cos(angle * 9.0);
+    beams *= beams * beams; // cubed, then squared: to the 6th
+    beams *= beams * clamp(1.2 - r * 0.6, 0.0, 1.0);
+    float rings = 1.0 - abs(fract(r * 2.0 - a.z * 0.125) * 2.0 - 1.0);
+    rings *= rings * rings;
+    rings *= rings;
+    rings *= rings; // to the 12th
+    // The angle, wrapped to a half turn either way, folds at the seam: the smoke meets itself there
+    // without a step.
+    float folded = abs(mod(angle + 3.1415927, 6.2831853) - 3.1415927);
+    float smoke = orb_noise(vec2(folded * 1.9, (r * 0.35 - a.z * 0.02) * 6.0) + b.z * 0.09);
+    smoke = clamp((smoke - 0.5) * 1.6 + 0.5, 0.0, 1.0);
 
     vec3 picture = c2.rgb * smoke * f.w + c1.rgb * (beams * f.y + rings * 0.5);
     // The negative inverts brightness but keeps the colour's hue.

@@ -3,6 +3,9 @@
 #include "GfxTestSupport.h"
 #include "platform/fx/Mesh.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace orb::fx {
 namespace {
 
@@ -147,6 +150,46 @@ void main() { result = texture(picture, orb_vTexCoord) + vec4(orb_vTexCoord.x, 0
     drawWith(*effect, 0, 0, 64);
     EXPECT_TRUE(gfx::test::near(pixel(0, 0), argb(255, 2, 255, 0), 1)) << "u = 0.5 / 64 at the first pixel";
     EXPECT_TRUE(gfx::test::near(pixel(63, 47), argb(255, 253, 0, 255), 1));
+}
+
+// Red: orb_noise over 8 lattice cells across the frame; green: its 3D form; blue: orb_fractal.
+TEST_F(EffectTest, TheLibrarysNoiseIsSmoothSpreadAndTheSameAtEveryDraw)
+{
+    auto effect = makeEffect(*device_, R"(@pass 0
+@fragment
+out vec4 result;
+void main()
+{
+    vec2 p = gl_FragCoord.xy / 8.0;
+    result = vec4(orb_noise(p), orb_noise(vec3(p, 2.5)), orb_fractal(p, 3), 1.0);
+}
+)");
+    ASSERT_NE(effect, nullptr);
+    drawWith(*effect, 0, 0, Width);
+    const std::vector<gfx::Color> first = frame();
+    clear(gfx::test::Black);
+    drawWith(*effect, 0, 0, Width);
+    EXPECT_EQ(frame(), first);
+
+    for (int shift : {16, 8, 0}) {
+        const auto channel = [&](int x, int y) {
+            return static_cast<int>(first[y * Width + x] >> shift & 0xFF);
+        };
+        int lowest = 255, highest = 0, steepest = 0;
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x) {
+                lowest = std::min(lowest, channel(x, y));
+                highest = std::max(highest, channel(x, y));
+                if (x > 0)
+                    steepest = std::max(steepest, std::abs(channel(x, y) - channel(x - 1, y)));
+                if (y > 0)
+                    steepest = std::max(steepest, std::abs(channel(x, y) - channel(x, y - 1)));
+            }
+        EXPECT_LT(lowest, shift == 0 ? 100 : 64) << "channel at bit " << shift;
+        EXPECT_GT(highest, shift == 0 ? 155 : 191) << "channel at bit " << shift;
+        // A smoothstep between lattice values 1/8 cell apart changes by at most 1.5 / 8 of 255.
+        EXPECT_LE(steepest, shift == 0 ? 80 : 48) << "channel at bit " << shift;
+    }
 }
 
 TEST_F(EffectTest, AVertexStageOfItsOwnReceivesAttributesAndMatrices)

@@ -1,5 +1,7 @@
 #include "platform/fx/EffectFile.h"
 
+#include "platform/fx/EffectLibrary.h"
+
 #include <map>
 #include <sstream>
 
@@ -232,7 +234,7 @@ std::optional<EffectSource> parseEffect(const std::string& text, std::string* er
 
 std::string glslStage(const SourceText& common, const SourceText& stage)
 {
-    std::string glsl = "#version 450 core\n";
+    std::string glsl = std::string("#version 450 core\n") + EffectLibrary;
     if (common.firstLine != 0)
         glsl += "#line " + std::to_string(common.firstLine) + "\n" + common.text;
     return glsl + "#line " + std::to_string(stage.firstLine) + "\n" + stage.text;
