@@ -42,7 +42,7 @@ TextPager& Scene5Operator::pager()
                                                      "invite@tevro.invalid\n"
                                                      "tevro.invalid\n"
                                                      "\n"
-                                                     "Bring a demo, bring your friends\n"}});
+                                                     "Bring a demo and a friend\n"}});
     return invitation;
 }
 
