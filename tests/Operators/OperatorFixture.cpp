@@ -113,6 +113,9 @@ bool ScreenTest::unturned(const ScreenImageOperator& screen, const FrameTime& ti
 
 void ShaderSceneFixture::startScene(const std::string& type)
 {
+    // The invitation's frame is the one image these scenes load.
+    std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_overlay1.png",
+                               "Data/tevro_overlay1.png", std::filesystem::copy_options::overwrite_existing);
     EXPECT_TRUE(loadDemo(R"(<demo><init><resources/></init><main length="27.8256">
         <scene id="0" name="s" end="27.8256"><layer name="l" end="27.8256"><children>
           <operator name=")" +

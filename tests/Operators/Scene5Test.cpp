@@ -11,8 +11,6 @@ class Scene5Test : public ShaderSceneFixture
 protected:
     Scene5Test()
     {
-        std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_overlay1.png",
-                                   "Data/tevro_overlay1.png");
         makeFonts();
         startScene("Scene5");
     }

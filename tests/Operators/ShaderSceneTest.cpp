@@ -156,5 +156,31 @@ TEST_F(ShaderSceneTest, TheTextQuadAddsTheTargetsMiddleBandAtTheGreyLevel)
     }
 }
 
+// Each production effect compiles and, in the middle of its scene, paints a picture: a fifth of
+// the screen or more lit, in many colours, not one flat fill.
+class ProductionEffect : public ShaderSceneFixture, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(ProductionEffect, PaintsAPictureInTheMiddleOfItsScene)
+{
+    makeFonts();
+    startScene(GetParam());
+    ASSERT_NE(scene_->effect(), nullptr);
+    demo_->scene(0)->process(atBars(6.6f).received, false);
+    const std::vector<gfx::Color> frame =
+        device().readPixels(demo_->graphicSystem()->backBufferTarget()->colorSurface());
+    const long lit = std::count_if(frame.begin(), frame.end(), [](gfx::Color c) {
+        return std::max({red(c), green(c), blue(c)}) > 40;
+    });
+    std::vector<gfx::Color> colours(frame);
+    std::sort(colours.begin(), colours.end());
+    EXPECT_GT(lit, static_cast<long>(frame.size() / 5));
+    EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, ProductionEffect,
+                         ::testing::Values("Scene5", "Scene6", "Scene7", "Scene8", "Scene9"));
+
 } // namespace
 } // namespace orb::test
