@@ -1,6 +1,7 @@
 #pragma once
 
-// RenderStats -- how long frames took, per scene operator that drew in them, and the peak memory.
+// RenderStats -- how long frames took, per scene operator that drew in them (its first frame apart),
+// and the peak memory.
 
 #include "DemoSystem.h"
 

@@ -41,6 +41,7 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_TRUE(std::filesystem::exists("range/frame_000002.png"));
     EXPECT_FALSE(std::filesystem::exists("range/frame_000003.png"));
     EXPECT_NE(rendered.output.find("Scene1          3"), std::string::npos) << rendered.output;
+    EXPECT_NE(rendered.output.find("first ms"), std::string::npos);
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
 }
 
