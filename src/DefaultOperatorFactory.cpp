@@ -3,6 +3,9 @@
 #include "Operators/IOperator.h"
 #include "Operators/Scene10Operator.h"
 #include "Operators/Scene1Operator.h"
+#include "Operators/Scene2Operator.h"
+#include "Operators/Scene3Operator.h"
+#include "Operators/Scene4Operator.h"
 #include "Operators/Scene5Operator.h"
 #include "Operators/Scene6Operator.h"
 #include "Operators/Scene7Operator.h"
@@ -21,7 +24,7 @@ struct OperatorType
 {
     const char* name;
     const char* category;
-    Maker make; // null while the class is not part of the engine
+    Maker make;
 };
 
 template <typename Operator>
@@ -35,9 +38,9 @@ const OperatorType OperatorTypes[] = {
     {"ClearTarget", "Screen", make<ClearTargetOperator>},
     {"Sound", "Sound", make<SoundOperator>},
     {"Scene1", "Screen", make<Scene1Operator>},
-    {"Scene2", "Screen", nullptr},
-    {"Scene3", "Screen", nullptr},
-    {"Scene4", "Screen", nullptr},
+    {"Scene2", "Screen", make<Scene2Operator>},
+    {"Scene3", "Screen", make<Scene3Operator>},
+    {"Scene4", "Screen", make<Scene4Operator>},
     {"Scene5", "Screen", make<Scene5Operator>},
     {"Scene6", "Screen", make<Scene6Operator>},
     {"Scene7", "Screen", make<Scene7Operator>},
@@ -66,7 +69,7 @@ std::unique_ptr<IOperator> DefaultOperatorFactory::create(Scene& scene, const Ti
 {
     const std::string name = textAttribute(element, "name");
     for (const OperatorType& type : OperatorTypes) {
-        if (type.make != nullptr && name == type.name) {
+        if (name == type.name) {
             std::unique_ptr<IOperator> made =
                 type.make(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
             made->readElement(element);

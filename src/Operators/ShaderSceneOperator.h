@@ -36,6 +36,8 @@ protected:
     virtual void overlay(const FrameTime&) {}
     // What the pass finds on texture stage 1; nothing by default.
     virtual gfx::BaseTexture* stage1() const { return nullptr; }
+    // For an overlay drawn with another pass of the scene's effect.
+    fx::Effect& sceneEffect() { return *effect_; }
 
 private:
     bool load() final;

@@ -111,7 +111,7 @@ bool ScreenTest::unturned(const ScreenImageOperator& screen, const FrameTime& ti
     return std::abs(m[0][0] - 1.0f) < 1e-6f && std::abs(m[0][1]) < 1e-6f && std::abs(m[1][0]) < 1e-6f;
 }
 
-void ShaderSceneFixture::startScene(const std::string& type)
+IOperator* ShaderSceneFixture::startOperator(const std::string& type)
 {
     // The invitation's frame is the one image these scenes load.
     std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_overlay1.png",
@@ -122,8 +122,19 @@ void ShaderSceneFixture::startScene(const std::string& type)
                          type + R"(" id="0" start="0" end="27.8256"/>
         </children></layer></scene></main></demo>)"));
     std::uint32_t cursor = 0;
-    scene_ = dynamic_cast<ShaderSceneOperator*>(demo_->operatorManager()->nextOperator(cursor));
+    return demo_->operatorManager()->nextOperator(cursor);
+}
+
+void ShaderSceneFixture::startScene(const std::string& type)
+{
+    scene_ = dynamic_cast<ShaderSceneOperator*>(startOperator(type));
     ASSERT_NE(scene_, nullptr);
+}
+
+std::vector<gfx::Color> ShaderSceneFixture::frameAt(float bars)
+{
+    demo_->scene(0)->process(atBars(bars).received, false);
+    return device().readPixels(demo_->graphicSystem()->backBufferTarget()->colorSurface());
 }
 
 void ShaderSceneFixture::makeFonts()

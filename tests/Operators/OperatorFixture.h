@@ -82,6 +82,8 @@ protected:
 class ShaderSceneFixture : public OperatorTest
 {
 protected:
+    // The demo's only operator, of the given type.
+    IOperator* startOperator(const std::string& type);
     void startScene(const std::string& type);
     // The production's title font registered and the demo's text fonts made, as start-up does.
     void makeFonts();
@@ -89,6 +91,8 @@ protected:
     long litTextPixels();
     // The local time of bar position `bars`, as the scene's frame takes it.
     static FrameTime atBars(float bars);
+    // The back buffer after drawing the frame at bar position `bars`.
+    std::vector<gfx::Color> frameAt(float bars);
     // The value its effect holds for `name` after drawing the frame at bar position `bars`.
     std::array<float, 4> drawnAt(float bars, const char* name);
 

@@ -54,12 +54,6 @@ protected:
         }
         return share;
     }
-
-    std::vector<gfx::Color> frameAt(float bars)
-    {
-        demo_->scene(0)->process(atBars(bars).received, false);
-        return device().readPixels(demo_->graphicSystem()->backBufferTarget()->colorSurface());
-    }
 };
 
 TEST_F(Scene9Test, FlashesOrangeAndInvertedOnTheOffBeatsStrictlyBetweenBarsEightAndFifteen)

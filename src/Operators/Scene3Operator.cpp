@@ -1,0 +1,239 @@
+#include "Operators/Scene3Operator.h"
+
+#include "DemoSystem.h"
+#include "FileSystem.h"
+#include "LogFile.h"
+#include "Operators/SceneShared.h"
+#include "Operators/ShaderScene.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orb {
+
+namespace {
+
+constexpr int ParticleCount = 5000;
+constexpr const char* TrophyFile = "Data\\tevro_pokal.x";
+
+// A linear congruential generator over 32 bits; each draw gives 15 bits.
+class Generator
+{
+public:
+    explicit Generator(std::uint32_t seed) : state_(seed) {}
+
+    // -1 to 1.
+    float next()
+    {
+        state_ = state_ * 214013u + 2531011u;
+        return static_cast<float>((state_ >> 16) & 0x7FFF) / 32767.0f * 2.0f - 1.0f;
+    }
+
+    // The first draw at least `least` in size (or, with `positive`, in value).
+    float nextAtLeast(float least, bool positive)
+    {
+        float value = next();
+        while ((positive ? value : std::fabs(value)) < least)
+            value = next();
+        return value;
+    }
+
+    // Three draws, the first becoming z.
+    std::array<float, 3> nextVector()
+    {
+        const float z = next(), y = next(), x = next();
+        return {x, y, z};
+    }
+
+private:
+    std::uint32_t state_;
+};
+
+float sinOf(double x)
+{
+    return static_cast<float>(std::sin(x));
+}
+
+void setColour(fx::Effect& effect, const char* name, const std::array<float, 4>& value)
+{
+    effect.setValue(effect.parameterByName(name), value.data(), fx::Effect::DeclaredSize);
+}
+
+void setWorld(fx::Effect& effect, const fx::MatrixStack& stack)
+{
+    effect.setMatrix(effect.parameterByName("world"), stack.top());
+}
+
+} // namespace
+
+std::vector<Scene3Operator::Particle> Scene3Operator::particles()
+{
+    Generator generator(31337);
+    std::vector<Particle> result(ParticleCount);
+    for (int i = 0; i < ParticleCount; ++i) {
+        Particle& particle = result[i];
+        particle.start = generator.nextVector();
+        particle.spin = generator.nextVector();
+        particle.velocity[0] = 2.0f * generator.nextAtLeast(0.2f, false);
+        particle.velocity[2] = 2.0f * generator.nextAtLeast(0.2f, false);
+        particle.velocity[1] = 20.0f * generator.nextAtLeast(0.5f, true);
+        particle.birth = static_cast<float>(i) / 100.0f - 35.0f;
+    }
+    return result;
+}
+
+// Each step in the order the scene's timing was written: later steps override earlier ones.
+Scene3Operator::Camera Scene3Operator::camera(const FrameTime& t)
+{
+    const float e = t.local, p = t.local / t.duration, rem = t.end - t.received;
+    const float bars = barPosition(e);
+    const float m8 = std::fmod(4.0f * bars, 8.0f), m16 = std::fmod(4.0f * bars, 16.0f);
+    const bool rising = m8 >= 1.5f && m8 < 2.5f, swinging = m8 >= 1.5f && m8 < 3.5f;
+    const float swing = sinOf((m8 - 1.5f) * Pi / 2.0f);
+
+    Camera camera{27.0f, 0.0f, sinOf(e) * 0.2f * (1.0f - p), 0.0f, 0.0f, 0.0f};
+    if (rising)
+        camera.distance = (m8 - 1.5f) * 7.0f + 20.0f;
+    if (bars > 8.0f && swinging)
+        camera.pitch = swing;
+    if (bars > 10.0f && swinging)
+        camera.pitch = -swing;
+    if (bars > 12.0f) {
+        if (rising)
+            camera.pitch = -swing;
+        else if (m8 >= 2.5f)
+            camera.pitch = -1.0f;
+    }
+    if (bars > 14.0f)
+        camera.pitch = -1.0f - (bars - 14.0f) * 0.25f;
+    camera.distance += 3.0f * static_cast<float>(std::pow(std::sin(4.0 * Pi * bars + 2.3561945), 12));
+    if (m16 >= 15.0f) {
+        camera.jitterX = (m16 - 15.0f) * flicker(p, 100010) * 0.5f;
+        camera.jitterY = (m16 - 15.0f) * flicker(p, 100013) * 0.5f;
+    }
+    if (bars > 8.0f)
+        camera.lift = -((rem * 10.0f + 15.0f) - rem * 0.8f * rem);
+    if (bars > 12.0f)
+        camera.distance = 27.0f - (bars - 12.0f) * 6.7f;
+    if (bars > 14.0f)
+        camera.lift += 2.0f * (bars - 14.0f);
+    return camera;
+}
+
+PostProcessParams Scene3Operator::look(const FrameTime& t)
+{
+    const float bars = barPosition(t.local);
+    const float m8 = std::fmod(4.0f * bars, 8.0f);
+    float wash = 0.0f, flash = 0.0f;
+    if (m8 >= 1.5f && m8 < 2.5f)
+        flash = (1.0f + flicker(t.local / t.duration, 100010)) * (2.5f - m8) * 0.01f;
+    if (bars < 1.0f)
+        wash = static_cast<float>(std::sqrt(1.0 - bars));
+    else if (bars > 15.0f)
+        wash = (bars - 15.0f) * (bars - 15.0f);
+    return {0.2f, {1, 3, wash, flash}, {1, 1, 1, 1}};
+}
+
+bool Scene3Operator::load()
+{
+    if (!loadEffect("Data\\Scene3.fx", effect_))
+        return false;
+    FileSystem& files = *demo().fileSystem();
+    if (!files.open(TrophyFile))
+        return false;
+    trophy_ = fx::Mesh::loadX(device(), files.fileData(TrophyFile), files.fileSize(TrophyFile), nullptr);
+    files.close(TrophyFile);
+    if (!trophy_) {
+        ORB_ERROR("D3DXLoadMeshFromXInMemory failed for " << TrophyFile << '\n');
+        return false;
+    }
+    cube_ = fx::Mesh::createBox(device(), 0.63f, 0.63f, 0.63f, nullptr);
+    slab_ = fx::Mesh::createBox(device(), 1000.0f, 2.0f, 1000.0f, nullptr);
+    return graphics().noiseTexture() != nullptr;
+}
+
+void Scene3Operator::draw(const FrameTime& t)
+{
+    gfx::Device& device = this->device();
+    device.setRenderState(gfx::RenderState::CullMode, gfx::Cull::None);
+    device.setRenderState(gfx::RenderState::Lighting, 1);
+    device.setTexture(0, graphics().noiseTexture());
+    device.setTexture(1, nullptr);
+    for (gfx::SamplerState address :
+         {gfx::SamplerState::AddressU, gfx::SamplerState::AddressV, gfx::SamplerState::AddressW})
+        device.setSamplerState(0, address, gfx::TextureAddress::Mirror);
+    for (gfx::SamplerState filter :
+         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
+        device.setSamplerState(0, filter, gfx::TextureFilter::Linear);
+
+    const Camera view = camera(t);
+    fx::MatrixStack& stack = graphics().matrixStack();
+    stack.loadIdentity();
+    stack.rotateYawPitchRoll(t.local, 0.0f, 0.0f);
+    stack.translate(view.jitterX, 3.0f * sinOf(t.local) + view.jitterY - 5.0f + view.lift, view.distance);
+    stack.rotateYawPitchRoll(0.0f, view.pitch, view.roll);
+    const fx::Matrix viewMatrix = stack.top();
+
+    fx::Effect& effect = *effect_;
+    const float power = 80.0f;
+    effect.begin();
+    effect.beginPass(0);
+    stack.loadIdentity();
+    stack.translateLocal(1.0f, 0.0f, 0.0f);
+    setWorld(effect, stack);
+    effect.setMatrix(effect.parameterByName("view"), viewMatrix);
+    effect.setMatrix(effect.parameterByName("projection"),
+                     fx::perspectiveFovLH(0.7853982f, graphics().aspectRatio(), 1.0f, 1000.0f));
+    setColour(effect, "ambient", {0, 0, 0, 0});
+    setColour(effect, "diffuse", {1.0f, 0.5f, 0, 0});
+    setColour(effect, "specular", {1, 1, 1, 0});
+    effect.setValue(effect.parameterByName("power"), &power, fx::Effect::DeclaredSize);
+    effect.commitChanges();
+    trophy_->drawSubset(0);
+
+    drawParticles(effect, t.end - t.received);
+
+    // The pedestal (6.3 units wide, its top at y = 0) and the floor below it.
+    stack.loadIdentity();
+    stack.translateLocal(0.0f, -3.15f, 0.0f);
+    stack.scaleLocal(10.0f, 10.0f, 10.0f);
+    setWorld(effect, stack);
+    setColour(effect, "diffuse", {0.5f, 0.5f, 0.5f, 0});
+    effect.commitChanges();
+    cube_->drawSubset(0);
+    stack.loadIdentity();
+    stack.translateLocal(0.0f, -4.15f, 0.0f);
+    setWorld(effect, stack);
+    effect.commitChanges();
+    slab_->drawSubset(0);
+    effect.endPass();
+    effect.end();
+
+    graphics().postProcess(look(t));
+}
+
+// A particle is drawn once the time left has fallen to its birth time: tau seconds later it is
+// where its parabola, run backwards, has taken it from its start 10 units up, orange at first
+// and grey from tau = 10 on.
+void Scene3Operator::drawParticles(fx::Effect& effect, float remaining)
+{
+    fx::MatrixStack& stack = graphics().matrixStack();
+    for (const Particle& particle : particles_) {
+        if (!shown(particle, remaining))
+            continue;
+        const float tau = remaining - particle.birth;
+        const auto& [px, py, pz] = particle.start;
+        const auto& [vx, vy, vz] = particle.velocity;
+        stack.loadIdentity();
+        stack.translateLocal(vx * tau + px, py + 10.0f + vy * tau - 0.8f * tau * tau, vz * tau + pz);
+        stack.rotateYawPitchRollLocal(particle.spin[0] * tau, particle.spin[1] * tau, particle.spin[2] * tau);
+        const float s = std::min(tau / 10.0f, 1.0f);
+        setColour(effect, "diffuse",
+                  {1.0f + (0.47f - 1.0f) * s, 0.5f + (0.47f - 0.5f) * s, 0.0f + 0.47f * s, 0});
+        setWorld(effect, stack);
+        effect.commitChanges();
+        cube_->drawSubset(0);
+    }
+}
+
+} // namespace orb
