@@ -1,5 +1,7 @@
 #include "platform/fx/Effect.h"
 
+#include "platform/fx/EffectInstancing.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -219,31 +221,119 @@ gfx::ShaderProgram* Effect::programFor(std::uint32_t fvf)
 
 void Effect::upload(LinkedPass& linked) const
 {
+    std::vector<float> committed;
+    for (const auto& parameter : parameters_)
+        committed.insert(committed.end(), parameter->committed.begin(),
+                         parameter->committed.begin() + static_cast<std::ptrdiff_t>(parameter->floats));
+    uploadValues(linked, committed.data(), 0);
+    linked.uploaded = commits_;
+}
+
+void Effect::uploadValues(const LinkedPass& linked, const float* values, std::uint64_t skipped) const
+{
     const GLuint program = linked.program->name();
-    for (std::size_t index = 0; index < parameters_.size(); ++index) {
+    for (std::size_t index = 0; index < parameters_.size(); values += parameters_[index]->floats, ++index) {
         const GLint location = linked.locations[index];
-        const float* value = parameters_[index]->committed.data();
-        switch (location < 0 ? 0 : parameters_[index]->floats) {
+        if (location < 0 || (skipped >> index & 1u) != 0)
+            continue;
+        switch (parameters_[index]->floats) {
         case 1:
-            glProgramUniform1fv(program, location, 1, value);
+            glProgramUniform1fv(program, location, 1, values);
             break;
         case 2:
-            glProgramUniform2fv(program, location, 1, value);
+            glProgramUniform2fv(program, location, 1, values);
             break;
         case 3:
-            glProgramUniform3fv(program, location, 1, value);
+            glProgramUniform3fv(program, location, 1, values);
             break;
         case 4:
-            glProgramUniform4fv(program, location, 1, value);
+            glProgramUniform4fv(program, location, 1, values);
             break;
         case 16:
-            glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, value);
+            glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, values);
             break;
         default:
             break;
         }
     }
-    linked.uploaded = commits_;
+}
+
+bool Effect::captureValues(std::vector<float>& values)
+{
+    if (!currentPass_ || !source_.passes[*currentPass_].vertex || parameters_.size() > 64)
+        return false;
+    for (const auto& parameter : parameters_)
+        values.insert(values.end(), parameter->committed.begin(),
+                      parameter->committed.begin() + static_cast<std::ptrdiff_t>(parameter->floats));
+    return true;
+}
+
+gfx::ShaderProgram* Effect::programWithValues(std::uint32_t fvf, const float* values)
+{
+    LinkedPass* linked = currentPass_ ? link(*currentPass_, fvf, nullptr) : nullptr;
+    if (linked == nullptr)
+        return nullptr;
+    uploadValues(*linked, values, 0);
+    linked->uploaded = 0; // the committed values go back at the next programFor
+    return linked->program.get();
+}
+
+// The parameters whose values differ between the draws are read per instance, the others stay
+// uniforms with the first draw's values.
+gfx::ShaderProgram* Effect::instancedProgram(std::uint32_t fvf, const std::vector<float>& values,
+                                             std::size_t count, std::vector<float>& perInstance)
+{
+    const std::size_t stride = values.size() / count;
+    std::uint64_t varying = 0;
+    std::vector<std::size_t> offsets;
+    for (std::size_t index = 0, offset = 0; index < parameters_.size();
+         offset += parameters_[index++]->floats) {
+        offsets.push_back(offset);
+        for (std::size_t draw = 1; draw < count && (varying >> index & 1u) == 0; ++draw) {
+            if (!std::equal(&values[offset], &values[offset] + parameters_[index]->floats,
+                            &values[draw * stride + offset]))
+                varying |= std::uint64_t{1} << index;
+        }
+    }
+    perInstance.clear();
+    if (varying == 0)
+        return programWithValues(fvf, values.data()); // the same draw, repeated
+    LinkedPass* linked = currentPass_ ? instancedPass(*currentPass_, varying) : nullptr;
+    if (linked == nullptr)
+        return nullptr;
+    uploadValues(*linked, values.data(), varying);
+    for (std::size_t draw = 0; draw < count; ++draw) {
+        for (std::size_t index = 0; index < parameters_.size(); ++index) {
+            if ((varying >> index & 1u) == 0)
+                continue;
+            const float* value = &values[draw * stride + offsets[index]];
+            perInstance.insert(perInstance.end(), value, value + parameters_[index]->floats);
+            perInstance.resize(perInstance.size() + instanceSlot(parameters_[index]->floats) -
+                               parameters_[index]->floats);
+        }
+    }
+    return linked->program.get();
+}
+
+Effect::LinkedPass* Effect::instancedPass(unsigned pass, std::uint64_t perInstance)
+{
+    const auto key = std::make_pair(pass, perInstance);
+    auto found = instancedPrograms_.find(key);
+    if (found == instancedPrograms_.end()) {
+        std::vector<InstancedParameter> read;
+        for (std::size_t index = 0; index < parameters_.size(); ++index) {
+            if ((perInstance >> index & 1u) != 0)
+                read.push_back({parameters_[index]->name, parameters_[index]->floats});
+        }
+        LinkedPass linked;
+        if (const auto sources = instancedSources(source_, pass, read))
+            linked.program = device_.linkProgram(sources->vertex, sources->fragment, nullptr);
+        for (const auto& parameter : parameters_)
+            linked.locations.push_back(
+                linked.program ? linked.program->uniformLocation(parameter->name.c_str()) : -1);
+        found = instancedPrograms_.emplace(key, std::move(linked)).first;
+    }
+    return found->second.program ? &found->second : nullptr;
 }
 
 } // namespace orb::fx

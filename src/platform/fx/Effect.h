@@ -61,25 +61,36 @@ public:
     void end();
 
     gfx::ShaderProgram* programFor(std::uint32_t fvf) override;
+    // Mesh draws of a pass with its own vertex stage may be gathered: the values captured are
+    // every parameter's committed floats, one parameter after another.
+    bool captureValues(std::vector<float>& values) override;
+    gfx::ShaderProgram* programWithValues(std::uint32_t fvf, const float* values) override;
+    gfx::ShaderProgram* instancedProgram(std::uint32_t fvf, const std::vector<float>& values,
+                                         std::size_t count, std::vector<float>& perInstance) override;
 
 private:
     struct LinkedPass
     {
-        std::unique_ptr<gfx::ShaderProgram> program;
-        std::vector<GLint> locations; // per parameter, -1 where the program lacks it
-        std::uint64_t uploaded = 0;   // the commit generation it holds
+        std::unique_ptr<gfx::ShaderProgram> program; // null for an instanced variant that failed
+        std::vector<GLint> locations;                // per parameter, -1 where the program lacks it
+        std::uint64_t uploaded = 0;                  // the commit generation it holds
     };
 
     Effect(gfx::Device& device, EffectSource source);
     LinkedPass* link(unsigned pass, std::uint32_t fvf, std::string* log);
     void collectParameters(const gfx::ShaderProgram& program);
     void upload(LinkedPass& linked) const;
+    // Sets the program's parameters from captured values, but for those in `skipped` (a bit per
+    // parameter).
+    void uploadValues(const LinkedPass& linked, const float* values, std::uint64_t skipped) const;
+    LinkedPass* instancedPass(unsigned pass, std::uint64_t perInstance);
 
     gfx::Device& device_;
     std::weak_ptr<const void> deviceLifetime_;
     EffectSource source_;
     std::vector<std::unique_ptr<Parameter>> parameters_;
     std::map<std::pair<unsigned, std::uint32_t>, LinkedPass> programs_;
+    std::map<std::pair<unsigned, std::uint64_t>, LinkedPass> instancedPrograms_; // by pass and bits
     std::optional<unsigned> currentPass_;
     std::vector<std::pair<gfx::RenderState, std::uint32_t>> savedStates_;
     std::uint64_t commits_ = 1;

@@ -232,9 +232,9 @@ std::optional<EffectSource> parseEffect(const std::string& text, std::string* er
     return Parser().parse(text, error);
 }
 
-std::string glslStage(const SourceText& common, const SourceText& stage)
+std::string glslStage(const SourceText& common, const SourceText& stage, const std::string& prelude)
 {
-    std::string glsl = std::string("#version 450 core\n") + EffectLibrary;
+    std::string glsl = std::string("#version 450 core\n") + EffectLibrary + prelude;
     if (common.firstLine != 0)
         glsl += "#line " + std::to_string(common.firstLine) + "\n" + common.text;
     return glsl + "#line " + std::to_string(stage.firstLine) + "\n" + stage.text;

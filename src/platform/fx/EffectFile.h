@@ -43,8 +43,8 @@ struct EffectSource
 // Null with "line N: reason" in `error` when the text is not an effect.
 std::optional<EffectSource> parseEffect(const std::string& text, std::string* error);
 
-// A stage ready to compile: version line, the effect library, common text and the stage, with
-// #line markers so that compiler messages name lines of the effect file.
-std::string glslStage(const SourceText& common, const SourceText& stage);
+// A stage ready to compile: version line, the effect library, `prelude`, common text and the
+// stage, with #line markers so that compiler messages name lines of the effect file.
+std::string glslStage(const SourceText& common, const SourceText& stage, const std::string& prelude = {});
 
 } // namespace orb::fx

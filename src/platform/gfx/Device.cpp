@@ -5,10 +5,14 @@
 #include "platform/gfx/VertexStream.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orb::gfx {
 
 namespace {
+
+// Bounds what a long run of gathered draws holds before it is drawn.
+constexpr std::size_t MaxGathered = 8192;
 
 constexpr std::uint32_t StateIndex(RenderState state)
 {
@@ -219,6 +223,8 @@ Device::Device(std::unique_ptr<Backend> backend)
 
 Device::~Device()
 {
+    gathered_.count = 0; // their sources and meshes may be gone; nothing is drawn any more
+    glDeleteBuffers(1, &instanceBuffer_);
     for (StateBlock* block : stateBlocks_)
         block->device_ = nullptr;
     for (BaseTexture* texture : textures_)
@@ -240,6 +246,7 @@ Device::~Device()
 
 void Device::setRenderState(RenderState state, std::uint32_t value)
 {
+    flushDraws();
     const std::uint32_t index = StateIndex(state);
     if (index >= RenderStateCount || state_.renderStates[index] == value)
         return;
@@ -255,6 +262,7 @@ std::uint32_t Device::renderState(RenderState state) const
 
 void Device::setSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
 {
+    flushDraws();
     const auto index = static_cast<std::uint32_t>(state);
     if (sampler >= SamplerCount || index >= SamplerStateCount ||
         state_.samplerStates[sampler][index] == value)
@@ -271,6 +279,7 @@ std::uint32_t Device::samplerState(std::uint32_t sampler, SamplerState state) co
 
 void Device::setTexture(std::uint32_t stage, BaseTexture* texture)
 {
+    flushDraws();
     if (stage >= SamplerCount || state_.textures[stage] == texture)
         return;
     state_.textures[stage] = texture;
@@ -284,6 +293,7 @@ BaseTexture* Device::texture(std::uint32_t stage) const
 
 void Device::setTransform(TransformType type, const Matrix& matrix)
 {
+    flushDraws();
     switch (type) {
     case TransformType::World:
         state_.world = matrix;
@@ -315,7 +325,14 @@ const Matrix& Device::transform(TransformType type) const
 
 void Device::setFvf(std::uint32_t fvf)
 {
+    flushDraws();
     state_.fvf = fvf;
+}
+
+void Device::setProgramSource(ProgramSource* source)
+{
+    flushDraws();
+    programSource_ = source;
 }
 
 std::unique_ptr<StateBlock> Device::createStateBlock()
@@ -335,6 +352,7 @@ void StateBlock::apply()
 {
     if (device_ == nullptr)
         return;
+    device_->flushDraws();
     device_->state_ = state_;
     device_->markAllStatesDirty();
 }
@@ -481,13 +499,10 @@ GLuint Device::vertexArrayFor(std::uint32_t fvf)
     return vertexArray;
 }
 
-GLuint Device::prepareDraw(std::uint32_t stride)
+GLuint Device::prepareDraw(std::uint32_t stride, ShaderProgram* program)
 {
     const VertexLayout layout = vertexLayout(state_.fvf);
-    if (!layout.valid || stride < layout.size || !bindTargets())
-        return 0;
-    ShaderProgram* program = programForDraw();
-    if (program == nullptr)
+    if (!layout.valid || stride < layout.size || program == nullptr || !bindTargets())
         return 0;
     if (program->name() != boundProgram_) {
         glUseProgram(program->name());
@@ -506,10 +521,11 @@ GLuint Device::prepareDraw(std::uint32_t stride)
 void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                              std::uint32_t stride)
 {
+    flushDraws();
     const Primitive primitive = primitiveFor(type, primitiveCount);
     if (primitive.vertexCount == 0 || vertices == nullptr)
         return;
-    const GLuint vertexArray = prepareDraw(stride);
+    const GLuint vertexArray = prepareDraw(stride, programForDraw());
     if (vertexArray == 0)
         return;
     GLuint buffer = 0;
@@ -519,14 +535,15 @@ void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, c
     glDrawArrays(primitive.mode, 0, primitive.vertexCount);
 }
 
-Geometry::Geometry(std::weak_ptr<const void> deviceLifetime, std::uint32_t fvf, std::uint32_t stride)
-    : deviceLifetime_(std::move(deviceLifetime)), fvf_(fvf), stride_(stride)
+Geometry::Geometry(Device& device, std::uint32_t fvf, std::uint32_t stride)
+    : device_(device), deviceLifetime_(device.lifetime()), fvf_(fvf), stride_(stride)
 {}
 
 Geometry::~Geometry()
 {
     if (deviceLifetime_.expired())
         return;
+    device_.flushDraws();
     glDeleteBuffers(1, &vertexBuffer_);
     glDeleteBuffers(1, &indexBuffer_);
 }
@@ -545,7 +562,7 @@ std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* 
             *error = "invalid geometry";
         return nullptr;
     }
-    std::unique_ptr<Geometry> geometry(new Geometry(lifetime_, fvf, stride));
+    std::unique_ptr<Geometry> geometry(new Geometry(*this, fvf, stride));
     glCreateBuffers(1, &geometry->vertexBuffer_);
     glNamedBufferStorage(geometry->vertexBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices, 0);
     glCreateBuffers(1, &geometry->indexBuffer_);
@@ -557,19 +574,78 @@ std::unique_ptr<Geometry> Device::createGeometry(std::uint32_t fvf, const void* 
 
 void Device::drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count)
 {
-    setFvf(geometry.fvf_);
+    captured_.clear();
+    const bool gatherable =
+        gathering_ && programSource_ != nullptr && programSource_->captureValues(captured_);
+    const bool joins = gatherable && gathered_.count > 0 && gathered_.count < MaxGathered &&
+                       gathered_.geometry == &geometry && gathered_.firstTriangle == firstTriangle &&
+                       gathered_.triangleCount == count && gathered_.source == programSource_ &&
+                       gathered_.values.size() == gathered_.count * captured_.size();
+    if (!joins)
+        flushDraws();
+    state_.fvf = geometry.fvf_;
     const std::uint64_t end = (std::uint64_t{firstTriangle} + count) * 3;
     if (count == 0 || end > geometry.indexCount_)
         return;
-    const GLuint vertexArray = prepareDraw(geometry.stride_);
+    if (!gatherable) {
+        drawGeometry(geometry, firstTriangle, count, programForDraw(), 1);
+        return;
+    }
+    if (!joins) {
+        gathered_.geometry = &geometry;
+        gathered_.firstTriangle = firstTriangle;
+        gathered_.triangleCount = count;
+        gathered_.source = programSource_;
+    }
+    gathered_.values.insert(gathered_.values.end(), captured_.begin(), captured_.end());
+    ++gathered_.count;
+}
+
+// One instanced draw when the source has a program for it; otherwise the draws one by one, each
+// with its own values, as they would have been made at once.
+void Device::flushDraws()
+{
+    if (gathered_.count == 0)
+        return;
+    const GatheredDraws draws = std::exchange(gathered_, {});
+    gathered_.values.reserve(draws.values.capacity());
+    const std::size_t stride = draws.values.size() / draws.count;
+    ShaderProgram* instanced =
+        draws.count > 1 ? draws.source->instancedProgram(state_.fvf, draws.values, draws.count, perInstance_)
+                        : nullptr;
+    if (instanced != nullptr) {
+        if (instanceBuffer_ == 0)
+            glCreateBuffers(1, &instanceBuffer_);
+        glNamedBufferData(instanceBuffer_, static_cast<GLsizeiptr>(perInstance_.size() * sizeof(float)),
+                          perInstance_.data(), GL_STREAM_DRAW);
+        glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, instanceBuffer_);
+        drawGeometry(*draws.geometry, draws.firstTriangle, draws.triangleCount, instanced, draws.count);
+        return;
+    }
+    for (std::size_t draw = 0; draw < draws.count; ++draw)
+        drawGeometry(*draws.geometry, draws.firstTriangle, draws.triangleCount,
+                     draws.source->programWithValues(state_.fvf, &draws.values[draw * stride]), 1);
+}
+
+void Device::setDrawGathering(bool on)
+{
+    flushDraws();
+    gathering_ = on;
+}
+
+void Device::drawGeometry(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count,
+                          ShaderProgram* program, std::size_t instances)
+{
+    const GLuint vertexArray = prepareDraw(geometry.stride_, program);
     if (vertexArray == 0)
         return;
     glVertexArrayVertexBuffer(vertexArray, 0, geometry.vertexBuffer_, 0,
                               static_cast<GLsizei>(geometry.stride_));
     glVertexArrayElementBuffer(vertexArray, geometry.indexBuffer_);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
-                   reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 *
-                                                 sizeof(std::uint32_t)));
+    glDrawElementsInstanced(
+        GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
+        reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 * sizeof(std::uint32_t)),
+        static_cast<GLsizei>(instances));
 }
 
 } // namespace orb::gfx

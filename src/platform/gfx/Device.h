@@ -54,8 +54,9 @@ public:
 
 private:
     friend class Device;
-    Geometry(std::weak_ptr<const void> deviceLifetime, std::uint32_t fvf, std::uint32_t stride);
+    Geometry(Device& device, std::uint32_t fvf, std::uint32_t stride);
 
+    Device& device_;
     std::weak_ptr<const void> deviceLifetime_;
     std::uint32_t fvf_;
     std::uint32_t stride_;
@@ -104,10 +105,16 @@ public:
     void drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                          std::uint32_t stride);
     // Sets the geometry's vertex format, as a mesh's DrawSubset does, and draws triangles
-    // `firstTriangle` to `firstTriangle + count - 1` of its index list.
+    // `firstTriangle` to `firstTriangle + count - 1` of its index list. Under a program source
+    // that allows it, consecutive draws of the same triangles are gathered and made as one
+    // instanced draw when anything else happens (see docs/graphics-device.md).
     void drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count);
+    // Makes the draws gathered so far. Every other operation of the device does so first.
+    void flushDraws();
+    // On by default; off, every mesh draw is made at once (to compare, and to measure).
+    void setDrawGathering(bool on);
     // While set, draws use the source's program instead of the fixed stages; null ends that.
-    void setProgramSource(ProgramSource* source) { programSource_ = source; }
+    void setProgramSource(ProgramSource* source);
     ProgramSource* programSource() const { return programSource_; }
 
     // Expires when the device is destroyed, so that objects holding on to it can tell.
@@ -119,7 +126,7 @@ public:
     // Target 0 cannot be unset (false); targets 1 to 3 can.
     bool setRenderTarget(std::uint32_t index, Surface* surface);
     Surface* renderTarget(std::uint32_t index) const;
-    void setDepthStencilSurface(Surface* surface) { depthStencil_ = surface; }
+    void setDepthStencilSurface(Surface* surface);
     Surface* depthStencilSurface() const { return depthStencil_; }
     // Copies one whole colour surface onto another with linear filtering, resolving multisampling.
     bool stretchRect(Surface* source, Surface* destination);
@@ -174,7 +181,9 @@ private:
     ShaderProgram* programForDraw();
     // Binds target, program, states and vertex format for a draw; the vertex array, or 0 when
     // the draw cannot be made.
-    GLuint prepareDraw(std::uint32_t stride);
+    GLuint prepareDraw(std::uint32_t stride, ShaderProgram* program);
+    void drawGeometry(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count,
+                      ShaderProgram* program, std::size_t instances);
     void uploadFixedUniforms(ShaderProgram& program);
     GLuint vertexArrayFor(std::uint32_t fvf);
 
@@ -198,6 +207,22 @@ private:
 
     std::set<BaseTexture*> textures_;
     std::set<StateBlock*> stateBlocks_;
+
+    // Mesh draws gathered for one instanced draw: the same triangles under the same source.
+    struct GatheredDraws
+    {
+        const Geometry* geometry = nullptr;
+        std::uint32_t firstTriangle = 0;
+        std::uint32_t triangleCount = 0;
+        ProgramSource* source = nullptr;
+        std::size_t count = 0;
+        std::vector<float> values; // each draw's captured values, one after another
+    };
+    GatheredDraws gathered_;
+    bool gathering_ = true;
+    std::vector<float> captured_;    // the values of the draw being added
+    std::vector<float> perInstance_; // what the instanced program reads per instance
+    GLuint instanceBuffer_ = 0;
 
     // What GL holds now, so that a draw only sends what changed.
     std::uint32_t renderStatesDirty_ = ~0u; // groups of render states

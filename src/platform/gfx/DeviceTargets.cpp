@@ -89,11 +89,18 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
 
 bool Device::setRenderTarget(std::uint32_t index, Surface* surface)
 {
+    flushDraws();
     if (index >= renderTargets_.size() || (index == 0 && surface == nullptr) ||
         (surface != nullptr && glFormat(surface->format())->depth))
         return false;
     renderTargets_[index] = surface;
     return true;
+}
+
+void Device::setDepthStencilSurface(Surface* surface)
+{
+    flushDraws();
+    depthStencil_ = surface;
 }
 
 Surface* Device::renderTarget(std::uint32_t index) const
@@ -170,6 +177,7 @@ GLuint Device::resolved(Surface* surface)
 
 bool Device::stretchRect(Surface* source, Surface* destination)
 {
+    flushDraws();
     if (source == nullptr || destination == nullptr || glFormat(source->format())->depth ||
         glFormat(destination->format())->depth)
         return false;
@@ -197,6 +205,7 @@ bool Device::stretchRect(Surface* source, Surface* destination)
 
 std::vector<Color> Device::readPixels(Surface* surface)
 {
+    flushDraws();
     if (surface == nullptr || glFormat(surface->format())->depth)
         return {};
     const GLuint framebuffer = resolved(surface);
@@ -213,6 +222,7 @@ std::vector<Color> Device::readPixels(Surface* surface)
 
 void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t stencil)
 {
+    flushDraws();
     if (!bindTargets())
         return;
     if (flags & ClearFlag::Target) {
@@ -243,6 +253,7 @@ void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t sten
 
 void Device::present()
 {
+    flushDraws();
     const GLuint framebuffer = resolved(backBuffer_.get());
     if (framebuffer != 0)
         backend_->present(framebuffer, backBuffer_->width(), backBuffer_->height());
@@ -250,6 +261,7 @@ void Device::present()
 
 void Device::forget(BaseTexture* texture)
 {
+    flushDraws();
     textures_.erase(texture);
     const auto ownedBy = [texture](const Surface* surface) {
         return surface != nullptr && surface->texture() == texture;

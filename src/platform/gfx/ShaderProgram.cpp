@@ -45,16 +45,17 @@ namespace {
 // offsets land texel for pixel, as they were made to. The move is 63/128 of a pixel rather than
 // 1/2: an edge on a whole coordinate then covers the pixels Direct3D's top-left rule gives it,
 // where an exact half would leave the tie to OpenGL's rule, which the flipped rows turn upside
-// down. The stage's own main runs first.
+// down. The stage's own main runs first. The instance number goes along for instanced draws.
 std::string withDirect3DPixelCentres(const std::string& vertexSource)
 {
     const std::size_t afterVersion = vertexSource.find('\n') + 1; // #version stays the first line
     return vertexSource.substr(0, afterVersion) +
-           "#define main orb_stageMain\nuniform vec2 orb_ViewportSize;\n" +
+           "#define main orb_stageMain\nuniform vec2 orb_ViewportSize;\nflat out int orb_vInstance;\n" +
            vertexSource.substr(afterVersion) +
            "\n#undef main\n"
            "void main()\n"
            "{\n"
+           "    orb_vInstance = gl_InstanceID;\n"
            "    orb_stageMain();\n"
            "    gl_Position.xy += vec2(63.0 / 64.0, -63.0 / 64.0) / orb_ViewportSize * gl_Position.w;\n"
            "}\n";

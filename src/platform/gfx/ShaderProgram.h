@@ -10,13 +10,19 @@
 //   std::string log;
 //   auto program = device.linkProgram(vertexSource, fragmentSource, &log);   // null + log
 //
+// Every vertex stage also writes the draw's instance number as `flat out int orb_vInstance`, for
+// fragment stages that read per-instance values.
+//
 // ProgramSource -- what the effect framework hands the device while a pass is active: the
-// program to draw with for the current vertex format. Without one the fixed stages draw.
+// program to draw with for the current vertex format. Without one the fixed stages draw. A source
+// may also let the device gather consecutive mesh draws that differ only in its values and draw
+// them as one instanced draw (see docs/graphics-device.md).
 
 #include <cstdint>
 #include <epoxy/gl.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orb::gfx {
 
@@ -51,6 +57,19 @@ public:
     virtual ~ProgramSource() = default;
     // Null when no program can draw this vertex format; the draw is then skipped.
     virtual ShaderProgram* programFor(std::uint32_t fvf) = 0;
+
+    // Appends the values a draw would use now; false when the source's draws cannot be gathered.
+    virtual bool captureValues(std::vector<float>&) { return false; }
+    // The program drawing with one set of captured values (as programFor, values aside).
+    virtual ShaderProgram* programWithValues(std::uint32_t, const float*) { return nullptr; }
+    // The program drawing `count` instances whose captured values follow one another in
+    // `values`; what differs between them goes into `perInstance`, laid out for the program's
+    // storage block at binding 0. Null when the source has no such program.
+    virtual ShaderProgram* instancedProgram(std::uint32_t, const std::vector<float>&, std::size_t,
+                                            std::vector<float>&)
+    {
+        return nullptr;
+    }
 };
 
 } // namespace orb::gfx

@@ -81,7 +81,10 @@ const GlFormat& BaseTexture::glFormat() const
 
 bool BaseTexture::uploadable(unsigned level, const void* data) const
 {
-    return device_ != nullptr && data != nullptr && level < levels_ && !glFormat().depth;
+    if (device_ == nullptr || data == nullptr || level >= levels_ || glFormat().depth)
+        return false;
+    device_->flushDraws(); // draws gathered before the upload read the texels they saw
+    return true;
 }
 
 Texture::Texture(Device& device, GLuint name, Format format, unsigned levels, int width, int height)
