@@ -1,5 +1,6 @@
 // orb-imagegen -- draws the production's images: the loading screen's background, bar and cap,
-// and the title and end screens of Tevro, a fictional demoscene gathering.
+// the title and end screens, the invitation's overlay and the main logo of Tevro, a fictional
+// demoscene gathering.
 //
 //   orb-imagegen FONT.ttf OUTPUT_DIRECTORY
 //
@@ -98,12 +99,17 @@ public:
     }
     bool ok() const { return ok_; }
 
+    // From the first letter's pen position to the last one's advance.
+    int width(const std::string& text, int pixels, int tracking = 0) const
+    {
+        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels));
+        return advance(text) + tracking * static_cast<int>(text.size() - 1);
+    }
+
     // Renders `text` centred on x with its baseline at y into the mask; letters spread by `tracking`.
     void centred(Mask& mask, const std::string& text, int pixels, int x, int y, int tracking = 0) const
     {
-        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels));
-        const int width = advance(text) + tracking * static_cast<int>(text.size() - 1);
-        int pen = x - width / 2;
+        int pen = x - width(text, pixels, tracking) / 2;
         for (unsigned char c : text) {
             if (FT_Load_Char(face_, c, FT_LOAD_RENDER) != 0)
                 continue;
@@ -157,6 +163,39 @@ Mask blurred(const Mask& mask, int radius)
                     (axis == 0 ? result.at(i, line) : result.at(line, i)) = sum / float(2 * radius + 1);
                     sum += value(i + radius + 1) - value(i - radius);
                 }
+            }
+        }
+    return result;
+}
+
+// The mask grown by `radius` pixels all round: the largest coverage within a disc, the disc's
+// rim weighted by how far it reaches, so that the grown edge stays smooth.
+Mask thickened(const Mask& mask, float radius)
+{
+    const int reach = static_cast<int>(std::ceil(radius));
+    struct Tap
+    {
+        int dx, dy;
+        float weight;
+    };
+    std::vector<Tap> disc;
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const float weight = std::clamp(radius + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
+            if (weight > 0.0f)
+                disc.push_back({dx, dy, weight});
+        }
+    // Spread from covered pixels only: most of a canvas is empty.
+    Mask result(mask.width, mask.height);
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            const float coverage = mask.coverage[std::size_t(y) * mask.width + x];
+            if (coverage <= 0.0f)
+                continue;
+            for (const Tap& tap : disc) {
+                const int tx = x + tap.dx, ty = y + tap.dy;
+                if (tx >= 0 && ty >= 0 && tx < mask.width && ty < mask.height)
+                    result.at(tx, ty) = std::max(result.at(tx, ty), coverage * tap.weight);
             }
         }
     return result;
@@ -272,6 +311,32 @@ Canvas invitationOverlay(const Typeface& face)
     return canvas;
 }
 
+// The event's main logo, over a moving background: the name in heavy orange letters edged in grey
+// on a soft orange glow, the year between two grey rules below. Transparent around it.
+Canvas mainLogo(const Typeface& face)
+{
+    Canvas canvas(1280, 720);
+    // The only face is an italic of regular weight: grown letters read bold.
+    Mask name(1280, 720);
+    face.centred(name, "TEVRO", 236, 640, 400, 16);
+    const Mask bold = thickened(name, 5.0f);
+    const Mask edge = thickened(bold, 6.0f);
+    paint(canvas, blurred(edge, 22), Orange, 0.9f);
+    paint(canvas, edge, Grey);
+    paint(canvas, bold, Orange);
+
+    Mask year(1280, 720);
+    const int yearPixels = 54, yearTracking = 20, yearBaseline = 498;
+    face.centred(year, "2027", yearPixels, 640, yearBaseline, yearTracking);
+    paint(canvas, thickened(year, 1.0f), Grey);
+    const int halfYear = face.width("2027", yearPixels, yearTracking) / 2;
+    // The rules run level with the middle of the digits.
+    const int gap = 36, rule = 170, ruleY = yearBaseline - yearPixels * 3 / 8;
+    canvas.fill(640 - halfYear - gap - rule, ruleY - 2, 640 - halfYear - gap, ruleY + 2, Grey);
+    canvas.fill(640 + halfYear + gap, ruleY - 2, 640 + halfYear + gap + rule, ruleY + 2, Grey);
+    return canvas;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -291,7 +356,8 @@ int main(int argc, char** argv)
                        loaderBackground(face).save(directory + "/tevro_loader_empty.png") &&
                        loaderBar().save(directory + "/tevro_loader_1px.png") &&
                        loaderCap().save(directory + "/tevro_loader_chrome.png") &&
-                       invitationOverlay(face).save(directory + "/tevro_overlay1.png");
+                       invitationOverlay(face).save(directory + "/tevro_overlay1.png") &&
+                       mainLogo(face).save(directory + "/tevro_mainlogo.png");
     if (!saved) {
         std::fprintf(stderr, "orb-imagegen: cannot write into %s\n", directory.c_str());
         return 1;

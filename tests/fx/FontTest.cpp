@@ -6,25 +6,18 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace orb::fx {
 namespace {
 
 using gfx::Color;
 using gfx::test::Black;
+using gfx::test::readFile;
 using gfx::test::White;
 
 constexpr const char* DejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr const char* DejaVuSerif = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
 constexpr std::uint32_t CentredNoClip = TextFormat::Center | TextFormat::VCenter | TextFormat::NoClip;
-
-std::vector<unsigned char> readFile(const char* path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 void registerDejaVuSans()
 {

@@ -5,9 +5,11 @@
 #include "platform/fx/Effect.h"
 #include "platform/fx/Matrix.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 namespace orb::fx {
 namespace {
@@ -169,6 +171,98 @@ TEST(Mesh, ALitBoxDrawnThroughAnEffectShowsItsThreeNearFacesLitByTheirAngle)
         << "the side faces the light most";
     EXPECT_EQ(pixels[0], gfx::test::Black);
     EXPECT_EQ(pixels[Size * Size - 1], gfx::test::Black);
+}
+
+// The production's trophy as make-trophy.py writes it.
+constexpr std::size_t TrophyVertices = 2982;
+constexpr std::uint32_t TrophyTriangles = 5784;
+
+class Trophy : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::vector<unsigned char> bytes = gfx::test::readFile(ORB_PRODUCTION_DATA "/tevro_pokal.x");
+        std::string error;
+        std::optional<MeshData> data = readXFile(bytes.data(), bytes.size(), &error);
+        ASSERT_TRUE(data) << error;
+        trophy_ = std::move(*data);
+    }
+
+    MeshData trophy_;
+};
+
+TEST_F(Trophy, LoadsAsOneSubsetWithTheGeneratorsVerticesAndTriangles)
+{
+    ASSERT_EQ(trophy_.subsets.size(), 1u);
+    EXPECT_EQ(trophy_.subsets[0].firstTriangle, 0u);
+    EXPECT_EQ(trophy_.subsets[0].triangleCount, TrophyTriangles);
+    EXPECT_EQ(trophy_.indices.size(), TrophyTriangles * 3u);
+    // assimp gives each corner a vertex of its own: the file's vertices are the distinct ones.
+    std::set<std::array<float, 6>> distinct;
+    for (const MeshVertex& v : trophy_.vertices)
+        distinct.insert({v.position[0], v.position[1], v.position[2], v.normal[0], v.normal[1], v.normal[2]});
+    EXPECT_EQ(distinct.size(), TrophyVertices);
+
+    auto device = gfx::test::makeDevice(16, 16);
+    ASSERT_NE(device, nullptr);
+    std::string error;
+    const std::unique_ptr<Mesh> mesh = Mesh::create(*device, trophy_, &error);
+    ASSERT_NE(mesh, nullptr) << error;
+    EXPECT_EQ(mesh->subsetCount(), 1u);
+}
+
+TEST_F(Trophy, StandsSixUnitsTallOnTheFloorAroundTheYAxisWithItsHandlesAlongX)
+{
+    Vector3 low = at(trophy_, 0), high = low;
+    for (std::uint32_t i = 0; i < trophy_.vertices.size(); ++i)
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], at(trophy_, i)[axis]);
+            high[axis] = std::max(high[axis], at(trophy_, i)[axis]);
+        }
+    EXPECT_NEAR(low[1], 0.0f, 1e-4f);
+    EXPECT_NEAR(high[1], 6.0f, 0.05f);
+    EXPECT_NEAR(low[0], -high[0], 1e-4f);
+    EXPECT_NEAR(low[2], -high[2], 1e-4f);
+    EXPECT_GT(high[0] - low[0], 3.0f);
+    EXPECT_LT(high[0] - low[0], 4.2f);
+    EXPECT_LT(high[2] - low[2], high[0] - low[0]) << "the handles widen it along x";
+}
+
+TEST_F(Trophy, HasUnitNormalsPointingOutOfItsClockwiseFaces)
+{
+    std::size_t notUnit = 0;
+    for (const MeshVertex& v : trophy_.vertices)
+        notUnit += std::abs(std::hypot(v.normal[0], v.normal[1], v.normal[2]) - 1.0f) > 1e-4f;
+    EXPECT_EQ(notUnit, 0u);
+
+    std::size_t againstNormals = 0, onTheFloor = 0;
+    for (std::size_t triangle = 0; triangle < TrophyTriangles; ++triangle) {
+        const Vector3 winding = windingNormal(trophy_, triangle);
+        float agreement = 0.0f;
+        bool floor = true;
+        for (int corner = 0; corner < 3; ++corner) {
+            const MeshVertex& v = trophy_.vertices[trophy_.indices[triangle * 3 + corner]];
+            agreement += dot(winding, v.normal);
+            floor = floor && v.position[1] < 1e-4f;
+        }
+        againstNormals += agreement <= 0.0f;
+        if (floor) {
+            ++onTheFloor;
+            EXPECT_LT(winding[1], 0.0f) << "the underside faces down";
+        }
+    }
+    EXPECT_EQ(againstNormals, 0u) << "clockwise seen from the side the normals face";
+    EXPECT_GT(onTheFloor, 0u);
+
+    // The vertex farthest from the axis, on a handle's outer curve, faces away from the axis.
+    const auto radius = [](const MeshVertex& v) { return std::hypot(v.position[0], v.position[2]); };
+    const MeshVertex& outermost =
+        *std::max_element(trophy_.vertices.begin(), trophy_.vertices.end(),
+                          [&](const MeshVertex& a, const MeshVertex& b) { return radius(a) < radius(b); });
+    EXPECT_GT((outermost.position[0] * outermost.normal[0] + outermost.position[2] * outermost.normal[2]) /
+                  radius(outermost),
+              0.9f);
 }
 
 } // namespace

@@ -2,9 +2,17 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stb/stb_image_write.h>
 
 namespace orb::gfx::test {
+
+std::vector<unsigned char> readFile(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 std::string pngBytes(int width, int height, const std::vector<Color>& pixels)
 {

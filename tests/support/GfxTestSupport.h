@@ -65,6 +65,9 @@ protected:
     std::unique_ptr<Device> device_;
 };
 
+// A file's bytes; none when it cannot be read.
+std::vector<unsigned char> readFile(const char* path);
+
 // Colours compared channel by channel within a tolerance.
 ::testing::AssertionResult near(Color actual, Color expected, int tolerance = 1);
 
