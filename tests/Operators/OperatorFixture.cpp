@@ -111,16 +111,21 @@ bool ScreenTest::unturned(const ScreenImageOperator& screen, const FrameTime& ti
     return std::abs(m[0][0] - 1.0f) < 1e-6f && std::abs(m[0][1]) < 1e-6f && std::abs(m[1][0]) < 1e-6f;
 }
 
+std::string ShaderSceneFixture::soloScript(const std::string& type)
+{
+    return R"(<demo><init><resources/></init><main length="27.8256">
+        <scene id="0" name="s" end="27.8256"><layer name="l" end="27.8256"><children>
+          <operator name=")" +
+           type + R"(" id="0" start="0" end="27.8256"/>
+        </children></layer></scene></main></demo>)";
+}
+
 IOperator* ShaderSceneFixture::startOperator(const std::string& type)
 {
     // The invitation's frame is the one image these scenes load.
     std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_overlay1.png",
                                "Data/tevro_overlay1.png", std::filesystem::copy_options::overwrite_existing);
-    EXPECT_TRUE(loadDemo(R"(<demo><init><resources/></init><main length="27.8256">
-        <scene id="0" name="s" end="27.8256"><layer name="l" end="27.8256"><children>
-          <operator name=")" +
-                         type + R"(" id="0" start="0" end="27.8256"/>
-        </children></layer></scene></main></demo>)"));
+    EXPECT_TRUE(loadDemo(soloScript(type)));
     std::uint32_t cursor = 0;
     return demo_->operatorManager()->nextOperator(cursor);
 }

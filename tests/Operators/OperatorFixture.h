@@ -82,6 +82,8 @@ protected:
 class ShaderSceneFixture : public OperatorTest
 {
 protected:
+    // A script whose only operator is of the given type, for sixteen bars.
+    static std::string soloScript(const std::string& type);
     // The demo's only operator, of the given type.
     IOperator* startOperator(const std::string& type);
     void startScene(const std::string& type);

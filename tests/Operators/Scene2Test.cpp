@@ -53,23 +53,27 @@ TEST_F(Scene2Test, FlashesInTheLastBeatOfEachPhraseAndBrightensAfterBarFifteen)
     EXPECT_EQ(late.downsample, 0.2f);
 }
 
-// Facing the viewer at bar 1, the logo sits in the middle of the screen, as wide on the left as
-// on the right; the background behind it stays darker than the logo's orange.
+// Facing the viewer at bar 1, the logo's bright orange letters sit in the middle of the screen:
+// as far from the left edge as from the right, in the middle third of its height.
 TEST_F(Scene2Test, TheLogoFacingTheViewerIsCentred)
 {
     const std::vector<gfx::Color> frame = frameAt(1.0f);
-    long left = 0, right = 0, top = 0, bottom = 0;
+    int left = 640, right = -1, top = 360, bottom = -1;
+    long lit = 0;
     for (int y = 0; y < 360; ++y)
         for (int x = 0; x < 640; ++x) {
             const gfx::Color c = frame[y * 640 + x];
-            if (red(c) > 200 && green(c) > 80 && green(c) < 200 && blue(c) < 90) {
-                (x < 320 ? left : right) += 1;
-                (y < 180 ? top : bottom) += 1;
+            if (red(c) > 230 && green(c) > 110 && green(c) < 200 && blue(c) < 90) {
+                ++lit;
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
             }
         }
-    EXPECT_GT(left + right, 3000);
-    EXPECT_NEAR(static_cast<double>(left) / static_cast<double>(left + right), 0.5, 0.1);
-    EXPECT_NEAR(static_cast<double>(top) / static_cast<double>(top + bottom), 0.5, 0.15);
+    EXPECT_GT(lit, 3000);
+    EXPECT_NEAR(left + right, 640, 24);
+    EXPECT_GT(top, 60);
+    EXPECT_LT(bottom, 240);
+    EXPECT_GT(right - left, 320) << "the name spans half the screen";
 }
 
 } // namespace
