@@ -533,6 +533,7 @@ void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, c
         vertexStream_->write(vertices, static_cast<std::size_t>(primitive.vertexCount) * stride, buffer);
     glVertexArrayVertexBuffer(vertexArray, 0, buffer, offset, static_cast<GLsizei>(stride));
     glDrawArrays(primitive.mode, 0, primitive.vertexCount);
+    ++drawCalls_;
 }
 
 Geometry::Geometry(Device& device, std::uint32_t fvf, std::uint32_t stride)
@@ -646,6 +647,7 @@ void Device::drawGeometry(const Geometry& geometry, std::uint32_t firstTriangle,
         GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
         reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 * sizeof(std::uint32_t)),
         static_cast<GLsizei>(instances));
+    ++drawCalls_;
 }
 
 } // namespace orb::gfx

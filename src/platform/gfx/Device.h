@@ -113,6 +113,8 @@ public:
     void flushDraws();
     // On by default; off, every mesh draw is made at once (to compare, and to measure).
     void setDrawGathering(bool on);
+    // The GL draw calls made so far: an instanced draw of gathered draws counts once.
+    std::uint64_t drawCalls() const { return drawCalls_; }
     // While set, draws use the source's program instead of the fixed stages; null ends that.
     void setProgramSource(ProgramSource* source);
     ProgramSource* programSource() const { return programSource_; }
@@ -223,6 +225,7 @@ private:
     std::vector<float> captured_;    // the values of the draw being added
     std::vector<float> perInstance_; // what the instanced program reads per instance
     GLuint instanceBuffer_ = 0;
+    std::uint64_t drawCalls_ = 0;
 
     // What GL holds now, so that a draw only sends what changed.
     std::uint32_t renderStatesDirty_ = ~0u; // groups of render states
