@@ -45,6 +45,27 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
 }
 
+// The whole production into a small video: 4870 pictures at 20 per second, 0 to 243.45 s, make a
+// video of 243.5 s, and the soundtrack runs as long.
+TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
+{
+    const Result rendered =
+        runProgram("timeout 600 " + OrbRender + " --fps 20 --width 64 --height 36 --video whole.mp4");
+    ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
+    const auto duration = [](const char* stream) {
+        const Result probe = runProgram(std::string("ffprobe -v error -select_streams ") + stream +
+                                        " -show_entries stream=duration -of csv=p=0 whole.mp4");
+        return std::atof(probe.output.c_str());
+    };
+    EXPECT_NEAR(duration("v"), 243.47, 0.05);
+    EXPECT_NEAR(duration("a"), duration("v"), 0.05);
+    runProgram("ffmpeg -nostdin -v info -i whole.mp4 -map 0:a -af volumedetect -f null -");
+    const std::string report = readFile("stderr.txt");
+    const std::size_t mean = report.find("mean_volume: ");
+    ASSERT_NE(mean, std::string::npos) << report;
+    EXPECT_GT(std::atof(report.c_str() + mean + 13), -30.0) << "the music, not silence";
+}
+
 TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
     for (const char* arguments : {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1",
