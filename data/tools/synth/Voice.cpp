@@ -74,7 +74,6 @@ void playNote(const Patch& patch, const Note& note, std::uint32_t seed, StereoBu
     const double gate = note.beats * SecondsPerBeat;
     const auto frames = static_cast<std::int64_t>(std::ceil(patch.amp.duration(gate) * SampleRate));
     const double keyHertz = keyToHertz(note.key);
-    const double keyCutoff = std::exp2(patch.keyTracking * (note.key - 60.0) / 12.0);
     std::vector<RunningLayer> layers = startLayers(patch, seed);
     Noise noise(seed);
     Filter left(patch.filter), right(patch.filter);
@@ -85,8 +84,8 @@ void playNote(const Patch& patch, const Note& note, std::uint32_t seed, StereoBu
     for (std::int64_t i = 0; i < last; ++i) {
         const double time = static_cast<double>(i) / SampleRate;
         if (i % ControlInterval == 0) {
-            const double cutoff = patch.cutoff * keyCutoff *
-                                  std::exp2(patch.filterOctaves * patch.filterEnvelope.level(time, gate));
+            const double cutoff =
+                patch.cutoff * std::exp2(patch.filterOctaves * patch.filterEnvelope.level(time, gate));
             left.tune(cutoff, patch.resonance);
             right.tune(cutoff, patch.resonance);
             hertz = keyHertz * pitchBend(patch, time);

@@ -41,7 +41,6 @@ struct Patch
     FilterType filter = FilterType::LowPass;
     double cutoff = 20000.0;
     double resonance = 0.0;
-    double keyTracking = 0.0; // 1: the cutoff follows the key octave for octave
     double filterOctaves = 0.0;
     Envelope filterEnvelope;
     float drive = 1.0f;
