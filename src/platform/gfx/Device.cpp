@@ -628,6 +628,12 @@ void Device::flushDraws()
                      draws.source->programWithValues(state_.fvf, &draws.values[draw * stride]), 1);
 }
 
+void Device::finish()
+{
+    flushDraws();
+    glFinish();
+}
+
 void Device::setDrawGathering(bool on)
 {
     flushDraws();

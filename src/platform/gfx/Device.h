@@ -111,6 +111,8 @@ public:
     void drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count);
     // Makes the draws gathered so far. Every other operation of the device does so first.
     void flushDraws();
+    // Returns once the rasteriser has finished everything asked of it so far, for timing.
+    void finish();
     // On by default; off, every mesh draw is made at once (to compare, and to measure).
     void setDrawGathering(bool on);
     // The GL draw calls made so far: an instanced draw of gathered draws counts once.
