@@ -134,8 +134,13 @@ std::unique_ptr<fx::Effect> GraphicSystem::createEffect(const char* fileName)
     std::unique_ptr<fx::Effect> effect =
         fx::Effect::create(*device_, fileSystem_.fileData(fileName), fileSystem_.fileSize(fileName), &log);
     fileSystem_.close(fileName);
-    if (!effect)
+    if (!effect) {
         ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
+        return nullptr;
+    }
+    // Linked now, while loading, rather than in the first frame that draws with them.
+    for (unsigned pass = 0; pass < effect->passCount(); ++pass)
+        effect->prepare(pass, FullScreenTriangleFvf);
     return effect;
 }
 

@@ -44,9 +44,12 @@ struct PostProcessVectors
 
 PostProcessVectors postProcessVectors(int width, int height, float downsample);
 
+// The full-screen triangle's vertex format; effects are linked for it as they are created.
+constexpr std::uint32_t FullScreenTriangleFvf = gfx::Fvf::XyzRhw | gfx::Fvf::Tex1;
+
 // The one triangle that covers a whole width x height target, at depth z: pre-transformed with
 // rhw 0, its texture coordinates running from 0 to 1 across the target with Direct3D's
-// half-pixel offset. The caller has set the vertex format XYZRHW | TEX1.
+// half-pixel offset. The caller has set the vertex format FullScreenTriangleFvf.
 void drawFullScreenTriangle(gfx::Device& device, int width, int height, float z);
 
 class GraphicSystem

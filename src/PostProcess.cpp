@@ -74,7 +74,7 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
              {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
             device_->setSamplerState(sampler, filter, gfx::TextureFilter::Linear);
     }
-    device_->setFvf(gfx::Fvf::XyzRhw | gfx::Fvf::Tex1);
+    device_->setFvf(FullScreenTriangleFvf);
 
     RenderTarget* screen = renderTarget("Screen");
     RenderTarget* blur1 = renderTarget("Blur1");

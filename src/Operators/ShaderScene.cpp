@@ -41,7 +41,7 @@ void drawShaderPass(GraphicSystem& graphics, fx::Effect& effect, const ShaderSce
     setSampler(device, 0, gfx::TextureAddress::Mirror);
     if (stage1 != nullptr)
         setSampler(device, 1, gfx::TextureAddress::Wrap);
-    device.setFvf(gfx::Fvf::XyzRhw | gfx::Fvf::Tex1);
+    device.setFvf(FullScreenTriangleFvf);
 
     effect.begin();
     effect.beginPass(0);

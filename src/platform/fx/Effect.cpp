@@ -207,6 +207,11 @@ void Effect::end()
     savedStates_.clear();
 }
 
+bool Effect::prepare(unsigned pass, std::uint32_t fvf)
+{
+    return pass < source_.passes.size() && link(pass, fvf, nullptr) != nullptr;
+}
+
 gfx::ShaderProgram* Effect::programFor(std::uint32_t fvf)
 {
     if (!currentPass_)

@@ -54,6 +54,7 @@ public:
 
     // Saves the device states the passes change; returns the number of passes.
     unsigned begin();
+    unsigned passCount() const { return static_cast<unsigned>(source_.passes.size()); }
     bool beginPass(unsigned pass);
     // Makes values set since the last commit reach the next draws.
     void commitChanges();
@@ -61,6 +62,9 @@ public:
     void end();
 
     gfx::ShaderProgram* programFor(std::uint32_t fvf) override;
+    // Links the pass for a vertex format now rather than at its first draw; false when it
+    // cannot draw that format.
+    bool prepare(unsigned pass, std::uint32_t fvf);
     // Mesh draws of a pass with its own vertex stage may be gathered: the values captured are
     // every parameter's committed floats, one parameter after another.
     bool captureValues(std::vector<float>& values) override;
