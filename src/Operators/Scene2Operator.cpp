@@ -23,11 +23,11 @@ ShaderSceneParams Scene2Operator::params(const FrameTime& t) const
     if (bars > 8.0f)
         angle = -angle;
     if (bars > 14.0f)
-        angle = static_cast<float>(std::sin(bars - 14.0));
+        angle = sinOf(bars - 14.0);
     const float wash = bars > 15.0f ? static_cast<float>(std::sqrt(bars - 15.0)) : 0.0f;
 
     ShaderSceneParams values;
-    values.a = {static_cast<float>(std::sin(1.7391 * bars)), 0.0f, 2.0f * bars, 0.0f};
+    values.a = {sinOf(1.7391 * bars), 0.0f, 2.0f * bars, 0.0f};
     values.b = {0.0f, 0.0f, angle, 0.0f};
     values.c1 = Orange;
     values.c2 = Grey;
@@ -83,7 +83,7 @@ void Scene2Operator::overlay(const FrameTime& t)
     stack.loadIdentity();
     if (bars > 14.0f) {
         const float away = bars - 14.0f;
-        stack.rotateYawPitchRollLocal(0.0f, 0.0f, static_cast<float>(std::sin(static_cast<double>(away))));
+        stack.rotateYawPitchRollLocal(0.0f, 0.0f, sinOf(away));
         stack.translateLocal(static_cast<float>(2.0 * away * (std::sin(24.3474) - std::sin(1.7391 * bars))),
                              0.0f, 8.0f * away * away);
     }

@@ -49,16 +49,6 @@ private:
     std::uint32_t state_;
 };
 
-float sinOf(double x)
-{
-    return static_cast<float>(std::sin(x));
-}
-
-void setColour(fx::Effect& effect, const char* name, const std::array<float, 4>& value)
-{
-    effect.setValue(effect.parameterByName(name), value.data(), fx::Effect::DeclaredSize);
-}
-
 void setWorld(fx::Effect& effect, const fx::MatrixStack& stack)
 {
     effect.setMatrix(effect.parameterByName("world"), stack.top());
@@ -184,9 +174,9 @@ void Scene3Operator::draw(const FrameTime& t)
     effect.setMatrix(effect.parameterByName("view"), viewMatrix);
     effect.setMatrix(effect.parameterByName("projection"),
                      fx::perspectiveFovLH(0.7853982f, graphics().aspectRatio(), 1.0f, 1000.0f));
-    setColour(effect, "ambient", {0, 0, 0, 0});
-    setColour(effect, "diffuse", {1.0f, 0.5f, 0, 0});
-    setColour(effect, "specular", {1, 1, 1, 0});
+    setVector(effect, "ambient", {0, 0, 0, 0});
+    setVector(effect, "diffuse", {1.0f, 0.5f, 0, 0});
+    setVector(effect, "specular", {1, 1, 1, 0});
     effect.setValue(effect.parameterByName("power"), &power, fx::Effect::DeclaredSize);
     effect.commitChanges();
     trophy_->drawSubset(0);
@@ -198,7 +188,7 @@ void Scene3Operator::draw(const FrameTime& t)
     stack.translateLocal(0.0f, -3.15f, 0.0f);
     stack.scaleLocal(10.0f, 10.0f, 10.0f);
     setWorld(effect, stack);
-    setColour(effect, "diffuse", {0.5f, 0.5f, 0.5f, 0});
+    setVector(effect, "diffuse", {0.5f, 0.5f, 0.5f, 0});
     effect.commitChanges();
     cube_->drawSubset(0);
     stack.loadIdentity();
@@ -228,7 +218,7 @@ void Scene3Operator::drawParticles(fx::Effect& effect, float remaining)
         stack.translateLocal(vx * tau + px, py + 10.0f + vy * tau - 0.8f * tau * tau, vz * tau + pz);
         stack.rotateYawPitchRollLocal(particle.spin[0] * tau, particle.spin[1] * tau, particle.spin[2] * tau);
         const float s = std::min(tau / 10.0f, 1.0f);
-        setColour(effect, "diffuse",
+        setVector(effect, "diffuse",
                   {1.0f + (0.47f - 1.0f) * s, 0.5f + (0.47f - 0.5f) * s, 0.0f + 0.47f * s, 0});
         setWorld(effect, stack);
         effect.commitChanges();

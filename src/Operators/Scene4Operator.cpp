@@ -11,16 +11,6 @@ namespace {
 constexpr int Columns = 11;
 constexpr int Rows = 8;
 
-float sinOf(double x)
-{
-    return static_cast<float>(std::sin(x));
-}
-
-void setColour(fx::Effect& effect, const char* name, const std::array<float, 4>& value)
-{
-    effect.setValue(effect.parameterByName(name), value.data(), fx::Effect::DeclaredSize);
-}
-
 } // namespace
 
 const std::array<std::uint8_t, 88>& Scene4Operator::sprite()
@@ -116,9 +106,9 @@ void Scene4Operator::overlay(const FrameTime& t)
             effect.setMatrix(effect.parameterByName("world"), cellWorld(stack, bars, column, row));
             effect.setMatrix(effect.parameterByName("view"), view);
             effect.setMatrix(effect.parameterByName("projection"), projection);
-            setColour(effect, "ambient", {0, 0, 0, 0});
-            setColour(effect, "diffuse", {0.2f, 0.2f, 0.2f, 0});
-            setColour(effect, "specular", {1, 1, 1, 0});
+            setVector(effect, "ambient", {0, 0, 0, 0});
+            setVector(effect, "diffuse", {0.2f, 0.2f, 0.2f, 0});
+            setVector(effect, "specular", {1, 1, 1, 0});
             effect.setValue(effect.parameterByName("power"), &power, fx::Effect::DeclaredSize);
             effect.commitChanges();
             if (cube_)

@@ -12,6 +12,16 @@ float flicker(float x, float factor)
     return std::sin(x * factor);
 }
 
+float sinOf(double x)
+{
+    return static_cast<float>(std::sin(x));
+}
+
+void setVector(fx::Effect& effect, const char* name, const std::array<float, 4>& value)
+{
+    effect.setValue(effect.parameterByName(name), value.data(), fx::Effect::DeclaredSize);
+}
+
 void shake(fx::MatrixStack& stack, float amount)
 {
     stack.translateLocal(flicker(amount, 100010) * 0.03f * amount, flicker(amount, 110010) * 0.03f * amount,

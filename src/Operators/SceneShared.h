@@ -12,6 +12,7 @@
 //   drawImageQuad(device, imageQuad(aspect, width, height, 0.0f, White), image);
 
 #include "GraphicSystem.h"
+#include "platform/fx/Effect.h"
 #include "platform/fx/Matrix.h"
 #include "platform/gfx/Device.h"
 
@@ -34,6 +35,13 @@ inline float barPosition(float local)
 
 // sin(x * factor): sampled once a frame with a large factor it behaves as noise.
 float flicker(float x, float factor);
+
+// sin in double precision, where the scenes' formulas write sin rather than sinf; their values
+// are floats.
+float sinOf(double x);
+
+// A vector parameter of an effect, by name, at its declared size.
+void setVector(fx::Effect& effect, const char* name, const std::array<float, 4>& value);
 
 // A jitter of up to 0.03 x amount across and up, on the stack's local side.
 void shake(fx::MatrixStack& stack, float amount);

@@ -606,26 +606,28 @@ void Device::drawIndexedTriangles(const Geometry& geometry, std::uint32_t firstT
 // with its own values, as they would have been made at once.
 void Device::flushDraws()
 {
-    if (gathered_.count == 0)
+    // Taken out first, so that nothing the drawing does can flush them again; the values' storage
+    // stays for the next run of draws.
+    const std::size_t count = std::exchange(gathered_.count, 0);
+    if (count == 0)
         return;
-    const GatheredDraws draws = std::exchange(gathered_, {});
-    gathered_.values.reserve(draws.values.capacity());
-    const std::size_t stride = draws.values.size() / draws.count;
+    const std::vector<float>& values = gathered_.values;
+    const std::size_t stride = values.size() / count;
     ShaderProgram* instanced =
-        draws.count > 1 ? draws.source->instancedProgram(state_.fvf, draws.values, draws.count, perInstance_)
-                        : nullptr;
+        count > 1 ? gathered_.source->instancedProgram(state_.fvf, values, count, perInstance_) : nullptr;
     if (instanced != nullptr) {
         if (instanceBuffer_ == 0)
             glCreateBuffers(1, &instanceBuffer_);
         glNamedBufferData(instanceBuffer_, static_cast<GLsizeiptr>(perInstance_.size() * sizeof(float)),
                           perInstance_.data(), GL_STREAM_DRAW);
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, instanceBuffer_);
-        drawGeometry(*draws.geometry, draws.firstTriangle, draws.triangleCount, instanced, draws.count);
-        return;
+        drawGeometry(*gathered_.geometry, gathered_.firstTriangle, gathered_.triangleCount, instanced, count);
+    } else {
+        for (std::size_t draw = 0; draw < count; ++draw)
+            drawGeometry(*gathered_.geometry, gathered_.firstTriangle, gathered_.triangleCount,
+                         gathered_.source->programWithValues(state_.fvf, &values[draw * stride]), 1);
     }
-    for (std::size_t draw = 0; draw < draws.count; ++draw)
-        drawGeometry(*draws.geometry, draws.firstTriangle, draws.triangleCount,
-                     draws.source->programWithValues(state_.fvf, &draws.values[draw * stride]), 1);
+    gathered_.values.clear();
 }
 
 void Device::finish()
