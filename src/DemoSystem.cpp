@@ -95,6 +95,7 @@ bool DemoSystem::init(DemoSettings& settings)
     clock_.start(length, loop_);
     if (!createFonts())
         return false;
+    prepareText();
     ORB_INFO("DemoSystem Init Done");
     return true;
 }
@@ -240,6 +241,14 @@ void DemoSystem::fadeOut(Scene& loadingScene, float seconds)
         showLoading(loadingScene, static_cast<float>(duration));
         device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
     }
+}
+
+// Fonts exist only after the fade; the operators' texts are drawn once now, before the first frame.
+void DemoSystem::prepareText()
+{
+    std::uint32_t cursor = 0;
+    while (IOperator* op = operatorManager_->nextOperator(cursor))
+        op->prepareText();
 }
 
 bool DemoSystem::createFonts()

@@ -54,6 +54,7 @@ public:
     bool loadDemo();
     // Registers the title font and makes the four text fonts (without a device, none).
     bool createFonts();
+    void prepareText();
 
     // The scene registered under `id`, or null.
     Scene* scene(std::uint32_t id) const { return scenes_.find(id); }

@@ -1,6 +1,7 @@
 #include "FrameDriver.h"
 
 #include "LogFile.h"
+#include "OperatorManager.h"
 #include "VideoPipe.h"
 
 #include <algorithm>
@@ -73,10 +74,23 @@ FrameDriver::~FrameDriver()
 // only the demo's own frames are recorded, so that its pictures and sound start together.
 void FrameDriver::onPresent(const gfx::FramePixels& frame)
 {
+    if (!recording_)
+        noteLoadingPicture(pictures_ + 1);
     counter_.advance(ticksPerFrame_);
     if (recording())
         sinkFailed_ = !sink_->write(frame);
     demo_->soundSystem()->pump(soundForNextPicture());
+}
+
+// The loading bar shows a picture at its start, after the music is opened and after each
+// operator's init; the fade follows the last of them.
+void FrameDriver::noteLoadingPicture(std::uint64_t picture)
+{
+    StartUp& startUp = stats_.startUp;
+    if (picture == 1)
+        startUp.firstPicture = millisecondsSinceProcessStart();
+    if (picture == demo_->operatorManager()->operatorCount() + 2u)
+        startUp.loaded = millisecondsSinceProcessStart();
 }
 
 void FrameDriver::onSound(const float* samples, std::size_t frames)
@@ -190,6 +204,7 @@ int FrameDriver::run()
         std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
         return 1;
     }
+    stats_.startUp.ready = millisecondsSinceProcessStart();
     if (const std::string reason = timeBeyondTheScript(); !reason.empty()) {
         std::cerr << "orb-render: " << reason << "\n";
         return 2;

@@ -27,6 +27,7 @@ public:
 private:
     void onPresent(const gfx::FramePixels& frame);
     void onSound(const float* samples, std::size_t frames);
+    void noteLoadingPicture(std::uint64_t picture);
     bool recording() const { return recording_ && sink_ && !sinkFailed_; }
     std::size_t soundForNextPicture();
     std::unique_ptr<FrameSink> openSink();

@@ -3,11 +3,32 @@
 #include "Operators/IOperator.h"
 
 #include <algorithm>
+#include <ctime>
+#include <fstream>
 #include <iomanip>
 #include <numeric>
+#include <sstream>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace orb::render {
+
+double millisecondsSinceProcessStart()
+{
+    std::ifstream file("/proc/self/stat");
+    std::string stat;
+    std::getline(file, stat);
+    // The start time is the 22nd field; the command name in parentheses may hold spaces.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2)); // from the third field on
+    std::string field;
+    for (int index = 3; index <= 22; ++index)
+        fields >> field;
+    timespec now{};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    const double started =
+        std::stod(field.empty() ? "0" : field) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return (static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 - started) * 1000.0;
+}
 
 void RenderStats::ran(const IOperator& op)
 {
@@ -25,9 +46,11 @@ void RenderStats::endFrame(double milliseconds)
 
 void RenderStats::report(std::ostream& stream) const
 {
-    stream << std::fixed << std::setprecision(2);
-    // A scene's first frame links its effect and fills glyph pages: it is shown apart, and the
-    // worst frame is the worst once the scene has started.
+    stream << std::fixed << std::setprecision(0) << "start-up ms: first loading picture "
+           << startUp.firstPicture << ", loaded " << startUp.loaded << ", ready after the fade "
+           << startUp.ready << '\n';
+    stream << std::setprecision(2);
+    // A scene's first frame is shown apart, and the worst frame is the worst once it has started.
     stream << "operator   frames   first ms    mean ms  median ms     95% ms   worst ms\n";
     for (auto [name, times] : times_) {
         const double first = times.front();

@@ -37,6 +37,9 @@ public:
 
     // Creates what the operator needs, once; true at once when that was done before.
     bool init();
+    // Called once the fonts exist, before the first frame: draws whatever text the operator will
+    // show, so that its glyphs are made now rather than in a frame. Nothing by default.
+    virtual void prepareText() {}
 
     std::uint32_t id() const { return id_; }
     void setId(std::uint32_t id) { id_ = id; }

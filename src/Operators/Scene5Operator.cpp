@@ -51,9 +51,9 @@ bool Scene5Operator::loadMore()
     return loadScreenImage("Data\\tevro_overlay1.png", frame_);
 }
 
-void Scene5Operator::prepare(const FrameTime& t)
+fx::Font* Scene5Operator::pageFont() const
 {
-    phase_ = pager().update(graphics(), demo().font64(), t.local);
+    return demo().font64();
 }
 
 ShaderSceneParams Scene5Operator::params(const FrameTime& t) const
@@ -91,8 +91,8 @@ int Scene5Operator::pageLevel(float phase)
 // The page, then the frame over everything, at distance 1 under a 90-degree camera.
 void Scene5Operator::overlay(const FrameTime&)
 {
-    const float turn = std::sin(phase_ / 10.0f);
-    drawTextQuad(graphics(), pageLevel(phase_), {0.5f, 0.28f, 3.0f}, turn, turn);
+    const float turn = std::sin(pagePhase() / 10.0f);
+    drawTextQuad(graphics(), pageLevel(pagePhase()), {0.5f, 0.28f, 3.0f}, turn, turn);
 
     gfx::Device& device = this->device();
     fx::MatrixStack& stack = graphics().matrixStack();

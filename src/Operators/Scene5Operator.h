@@ -26,12 +26,12 @@ public:
 protected:
     const char* effectFile() const override { return "Data\\Scene5.fx"; }
     bool loadMore() override;
-    void prepare(const FrameTime& time) override;
+    TextPager* textPager() const override { return &pager(); }
+    fx::Font* pageFont() const override;
     void overlay(const FrameTime& time) override;
 
 private:
     std::unique_ptr<gfx::Texture> frame_;
-    float phase_ = 0.0f;
 };
 
 } // namespace orb

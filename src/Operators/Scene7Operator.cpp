@@ -34,9 +34,9 @@ TextPager& Scene7Operator::pager()
     return greetings;
 }
 
-void Scene7Operator::prepare(const FrameTime& t)
+fx::Font* Scene7Operator::pageFont() const
 {
-    phase_ = pager().update(graphics(), demo().font96(), t.local);
+    return demo().font96();
 }
 
 gfx::BaseTexture* Scene7Operator::stage1() const
@@ -54,12 +54,12 @@ ShaderSceneParams Scene7Operator::params(const FrameTime& t) const
     const float swing = std::sin(e) / 10.0f + 0.4f;
 
     ShaderSceneParams values;
-    values.a = {1.5f * phase_ - 1.5f, odd ? 0.5f : -0.2f, x0, 0.0f};
-    values.b = {odd ? swing : -swing, phase_ / 2.0f - 0.5f, std::cos(e) / 20.0f, 0.0f};
+    values.a = {1.5f * pagePhase() - 1.5f, odd ? 0.5f : -0.2f, x0, 0.0f};
+    values.b = {odd ? swing : -swing, pagePhase() / 2.0f - 0.5f, std::cos(e) / 20.0f, 0.0f};
     values.c1 = Grey;
     values.c2 = Orange;
     values.c3 = {1.0f, 1.0f, 1.0f, 0.0f};
-    values.f = {0.0f, 0.25f, 0.5f, 0.2f * phase_};
+    values.f = {0.0f, 0.25f, 0.5f, 0.2f * pagePhase()};
     values.g = aspectVector(graphics().aspectRatio());
     return values;
 }

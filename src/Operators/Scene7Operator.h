@@ -22,11 +22,9 @@ public:
 
 protected:
     const char* effectFile() const override { return "Data\\Scene7.fx"; }
-    void prepare(const FrameTime& time) override;
+    TextPager* textPager() const override { return &pager(); }
+    fx::Font* pageFont() const override;
     gfx::BaseTexture* stage1() const override;
-
-private:
-    float phase_ = 0.0f;
 };
 
 } // namespace orb

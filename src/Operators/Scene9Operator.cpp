@@ -33,9 +33,9 @@ TextPager& Scene9Operator::pager()
     return credits;
 }
 
-void Scene9Operator::prepare(const FrameTime& t)
+fx::Font* Scene9Operator::pageFont() const
 {
-    phase_ = pager().update(graphics(), demo().font144(), t.local);
+    return demo().font144();
 }
 
 ShaderSceneParams Scene9Operator::params(const FrameTime& t) const
@@ -73,7 +73,7 @@ void Scene9Operator::overlay(const FrameTime& t)
 {
     const float bars = barPosition(t.local);
     const float yaw = std::fmod(bars, 2.0f) * Pi / 2.0f - 1.5707964f;
-    drawTextQuad(graphics(), pageLevel(phase_), {0.0f, 0.0f, 3.0f}, yaw, 0.0f);
+    drawTextQuad(graphics(), pageLevel(pagePhase()), {0.0f, 0.0f, 3.0f}, yaw, 0.0f);
 }
 
 PostProcessParams Scene9Operator::look(const FrameTime& t) const

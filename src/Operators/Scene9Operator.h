@@ -25,11 +25,9 @@ public:
 
 protected:
     const char* effectFile() const override { return "Data\\Scene9.fx"; }
-    void prepare(const FrameTime& time) override;
+    TextPager* textPager() const override { return &pager(); }
+    fx::Font* pageFont() const override;
     void overlay(const FrameTime& time) override;
-
-private:
-    float phase_ = 0.0f;
 };
 
 } // namespace orb

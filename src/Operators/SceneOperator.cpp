@@ -12,7 +12,15 @@ GraphicSystem& SceneOperator::graphics() const
 
 bool SceneOperator::initialize()
 {
-    return graphics().device() != nullptr && load();
+    if (graphics().device() == nullptr || !load())
+        return false;
+    rehearse();
+    return true;
+}
+
+void SceneOperator::rehearse()
+{
+    work(start() + (end() - start()) / 2.0f, false);
 }
 
 void SceneOperator::work(float time, bool)

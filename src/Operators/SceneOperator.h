@@ -41,6 +41,11 @@ protected:
     virtual bool load() = 0;
     virtual void draw(const FrameTime& time) = 0;
     virtual gfx::Color clearColor() const { return 0; }
+    // Draws one frame of the middle of the scene while loading, never shown: a software
+    // rasteriser compiles the code for each new combination of draw states at its first draw,
+    // which would otherwise stall the scene's first frame on screen. A scene that keeps state
+    // from frame to frame restores it afterwards.
+    virtual void rehearse();
 
     // The scene's effect file (GraphicSystem::createEffect); false when it is missing or broken.
     bool loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect);

@@ -74,17 +74,31 @@ float TextPager::update(GraphicSystem& graphics, fx::Font* font, float local)
 
 void TextPager::redraw(GraphicSystem& graphics, RenderTarget& text, fx::Font* font, float local)
 {
-    gfx::Device& device = *graphics.device();
     ++redrawCount_;
+    const auto page = std::find_if(pages_.begin(), pages_.end(),
+                                   [local](const TextPage& entry) { return local < entry.end; });
+    drawPage(graphics, text, font, page != pages_.end() ? page->text : std::string());
+}
+
+void TextPager::drawEveryPage(GraphicSystem& graphics, fx::Font& font) const
+{
+    RenderTarget* text = graphics.renderTarget("Text");
+    if (text == nullptr || text->colorSurface() == nullptr)
+        return;
+    for (const TextPage& page : pages_)
+        drawPage(graphics, *text, &font, page.text);
+    drawPage(graphics, *text, nullptr, {});
+}
+
+void TextPager::drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* font, const std::string& page)
+{
+    gfx::Device& device = *graphics.device();
     device.setRenderTarget(0, text.colorSurface());
     device.setDepthStencilSurface(text.depthSurface());
     device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0, 1.0f, 0);
 
-    const auto page = std::find_if(pages_.begin(), pages_.end(),
-                                   [local](const TextPage& entry) { return local < entry.end; });
     char buffer[500] = {};
-    if (page != pages_.end())
-        std::strncpy(buffer, page->text.c_str(), sizeof buffer - 1);
+    std::strncpy(buffer, page.c_str(), sizeof buffer - 1);
     if (font != nullptr)
         font->drawText(buffer, -1, {512, 512, 512, 512},
                        fx::TextFormat::Center | fx::TextFormat::VCenter | fx::TextFormat::NoClip, 0xFFFFFFFF);

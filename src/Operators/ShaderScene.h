@@ -67,12 +67,18 @@ public:
     // no text; without a font the page is left empty.
     float update(GraphicSystem& graphics, fx::Font* font, float local);
 
+    // Draws every page once, into the "Text" target, so that the font holds their glyphs before
+    // the first frame needs them. The pager's state is left as it was and the target empty.
+    void drawEveryPage(GraphicSystem& graphics, fx::Font& font) const;
+
     // Counts every redraw; -1 before the first. Scenes read its parity.
     int redrawCount() const { return redrawCount_; }
     const std::vector<TextPage>& pages() const { return pages_; }
 
 private:
     void redraw(GraphicSystem& graphics, RenderTarget& text, fx::Font* font, float local);
+    static void drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* font,
+                         const std::string& page);
 
     float period_;
     std::vector<TextPage> pages_;

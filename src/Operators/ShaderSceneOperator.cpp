@@ -1,6 +1,7 @@
 #include "Operators/ShaderSceneOperator.h"
 
 #include <cmath>
+#include <optional>
 
 namespace orb {
 
@@ -11,10 +12,29 @@ bool ShaderSceneOperator::load()
 
 void ShaderSceneOperator::draw(const FrameTime& time)
 {
-    prepare(time);
+    if (TextPager* pager = textPager())
+        pagePhase_ = pager->update(graphics(), pageFont(), time.local);
     drawShaderPass(graphics(), *effect_, params(time), stage1());
     overlay(time);
     graphics().postProcess(look(time));
+}
+
+// The pager's state belongs to the frames on screen: the rehearsal's redraw is undone.
+void ShaderSceneOperator::rehearse()
+{
+    TextPager* pager = textPager();
+    const std::optional<TextPager> kept = pager != nullptr ? std::optional(*pager) : std::nullopt;
+    SceneOperator::rehearse();
+    if (kept)
+        *pager = *kept;
+}
+
+void ShaderSceneOperator::prepareText()
+{
+    TextPager* pager = textPager();
+    fx::Font* font = pageFont();
+    if (pager != nullptr && font != nullptr)
+        pager->drawEveryPage(graphics(), *font);
 }
 
 PostProcessParams whiteFades(float bars, float fadeInBars, const GlowRates& rates)

@@ -2,7 +2,8 @@
 
 // ShaderSceneOperator -- a scene drawn by one full-screen effect pass: the scene gives its effect
 // file, the values its effect gets from the bar clock, and its post-processing values; a scene
-// with text prepares its page before the pass and lays it over the picture after it.
+// with text gives its pager and font, has its page drawn before the pass and lays it over the
+// picture after it.
 //
 //   class Scene8Operator final : public ShaderSceneOperator {
 //       ShaderSceneParams params(const FrameTime& t) const override { ... }
@@ -31,8 +32,12 @@ protected:
     virtual const char* effectFile() const = 0;
     // Whatever else the scene loads, after its effect; false when it is missing.
     virtual bool loadMore() { return true; }
-    // Before the pass, and over its picture before the post-processing; nothing by default.
-    virtual void prepare(const FrameTime&) {}
+    // A scene with pages of text: the pager it keeps for the whole run and the font of its pages.
+    virtual TextPager* textPager() const { return nullptr; }
+    virtual fx::Font* pageFont() const { return nullptr; }
+    // Where the frame stands in the page period, once its page is drawn.
+    float pagePhase() const { return pagePhase_; }
+    // Over the pass's picture before the post-processing; nothing by default.
     virtual void overlay(const FrameTime&) {}
     // What the pass finds on texture stage 1; nothing by default.
     virtual gfx::BaseTexture* stage1() const { return nullptr; }
@@ -42,8 +47,11 @@ protected:
 private:
     bool load() final;
     void draw(const FrameTime& time) final;
+    void rehearse() final;
+    void prepareText() final;
 
     std::unique_ptr<fx::Effect> effect_;
+    float pagePhase_ = 0.0f;
 };
 
 // How strong the glow is between the fades, and how much stronger for every bar of them.

@@ -92,6 +92,26 @@ TEST_F(Scene7Test, EachBarDrawsItsNameAndTheFourteenthOnTwoCentredLines)
     EXPECT_GT(rows.back() - rows.front(), 150) << "two 96-pixel lines";
 }
 
+// Loading draws a frame of a scene, unseen, and every page once the fonts exist: the names on
+// screen must still change, and alternate, as if that had not happened.
+TEST_F(Scene7Test, LoadingAnotherGreetingsSceneLeavesTheNamesOnScreenAsTheyWere)
+{
+    drawnAt(2.9f, "a");
+    drawnAt(3.1f, "a"); // the fourth name
+    const int redraws = Scene7Operator::pager().redrawCount();
+    {
+        Scene7Operator loadedLater(*demo_->scene(0), IdTable<IOperator>::AnyId);
+        ASSERT_TRUE(loadedLater.init());
+        static_cast<IOperator&>(loadedLater).prepareText();
+        EXPECT_EQ(litTextPixels(), 0) << "no prepared name is left to be seen after a seek";
+    }
+    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws);
+    drawnAt(3.2f, "a");
+    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws) << "the same name: not drawn again";
+    drawnAt(4.1f, "a");
+    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws + 1);
+}
+
 TEST_F(Scene7Test, AfterTheLastNameTheHazeDriftsAwayAndTheGlowGrows)
 {
     EXPECT_EQ(drawnAt(14.5f, "a")[2], -1.5f);
