@@ -133,9 +133,28 @@ void FullScreenTexturedPass(benchmark::State& state)
     }
 }
 
+// A presented 1280 x 720 frame read back as B, G, R, A pixels, as orb-render hands it to PNG
+// files or to a video.
+void PresentAndReadBack(benchmark::State& state)
+{
+    constexpr int Width = 1280, Height = 720;
+    std::size_t read = 0;
+    std::string error;
+    auto device =
+        Device::create(createOffscreenBackend(
+                           &error, [&read](const FramePixels& frame) { read += frame.pixels() != nullptr; }),
+                       {Width, Height, 0}, &error);
+    device->clear(ClearFlag::Target | ClearFlag::ZBuffer, 0xFF336699, 1.0f, 0);
+    for (auto _ : state)
+        device->present();
+    if (read != static_cast<std::size_t>(state.iterations()))
+        state.SkipWithError("a frame was not read back");
+}
+
 BENCHMARK(DeviceDrawWithStateChange)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BareGlDrawWithStateChange)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(FullScreenTexturedPass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(PresentAndReadBack)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 } // namespace
 

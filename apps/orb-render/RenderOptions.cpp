@@ -128,6 +128,11 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
         error = "--end comes before --start";
         return std::nullopt;
     }
+    // A video's colour is kept at half the resolution each way: whole pairs of pixels only.
+    if (!options.videoFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0)) {
+        error = "--video needs an even --width and --height";
+        return std::nullopt;
+    }
     return options;
 }
 

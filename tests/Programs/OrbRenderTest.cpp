@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -43,6 +44,16 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_NE(rendered.output.find("Scene1          3"), std::string::npos) << rendered.output;
     EXPECT_NE(rendered.output.find("first ms"), std::string::npos);
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
+    // The loading bar's pictures, then the fade, then the demo.
+    double firstPicture = 0, loaded = 0, ready = 0;
+    ASSERT_EQ(std::sscanf(rendered.output.c_str() + rendered.output.find("start-up ms"),
+                          "start-up ms: first loading picture %lf, loaded %lf, ready after the fade %lf",
+                          &firstPicture, &loaded, &ready),
+              3)
+        << rendered.output;
+    EXPECT_GT(firstPicture, 0.0);
+    EXPECT_LT(firstPicture, loaded);
+    EXPECT_LT(loaded, ready);
 }
 
 // The whole production into a small video: 4870 pictures at 20 per second, 0 to 243.45 s, make a
@@ -68,8 +79,9 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
 
 TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
 {
-    for (const char* arguments : {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1",
-                                  " --at 1,x", " --start -1", " --end -0.5", " --at 1,-2"}) {
+    for (const char* arguments :
+         {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x", " --start -1",
+          " --end -0.5", " --at 1,-2", " --width 65 --height 36 --video odd.mp4"}) {
         EXPECT_EQ(runProgram(OrbRender + arguments).status, 2) << arguments;
         EXPECT_NE(readFile("stderr.txt").find("usage: orb-render"), std::string::npos);
     }
