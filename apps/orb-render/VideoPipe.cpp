@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -22,13 +23,18 @@ struct Pipe
 };
 
 // Both ends close on exec (ffmpeg is handed its read end explicitly); only our write end is
-// non-blocking, the read end ffmpeg shares stays as ffmpeg expects it.
+// non-blocking, the read end ffmpeg shares stays as ffmpeg expects it. The pipe holds as much as
+// the system lets it: a picture is megabytes, and each pipe-full costs both processes a wake-up.
 Pipe openPipe()
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
         return {};
     ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    std::ifstream limit("/proc/sys/fs/pipe-max-size");
+    int most = 0;
+    if (limit >> most)
+        ::fcntl(ends[1], F_SETPIPE_SZ, most);
     return {ends[0], ends[1]};
 }
 
@@ -60,7 +66,7 @@ std::vector<std::string> ffmpegArguments(const std::string& file, int width, int
                          std::to_string(audio::Channels)});
         add({"-map", "0:v", "-map", "1:a", "-c:a", "aac"});
     }
-    add({"-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+    add({"-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
     // "file:" keeps a name with a colon or a leading dash a file name.
     add({"file:" + file});
     return arguments;
