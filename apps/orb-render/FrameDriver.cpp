@@ -227,6 +227,8 @@ int FrameDriver::run()
         // Standard output is the log's while the log is open.
         std::ostringstream report;
         stats_.report(report);
+        if (sink_)
+            report << sink_->costs();
         std::fputs(report.str().c_str(), stdout);
     }
     return 0;

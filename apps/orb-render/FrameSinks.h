@@ -20,6 +20,8 @@ public:
     virtual bool writeSound(const float*, std::size_t) { return true; }
     // Waits for the output to be complete; false when it failed.
     virtual bool finish() { return true; }
+    // What the output's own work cost, as a line for --stats; empty when there is nothing to say.
+    virtual std::string costs() const { return {}; }
 };
 
 class PngFrames final : public FrameSink

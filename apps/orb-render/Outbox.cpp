@@ -1,6 +1,7 @@
 #include "Outbox.h"
 
 #include <cerrno>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace orb::render {
@@ -27,6 +28,12 @@ bool Outbox::pass()
         }
     }
     return true;
+}
+
+std::size_t Outbox::unread() const
+{
+    int bytes = 0;
+    return fd_ >= 0 && ::ioctl(fd_, FIONREAD, &bytes) == 0 ? static_cast<std::size_t>(bytes) : 0;
 }
 
 void Outbox::close()

@@ -30,6 +30,8 @@ public:
     // Writes as much as the pipe takes now; false once the reader has gone.
     bool pass();
     std::size_t queued() const { return queued_; }
+    // Bytes written but not yet read at the other end.
+    std::size_t unread() const;
     // Asks poll() for room while bytes wait, and for nothing otherwise.
     pollfd pollRequest() const { return {queued_ > 0 ? fd_ : -1, POLLOUT, 0}; }
     // Drops what is still queued; the reader sees the end.

@@ -23,7 +23,7 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
   --loop             loop the demo, as the player's "Loop Demo"
   --frames DIR       write DIR/frame_000000.png and on, in render order
   --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)
-  --stats            render time per frame for each scene operator, and peak memory
+  --stats            start-up times, render time per frame for each scene operator, and peak memory
   --help             this text
 
 Times are in seconds, none negative. Exit status: 0 when every frame was rendered, 1 when

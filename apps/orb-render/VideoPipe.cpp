@@ -3,12 +3,15 @@
 #include "platform/audio/Mp3Stream.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,8 +120,14 @@ bool VideoPipe::write(const gfx::FramePixels& frame)
 {
     if (!open())
         return false;
+    ++picturesWritten_;
+    if (picturesWritten_ > 1 && pictures_.queued() == 0 && pictures_.unread() == 0)
+        ++encoderRanDry_;
     pictures_.queue(frame.pixels(), std::size_t(frame.width) * frame.height * 4);
-    return passUntil(maxQueuedPictureBytes_, SIZE_MAX);
+    const auto begun = std::chrono::steady_clock::now();
+    const bool passed = passUntil(maxQueuedPictureBytes_, SIZE_MAX);
+    rendererWaited_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    return passed;
 }
 
 bool VideoPipe::writeSound(const float* samples, std::size_t frames)
@@ -139,12 +148,27 @@ bool VideoPipe::finish()
     passed = passUntil(0, 0) && passed;
     sound_.close();
     int status = 0;
+    rusage usage{};
     pid_t waited = -1;
     do
-        waited = ::waitpid(ffmpeg_, &status, 0);
+        waited = ::wait4(ffmpeg_, &status, 0, &usage);
     while (waited < 0 && errno == EINTR);
     ffmpeg_ = -1;
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + time.tv_usec * 1e-6;
+    };
+    encoderSeconds_ = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return passed && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string VideoPipe::costs() const
+{
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "video: the renderer waited %.1f s for the encoder; the encoder had run dry before %ld of "
+                  "%ld pictures and used %.1f s of processor time\n",
+                  rendererWaited_, encoderRanDry_, picturesWritten_, encoderSeconds_);
+    return line;
 }
 
 // Passes queued bytes on as the pipes take them until no more than the given amounts wait;

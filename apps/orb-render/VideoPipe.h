@@ -28,6 +28,9 @@ public:
     bool write(const gfx::FramePixels& frame) override;
     bool writeSound(const float* samples, std::size_t frames) override;
     bool finish() override;
+    // How long the renderer waited for the encoder, how often the encoder had run dry before a
+    // picture, and the encoder's processor time.
+    std::string costs() const override;
 
 private:
     bool passUntil(std::size_t pictureBytes, std::size_t soundBytes);
@@ -36,6 +39,10 @@ private:
     Outbox pictures_;
     Outbox sound_;
     std::size_t maxQueuedPictureBytes_;
+    double rendererWaited_ = 0; // seconds in write(), for room in the pipes
+    long picturesWritten_ = 0;
+    long encoderRanDry_ = 0;    // pictures that found the encoder had read every byte before them
+    double encoderSeconds_ = 0; // processor time, once it has ended
 };
 
 } // namespace orb::render

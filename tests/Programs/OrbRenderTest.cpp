@@ -61,8 +61,21 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
 {
     const Result rendered =
-        runProgram("timeout 600 " + OrbRender + " --fps 20 --width 64 --height 36 --video whole.mp4");
+        runProgram("timeout 600 " + OrbRender + " --fps 20 --width 64 --height 36 --video whole.mp4 --stats");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
+    double waited = -1, encoderTime = -1;
+    long dry = -1, pictures = -1;
+    ASSERT_EQ(
+        std::sscanf(rendered.output.c_str() + rendered.output.find("video: "),
+                    "video: the renderer waited %lf s for the encoder; the encoder had run dry before %ld "
+                    "of %ld pictures and used %lf s of processor time",
+                    &waited, &dry, &pictures, &encoderTime),
+        4)
+        << rendered.output;
+    EXPECT_EQ(pictures, 4870);
+    EXPECT_GE(waited, 0.0);
+    EXPECT_GE(dry, 0);
+    EXPECT_GT(encoderTime, 0.0);
     const auto duration = [](const char* stream) {
         const Result probe = runProgram(std::string("ffprobe -v error -select_streams ") + stream +
                                         " -show_entries stream=duration -of csv=p=0 whole.mp4");
