@@ -233,7 +233,8 @@ void reportCentre(benchmark::State& state, std::uint32_t pixel)
 class CallTimes
 {
 public:
-    template <typename Call> void time(Call call)
+    template <typename Call>
+    void time(Call call)
     {
         const auto start = std::chrono::steady_clock::now();
         call();
