@@ -37,7 +37,11 @@ void Application::messageLoop()
     while (running) {
         win::Message message;
         if (queue.peek(message)) {
-            if (message.kind == win::MessageKind::Quit)
+            if (message.kind == win::MessageKind::Quit && message.cause != nullptr)
+                ORB_INFO("quitting on " << message.cause);
+            if (message.kind == win::MessageKind::DisplayLost)
+                ORB_ERROR("the display has gone away");
+            if (message.kind == win::MessageKind::Quit || message.kind == win::MessageKind::DisplayLost)
                 running = false;
             else
                 queue.dispatch(message);

@@ -55,15 +55,16 @@ bool startsGzipMember(const unsigned char* bytes, std::size_t size)
     return size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
 }
 
-// Inflates the gzip members read from `input` into `output` until `capacity` bytes are out or the
-// input ends or turns corrupt, as zlib's gzip reader would; returns the number of bytes out.
-std::size_t inflateGzip(std::istream& input, char* output, std::uint32_t capacity)
+// Inflates the gzip members read from `input` into `output` and tells whether they decompress to
+// exactly `size` bytes, every member whole with its check value intact. Reading stops where the
+// data stops looking like a gzip member, as zlib's gzip reader does; a payload that goes on past
+// `size` is as wrong as one that stops short, and every member is read to its end so that a
+// damaged byte cannot pass unchecked.
+bool inflateGzipExactly(std::istream& input, char* output, std::uint32_t size)
 {
-    if (capacity == 0)
-        return 0;
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
-        return 0;
+        return false;
     std::vector<unsigned char> chunk(1u << 20);
     // Makes `wanted` input bytes available unless the input ends first; keeps the unread ones.
     const auto refill = [&](uInt wanted) {
@@ -77,21 +78,32 @@ std::size_t inflateGzip(std::istream& input, char* output, std::uint32_t capacit
         stream.avail_in += static_cast<uInt>(input.gcount());
         return stream.avail_in >= wanted;
     };
+    Bytef* const end = reinterpret_cast<Bytef*>(output) + size;
+    Bytef beyond = 0; // where a byte past `size` lands, only to be noticed
     stream.next_out = reinterpret_cast<Bytef*>(output);
-    stream.avail_out = capacity;
-    while (stream.avail_out > 0 && refill(1)) {
+    stream.avail_out = size;
+    bool memberOpen = false, intact = true;
+    while (intact && refill(1)) {
+        if (stream.avail_out == 0) {
+            intact = stream.next_out == end;
+            stream.next_out = &beyond;
+            stream.avail_out = 1;
+            continue;
+        }
+        memberOpen = true;
         const int status = inflate(&stream, Z_NO_FLUSH);
         if (status == Z_STREAM_END) {
+            memberOpen = false;
             if (!refill(2) || !startsGzipMember(stream.next_in, stream.avail_in))
                 break;
             inflateReset(&stream);
         } else if (status != Z_OK) {
-            break;
+            intact = false;
         }
     }
-    const std::size_t produced = capacity - stream.avail_out;
+    const bool exact = stream.next_out == end || stream.next_out == &beyond;
     inflateEnd(&stream);
-    return produced;
+    return intact && !memberOpen && exact;
 }
 
 struct EntryView
@@ -185,7 +197,7 @@ bool FileSystem::loadArchive(const std::string& path)
     clear();
     if (plausible)
         archiveBlock_ = win::allocateLargeBlock(std::size_t{payloadSize} + SpareBytes);
-    if (!archiveBlock_ || inflateGzip(file, archiveBlock_.get(), payloadSize) != payloadSize) {
+    if (!archiveBlock_ || !inflateGzipExactly(file, archiveBlock_.get(), payloadSize)) {
         ORB_ERROR("failed decrunching file. archive is corrupt'" << path << "'");
         return false;
     }

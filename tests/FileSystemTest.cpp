@@ -222,6 +222,89 @@ TEST_F(ArchiveTest, RefusesCorruptDeflateData)
     expectRefused("failed decrunching file. archive is corrupt");
 }
 
+TEST_F(ArchiveTest, RefusesDataWhoseCheckValueOrLengthDisagreesWithIt)
+{
+    const std::string payload = qel::packEntries({{"Data\\a", "text"}});
+    const std::string archive = *qel::makeArchive(payload);
+    // The member's trailer: its CRC-32, then its length.
+    for (const std::size_t fromEnd : {8u, 5u, 4u, 1u}) {
+        std::string damaged = archive;
+        damaged[damaged.size() - fromEnd] = static_cast<char>(damaged[damaged.size() - fromEnd] ^ 0x01);
+        writeFile("Data.qel", damaged);
+        expectRefused("failed decrunching file. archive is corrupt");
+    }
+    writeArchive(payload, static_cast<std::uint32_t>(payload.size() - 1)); // the data goes on past it
+    expectRefused("failed decrunching file. archive is corrupt");
+}
+
+// The production's own archive, as a viewer's download might break it.
+class ProductionArchiveTest : public ArchiveTest
+{
+protected:
+    ProductionArchiveTest() : archive_(readFile(ORB_PRODUCTION_ARCHIVE)) {}
+
+    void expectRefusedAll(const std::vector<std::size_t>& offsets,
+                          std::string (*damage)(std::string, std::size_t))
+    {
+        for (const std::size_t offset : offsets) {
+            writeFile("Data.qel", damage(archive_, offset));
+            EXPECT_FALSE(fileSystem_.init("Data.qel")) << "damaged at " << offset;
+            const std::vector<std::string> lines = log();
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.back().rfind("ORB_ERROR: ", 0), 0u) << lines.back();
+        }
+    }
+
+    // Offsets spread over the whole file, and the last bytes, where the trailer is.
+    std::vector<std::size_t> offsets(std::size_t from) const
+    {
+        std::vector<std::size_t> spread;
+        for (std::size_t i = 0; i < 40; ++i)
+            spread.push_back(from + (archive_.size() - from) * i / 40);
+        for (std::size_t back = 1; back <= 8; ++back)
+            spread.push_back(archive_.size() - back);
+        return spread;
+    }
+
+    std::string archive_;
+};
+
+TEST_F(ProductionArchiveTest, IsReadWhole)
+{
+    writeFile("Data.qel", archive_);
+    ASSERT_TRUE(fileSystem_.init("Data.qel"));
+    EXPECT_TRUE(fileSystem_.open("Data\\DemoScript.xml"));
+}
+
+TEST_F(ProductionArchiveTest, RefusesItCutShortAnywhere)
+{
+    expectRefusedAll(offsets(0), [](std::string bytes, std::size_t at) { return bytes.substr(0, at); });
+}
+
+TEST_F(ProductionArchiveTest, RefusesItWithAnyByteOfItsCompressedDataFlipped)
+{
+    constexpr std::size_t Header = 12 + 10; // the archive's header and the gzip member's
+    expectRefusedAll(offsets(Header), [](std::string bytes, std::size_t at) {
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+        return bytes;
+    });
+}
+
+TEST_F(ProductionArchiveTest, RefusesItWhenItsPayloadSizeLies)
+{
+    const std::uint32_t size = static_cast<std::uint32_t>(static_cast<unsigned char>(archive_[8])) |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(archive_[9])) << 8 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(archive_[10])) << 16 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(archive_[11])) << 24;
+    for (const std::uint32_t lie : {size - 1, size + 1, size / 2, 0u}) {
+        std::string lying = archive_;
+        for (int i = 0; i < 4; ++i)
+            lying[8 + i] = static_cast<char>(lie >> (8 * i));
+        writeFile("Data.qel", lying);
+        expectRefused("failed decrunching file. archive is corrupt");
+    }
+}
+
 TEST_F(ArchiveTest, RefusesTruncatedFilesAndForeignHeaders)
 {
     const std::string archive = *qel::makeArchive(qel::packEntries({{"Data\\a", "text"}}));

@@ -78,14 +78,24 @@ protected:
         }
     }
 
-    void startPlayer()
+    // The sound goes to SDL's dummy driver unless another is named.
+    void startPlayer(const char* audioDriver = "dummy")
     {
         player_ = ::fork();
         if (player_ == 0) {
-            ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+            ::setenv("SDL_AUDIODRIVER", audioDriver, 1);
             ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
             ::_exit(127);
         }
+    }
+
+    // Waits up to 30 seconds for the log to hold `line`.
+    bool waitForLogLine(const std::string& line) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (!logHas(line) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        return logHas(line);
     }
 
     // The player's exit status, waiting up to `limit`; -1 when it did not end.
@@ -206,6 +216,63 @@ TEST_F(PlayerWindowTest, WithLoopDemoTickedTheDemoStartsOverAfterItsLength)
     EXPECT_TRUE(logHas("ORB_INFO: DemoSystem Looping Demo")) << "the script is 6.96 s long";
     keys("Escape");
     EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+TEST_F(PlayerWindowTest, WithoutASoundDeviceItSaysSoAndShutsDown)
+{
+    startPlayer("no-such-driver");
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("Tab space Return");
+    EXPECT_EQ(waitForPlayer(30s), 0);
+    EXPECT_TRUE(logHas("failed to init soundsystem. aborting ...")) << readFile("Orb.log");
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+TEST_F(PlayerWindowTest, AQuitSignalAtAnyStageEndsTheProgramByItsFullShutdown)
+{
+    // At the dialog, a signal cancels it.
+    startPlayer();
+    ASSERT_NE(dialogWindow(), 0u);
+    ::kill(player_, SIGTERM);
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_TRUE(logHas("ORB_INFO: Well ... no demo then ... fine"));
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+
+    // While loading, before the window and SDL are there, and while playing.
+    for (const auto& [signal, sentAfter] : {std::pair{SIGTERM, "ORB_INFO: DemoSystem Init ..."},
+                                            std::pair{SIGINT, "ORB_INFO: DemoSystem Init Done"}}) {
+        std::filesystem::remove("Orb.log");
+        startPlayer();
+        const std::uintptr_t dialog = dialogWindow();
+        ASSERT_NE(dialog, 0u);
+        // The killed dialog took the keyboard focus with it, and there is no window manager.
+        output("xdotool windowfocus --sync " + std::to_string(dialog));
+        keys("Tab space Return");
+        ASSERT_TRUE(waitForLogLine(sentAfter)) << readFile("Orb.log");
+        ::kill(player_, signal);
+        EXPECT_EQ(waitForPlayer(30s), 0) << sentAfter;
+        EXPECT_TRUE(
+            logHas(std::string("ORB_INFO: quitting on ") + (signal == SIGTERM ? "SIGTERM" : "SIGINT")));
+        EXPECT_TRUE(logHas("ORB_INFO: OperatorManager Shutdown Done"));
+        EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+    }
+}
+
+// An X server of the test's own, which it can take away while the demo plays.
+TEST_F(PlayerWindowTest, WhenTheDisplayGoesAwayWhilePlayingItLogsItAndShutsDown)
+{
+    const std::string played = output(
+        "sh -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 3>display.txt 2>/dev/null & server=$!; "
+        "until [ -s display.txt ]; do sleep 0.1; done; export DISPLAY=:$(cat display.txt); "
+        "SDL_AUDIODRIVER=dummy " ORB_PLAYER " & player=$!; (sleep 60; kill -9 $player) > /dev/null 2>&1 & "
+        "timeout 20 xdotool search --sync --onlyvisible --name \"^Vantor Demo Setup$\" > /dev/null; "
+        "xdotool key --delay 150 Tab space Return; "
+        "until grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null; do sleep 0.1; done; sleep 1; "
+        "kill $server; wait $player; echo status $?'");
+    EXPECT_NE(played.find("status 0"), std::string::npos) << played;
+    EXPECT_TRUE(logHas(") the display has gone away")) << readFile("Orb.log");
+    EXPECT_TRUE(logHas("ORB_INFO: GraphicSystem Shutdown Done"));
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
 }
 

@@ -3,10 +3,12 @@
 #include "LogFile.h"
 #include "OperatorManager.h"
 #include "VideoPipe.h"
+#include "platform/win/QuitRequests.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -50,6 +52,11 @@ private:
     bool shown_ = false;
     std::size_t filled_ = 0;
 };
+
+bool stopRequested()
+{
+    return win::quitSignal() != nullptr;
+}
 
 } // namespace
 
@@ -187,18 +194,30 @@ DemoSettings FrameDriver::demoSettings() const
 void FrameDriver::renderFrames()
 {
     const std::uint64_t frames = options_.at.empty() ? rangeFrames() : options_.at.size();
+    const bool looping = options_.loop && options_.at.empty();
+    const double length = demo_->length();
+    const auto loopOf = [this, length](std::uint64_t frame) {
+        return std::floor((options_.start + static_cast<double>(frame) / options_.fps) / length);
+    };
     Progress progress(frames);
-    for (std::uint64_t i = 0; i < frames && !sinkFailed_; ++i) {
+    for (std::uint64_t i = 0; i < frames && !sinkFailed_ && !stopRequested(); ++i) {
         // --at seeks to every time; a range seeks to its start and then lets the clock run.
         const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &options_.start : nullptr;
         if (!renderFrame(seek))
             break;
         progress.advance(i + 1);
+        if (looping && loopOf(i + 1) > loopOf(i))
+            stats_.endLoop();
     }
+    if (looping)
+        stats_.endLoop();
 }
 
 int FrameDriver::run()
 {
+    // Ctrl-C or a SIGTERM ends the render after the frame in hand; the demo then shuts down as
+    // always, and a video cut short is removed.
+    win::catchQuitSignals();
     DemoSettings settings = demoSettings();
     if (!demo_->init(settings)) {
         std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
@@ -219,8 +238,16 @@ int FrameDriver::run()
     renderFrames();
     recording_ = false;
 
-    if (sinkFailed_ || (sink_ && !sink_->finish())) {
-        std::cerr << "orb-render: writing the output failed\n";
+    const bool finished = !sink_ || sink_->finish(!sinkFailed_ && !stopRequested());
+    if (!finished || sinkFailed_) {
+        std::cerr << "orb-render: writing the output failed";
+        if (!sink_->failure().empty())
+            std::cerr << ": " << sink_->failure();
+        std::cerr << "\n";
+        return 1;
+    }
+    if (stopRequested()) {
+        std::cerr << "orb-render: stopped by a signal before the last frame\n";
         return 1;
     }
     if (options_.stats) {

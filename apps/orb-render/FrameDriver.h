@@ -20,8 +20,8 @@ public:
     explicit FrameDriver(const RenderOptions& options);
     ~FrameDriver();
 
-    // 0 when every frame was rendered, 1 when start-up (or the output) failed, 2 when the times
-    // asked for are beyond the script.
+    // 0 when every frame was rendered; 1 when start-up or the output failed, or a signal stopped
+    // the render; 2 when the times asked for are beyond the script.
     int run();
 
 private:

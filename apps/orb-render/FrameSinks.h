@@ -1,6 +1,7 @@
 #pragma once
 
-// Where orb-render's frames go: numbered PNG files, or a video (VideoPipe.h).
+// Where orb-render's frames go: numbered PNG files, or a video (VideoPipe.h). A file only ever
+// appears under its own name whole: it is written under its partial name (partialPath) first.
 
 #include "platform/gfx/Backend.h"
 
@@ -18,10 +19,16 @@ public:
     // The sound that goes with the pictures, interleaved stereo float at 44100 Hz; dropped by
     // sinks without sound.
     virtual bool writeSound(const float*, std::size_t) { return true; }
-    // Waits for the output to be complete; false when it failed.
-    virtual bool finish() { return true; }
+    // Waits for the output to be complete and keeps it when `keep` holds (an output cut short is
+    // removed); false when writing it failed.
+    virtual bool finish(bool keep) = 0;
+    // Why writing failed, for the viewer; empty while nothing has failed.
+    const std::string& failure() const { return failure_; }
     // What the output's own work cost, as a line for --stats; empty when there is nothing to say.
     virtual std::string costs() const { return {}; }
+
+protected:
+    std::string failure_;
 };
 
 class PngFrames final : public FrameSink
@@ -29,10 +36,15 @@ class PngFrames final : public FrameSink
 public:
     explicit PngFrames(std::string directory) : directory_(std::move(directory)) {}
     bool write(const gfx::FramePixels& frame) override;
+    // Every frame on disk is whole, so an interrupted run keeps what it wrote.
+    bool finish(bool) override { return failure_.empty(); }
 
 private:
     std::string directory_;
     int written_ = 0;
 };
+
+// "frame.png" as "frame.part.png": the same extension, for tools that go by it.
+std::string partialPath(const std::string& path);
 
 } // namespace orb::render

@@ -23,11 +23,14 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
   --loop             loop the demo, as the player's "Loop Demo"
   --frames DIR       write DIR/frame_000000.png and on, in render order
   --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)
-  --stats            start-up times, render time per frame for each scene operator, and peak memory
+  --stats            start-up times, render time per frame for each scene operator, each loop's
+                     median frame time and resident memory (with --loop), and peak memory
   --help             this text
 
-Times are in seconds, none negative. Exit status: 0 when every frame was rendered, 1 when
-start-up or the output failed (Orb.log says why), 2 on bad usage, including a time the script
+Times are in seconds, none negative. A file appears under its name only once it is whole; a video
+cut short by a failure or a signal is removed. Ctrl-C or SIGTERM stops after the frame in hand.
+Exit status: 0 when every frame was rendered; 1 when start-up failed (Orb.log says why), writing
+the output failed, or a signal stopped the render; 2 on bad usage, including a time the script
 does not reach (known once it is loaded; nothing is rendered then).
 )";
 

@@ -42,6 +42,20 @@ void RenderStats::endFrame(double milliseconds)
     for (const std::string& name : drawing_)
         times_[name].push_back(milliseconds);
     drawing_.clear();
+    loopTimes_.push_back(milliseconds);
+}
+
+void RenderStats::endLoop()
+{
+    if (loopTimes_.empty())
+        return;
+    std::nth_element(loopTimes_.begin(), loopTimes_.begin() + loopTimes_.size() / 2, loopTimes_.end());
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0, residentPages = 0;
+    statm >> pages >> residentPages;
+    loops_.push_back({loopTimes_[loopTimes_.size() / 2],
+                      residentPages * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)});
+    loopTimes_.clear();
 }
 
 void RenderStats::report(std::ostream& stream) const
@@ -66,6 +80,9 @@ void RenderStats::report(std::ostream& stream) const
                << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << percentile(0.5)
                << std::setw(11) << percentile(0.95) << std::setw(11) << worst << '\n';
     }
+    for (std::size_t i = 0; i < loops_.size(); ++i)
+        stream << "loop " << i + 1 << ": median " << loops_[i].medianMilliseconds << " ms, resident "
+               << loops_[i].residentMiB << " MiB\n";
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     stream << "peak memory " << usage.ru_maxrss / 1024 << " MiB\n";

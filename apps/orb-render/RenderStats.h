@@ -31,11 +31,22 @@ public:
     void ran(const IOperator& op) override;
     // Files the frame's time under every scene operator that drew in it.
     void endFrame(double milliseconds);
+    // Closes a loop of the demo: its frames' median and the memory resident at its end, so that
+    // wear over many loops shows.
+    void endLoop();
     void report(std::ostream& stream) const;
 
 private:
+    struct Loop
+    {
+        double medianMilliseconds;
+        double residentMiB;
+    };
+
     std::set<std::string> drawing_;
     std::map<std::string, std::vector<double>> times_;
+    std::vector<double> loopTimes_;
+    std::vector<Loop> loops_;
 };
 
 } // namespace orb::render

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -101,13 +102,15 @@ pid_t spawnFfmpeg(const std::vector<std::string>& arguments, const Pipe& picture
 } // namespace
 
 VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps, bool withSound)
-    : maxQueuedPictureBytes_(std::size_t(width) * height * 4 * static_cast<std::size_t>(std::ceil(fps / 4)))
+    : file_(file),
+      maxQueuedPictureBytes_(std::size_t(width) * height * 4 * static_cast<std::size_t>(std::ceil(fps / 4)))
 {
     Pipe pictures = openPipe();
     Pipe sound = withSound ? openPipe() : Pipe{};
     if (pictures.read >= 0 && (!withSound || sound.read >= 0))
-        ffmpeg_ = spawnFfmpeg(ffmpegArguments(file, width, height, fps, pictures.read, sound.read), pictures,
-                              sound);
+        ffmpeg_ =
+            spawnFfmpeg(ffmpegArguments(partialPath(file), width, height, fps, pictures.read, sound.read),
+                        pictures, sound);
     closeEnd(pictures.read);
     closeEnd(sound.read);
     pictures_.open(pictures.write);
@@ -116,7 +119,7 @@ VideoPipe::VideoPipe(const std::string& file, int width, int height, double fps,
 
 VideoPipe::~VideoPipe()
 {
-    finish();
+    finish(false);
 }
 
 bool VideoPipe::write(const gfx::FramePixels& frame)
@@ -141,10 +144,23 @@ bool VideoPipe::writeSound(const float* samples, std::size_t frames)
     return sound_.pass();
 }
 
-bool VideoPipe::finish()
+bool VideoPipe::finish(bool keep)
 {
     if (!open())
         return false;
+    const bool encoded = endEncoder();
+    const std::string partial = partialPath(file_);
+    if (encoded && keep && std::rename(partial.c_str(), file_.c_str()) == 0)
+        return true;
+    if (encoded && keep)
+        failure_ = "cannot name " + partial + " " + file_ + ": " + std::strerror(errno);
+    std::remove(partial.c_str());
+    return !keep && failure_.empty();
+}
+
+// Passes on what is queued, ends the pipes and waits for ffmpeg; true when it made the video.
+bool VideoPipe::endEncoder()
+{
     // The pictures end first: ffmpeg may wait for their end before it takes the last sound.
     bool passed = passUntil(0, SIZE_MAX);
     pictures_.close();
@@ -161,7 +177,13 @@ bool VideoPipe::finish()
         return static_cast<double>(time.tv_sec) + time.tv_usec * 1e-6;
     };
     encoderSeconds_ = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    return passed && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && passed)
+        return true;
+    if (failure_.empty())
+        failure_ = waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) != 0
+                       ? "ffmpeg ended with status " + std::to_string(WEXITSTATUS(status))
+                       : std::string("ffmpeg stopped before the video was complete");
+    return false;
 }
 
 std::string VideoPipe::costs() const

@@ -27,14 +27,16 @@ public:
     bool open() const { return ffmpeg_ > 0; }
     bool write(const gfx::FramePixels& frame) override;
     bool writeSound(const float* samples, std::size_t frames) override;
-    bool finish() override;
+    bool finish(bool keep) override;
     // How long the renderer waited for the encoder, how often the encoder had run dry before a
     // picture, and the encoder's processor time.
     std::string costs() const override;
 
 private:
     bool passUntil(std::size_t pictureBytes, std::size_t soundBytes);
+    bool endEncoder();
 
+    std::string file_;
     pid_t ffmpeg_ = -1;
     Outbox pictures_;
     Outbox sound_;

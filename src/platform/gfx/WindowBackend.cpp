@@ -1,5 +1,6 @@
 #include "platform/gfx/Backend.h"
 #include "platform/win/FileLookup.h"
+#include "platform/win/QuitRequests.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -20,6 +21,10 @@ public:
     ~WindowBackend() override
     {
         win::MessageQueue::setWindowProc(SDL_GetWindowID(window_), nullptr);
+        // Without a server there is nothing to close, and closing SDL's second connection to it
+        // would end the process through Xlib's exit().
+        if (win::displayLost())
+            return;
         SDL_GL_DeleteContext(context_);
         SDL_DestroyWindow(window_);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -48,12 +53,15 @@ std::unique_ptr<Backend> refuse(std::string* error, const std::string& reason)
     return nullptr;
 }
 
-win::WindowHandle x11Handle(SDL_Window* window)
+// The window's X11 id, 0 when it has none. A display that goes away from now on ends the demo by
+// its own shutdown rather than by Xlib's exit().
+win::WindowHandle watchX11Window(SDL_Window* window)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
         return 0;
+    win::watchDisplay(info.info.x11.display);
     return static_cast<win::WindowHandle>(info.info.x11.window);
 }
 
@@ -93,7 +101,7 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     if (description.fullscreen)
         SDL_ShowCursor(SDL_DISABLE);
     win::MessageQueue::setWindowProc(SDL_GetWindowID(window), description.procedure);
-    return std::make_unique<WindowBackend>(window, context, x11Handle(window));
+    return std::make_unique<WindowBackend>(window, context, watchX11Window(window));
 }
 
 } // namespace orb::gfx

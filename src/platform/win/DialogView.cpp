@@ -1,5 +1,7 @@
 #include "platform/win/DialogView.h"
 
+#include "platform/win/QuitRequests.h"
+
 #include <gtk/gtk.h>
 
 namespace orb::win {
@@ -124,7 +126,17 @@ DialogResult runDialog(DialogForm& form, const std::function<void(DialogForm&, i
     if (!form.focusOrder.empty())
         gtk_widget_grab_focus(state.controls[static_cast<std::size_t>(form.focusOrder.front())]);
 
+    // A quit signal cancels the dialog, as its cancel button would.
+    const guint signalWatch = g_timeout_add(
+        100,
+        [](gpointer shown) -> gboolean {
+            if (quitSignal() != nullptr)
+                gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+            return G_SOURCE_CONTINUE;
+        },
+        dialog);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    g_source_remove(signalWatch);
     if (response == GTK_RESPONSE_OK)
         readForm(state);
     gtk_widget_destroy(dialog);

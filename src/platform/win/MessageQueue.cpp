@@ -1,5 +1,7 @@
 #include "platform/win/MessageQueue.h"
 
+#include "platform/win/QuitRequests.h"
+
 #include <SDL.h>
 #include <map>
 
@@ -53,6 +55,17 @@ MessageQueue::~MessageQueue()
 
 bool MessageQueue::peek(Message& message)
 {
+    if (displayLost()) {
+        message = {};
+        message.kind = MessageKind::DisplayLost;
+        return true;
+    }
+    if (const char* signal = quitSignal()) {
+        message = {};
+        message.kind = MessageKind::Quit;
+        message.cause = signal;
+        return true;
+    }
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0)
         return false;

@@ -4,7 +4,9 @@
 //
 // Does: take the next message without waiting (peek), post the quit message, and hand a
 //       message to the procedure registered for its window (dispatch). SDL's own quit event
-//       (last window closed, SIGINT, SIGTERM) is the quit message.
+//       (last window closed) is the quit message; so is a quit signal (QuitRequests.h), with its
+//       name as the cause. A lost display is a message of its own. Both come before any other
+//       message, at every peek from then on.
 // Does not: create windows or draw. Messages of a window without a procedure are dropped,
 //       which is what the default window procedure would do with them.
 //
@@ -22,6 +24,7 @@ enum class MessageKind
     CloseRequest, // the window's close box
     KeyDown,
     Other,
+    DisplayLost, // the connection to the X server broke
 };
 
 // Virtual-key codes of the keys the engine reacts to.
@@ -33,8 +36,9 @@ using WindowHandle = std::uintptr_t;
 struct Message
 {
     MessageKind kind = MessageKind::Other;
-    std::uint32_t windowId = 0; // SDL's id of the window the message is for; 0 for none
-    int key = 0;                // virtual-key code for KeyDown; 0 for keys without one here
+    std::uint32_t windowId = 0;  // SDL's id of the window the message is for; 0 for none
+    int key = 0;                 // virtual-key code for KeyDown; 0 for keys without one here
+    const char* cause = nullptr; // for Quit: the signal that asked for it; null for the others
 };
 
 // Returns 0 when the procedure handled the message.

@@ -1,0 +1,26 @@
+#pragma once
+
+// QuitRequests -- reasons to quit that come from outside the program's windows: SIGINT and
+// SIGTERM, and the X display going away. The message queue turns them into its quit messages, so
+// that the program always leaves by its own shutdown instead of being killed midway.
+//
+//   win::catchQuitSignals();              // at process entry, before anything can take long
+//   win::watchDisplay(display);           // once the window is open
+//   if (const char* signal = win::quitSignal()) ...
+
+struct _XDisplay; // Xlib's Display, without the macros of its header
+
+namespace orb::win {
+
+// From now on SIGINT and SIGTERM are noted instead of ending the process. SDL, started later,
+// leaves handlers it finds in place.
+void catchQuitSignals();
+// The name of the first quit signal received ("SIGINT", "SIGTERM"); null while there was none.
+const char* quitSignal();
+
+// A lost connection to `display` is noted instead of ending the process, and every later call on
+// the display returns at once.
+void watchDisplay(_XDisplay* display);
+bool displayLost();
+
+} // namespace orb::win
