@@ -1,7 +1,6 @@
 #include "Operators/ShaderSceneOperator.h"
 
 #include <cmath>
-#include <optional>
 
 namespace orb {
 
@@ -23,10 +22,13 @@ void ShaderSceneOperator::draw(const FrameTime& time)
 void ShaderSceneOperator::rehearse()
 {
     TextPager* pager = textPager();
-    const std::optional<TextPager> kept = pager != nullptr ? std::optional(*pager) : std::nullopt;
+    if (pager == nullptr) {
+        SceneOperator::rehearse();
+        return;
+    }
+    const TextPager kept = *pager;
     SceneOperator::rehearse();
-    if (kept)
-        *pager = *kept;
+    *pager = kept;
 }
 
 void ShaderSceneOperator::prepareText()
