@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <cstdlib>
+#include <string>
 
 namespace orb::gfx {
 
@@ -73,6 +74,13 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     ::setenv("SDL_VIDEO_X11_WMCLASS", "OrbEngineClass", 1);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return refuse(error, "cannot start SDL video");
+    // Without a display SDL falls back on windows nobody can see; a viewer would wait for nothing.
+    if (const std::string driver = SDL_GetCurrentVideoDriver(); driver != "x11" && driver != "wayland") {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error != nullptr)
+            *error = "no display to show a window on (SDL's video driver would be '" + driver + "')";
+        return nullptr;
+    }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
