@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -238,16 +237,17 @@ int FrameDriver::run()
     renderFrames();
     recording_ = false;
 
-    const bool finished = !sink_ || sink_->finish(!sinkFailed_ && !stopRequested());
+    const bool stopped = stopRequested();
+    const bool finished = !sink_ || sink_->finish(!sinkFailed_ && !stopped);
+    if (stopped) {
+        std::cerr << "orb-render: stopped by a signal before the last frame\n";
+        return 1;
+    }
     if (!finished || sinkFailed_) {
         std::cerr << "orb-render: writing the output failed";
         if (!sink_->failure().empty())
             std::cerr << ": " << sink_->failure();
         std::cerr << "\n";
-        return 1;
-    }
-    if (stopRequested()) {
-        std::cerr << "orb-render: stopped by a signal before the last frame\n";
         return 1;
     }
     if (options_.stats) {
