@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <stb/stb_image_write.h>
 #include <sys/wait.h>
 #include <thread>
@@ -257,6 +258,42 @@ TEST_F(PlayerWindowTest, AQuitSignalAtAnyStageEndsTheProgramByItsFullShutdown)
         EXPECT_TRUE(logHas("ORB_INFO: OperatorManager Shutdown Done"));
         EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
     }
+}
+
+TEST_F(PlayerWindowTest, InADirectoryItCannotWriteTheDemoStillPlays)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory("readonly");
+    fs::rename("Data.qel", "readonly/Data.qel");
+    fs::permissions("readonly", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::permissions(".", fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    // Root may write anywhere: the player then runs as nobody, with a key to the X server it can read.
+    const bool root = ::geteuid() == 0;
+    if (root && std::getenv("XAUTHORITY") != nullptr) {
+        fs::copy_file(std::getenv("XAUTHORITY"), "xauthority");
+        fs::permissions("xauthority", fs::perms::others_read, fs::perm_options::add);
+    }
+    player_ = ::fork();
+    if (player_ == 0) {
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (fs::exists("xauthority"))
+            ::setenv("XAUTHORITY", (fs::current_path() / "xauthority").c_str(), 1);
+        if (::chdir("readonly") == 0 && root)
+            ::execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                    ORB_PLAYER, static_cast<char*>(nullptr));
+        else if (!root)
+            ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("Tab space Return");
+    EXPECT_NE(playerWindow(), 0u) << "the demo plays";
+    std::this_thread::sleep_for(2s);
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+    EXPECT_FALSE(fs::exists("readonly/Orb.log"));
+    fs::permissions("readonly", fs::perms::owner_write, fs::perm_options::add);
 }
 
 // An X server of the test's own, which it can take away while the demo plays.
