@@ -50,21 +50,28 @@ Image resized(const Image& image, int width, int height)
 
 } // namespace
 
-std::unique_ptr<gfx::Texture> createTextureFromImage(gfx::Device& device, const void* data, std::size_t size,
-                                                     int width, int height, std::string* error)
+ImageTexels decodeImage(const void* data, std::size_t size, int width, int height, std::string* error)
 {
     Image image = decode(data, size, error);
     if (image.rgba.empty())
-        return nullptr;
+        return {};
     image = resized(image, width > 0 ? width : image.width, height > 0 ? height : image.height);
+    for (std::size_t i = 0; i < image.rgba.size(); i += 4)
+        std::swap(image.rgba[i], image.rgba[i + 2]);
+    return {image.width, image.height, std::move(image.rgba)};
+}
+
+std::unique_ptr<gfx::Texture> createTextureFromImage(gfx::Device& device, const void* data, std::size_t size,
+                                                     int width, int height, std::string* error)
+{
+    const ImageTexels image = decodeImage(data, size, width, height, error);
+    if (image.bgra.empty())
+        return nullptr;
     std::unique_ptr<gfx::Texture> texture =
         device.createTexture(image.width, image.height, 1, 0, gfx::Format::A8R8G8B8, error);
     if (!texture)
         return nullptr;
-    // A8R8G8B8 lies in memory as B, G, R, A.
-    for (std::size_t i = 0; i < image.rgba.size(); i += 4)
-        std::swap(image.rgba[i], image.rgba[i + 2]);
-    texture->update(0, image.rgba.data(), static_cast<std::size_t>(image.width) * 4);
+    texture->update(0, image.bgra.data(), static_cast<std::size_t>(image.width) * 4);
     return texture;
 }
 
