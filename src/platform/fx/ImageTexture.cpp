@@ -3,6 +3,7 @@
 #include <climits>
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
+#include <string>
 #include <vector>
 
 namespace orb::fx {
@@ -16,22 +17,33 @@ struct Image
     std::vector<unsigned char> rgba;
 };
 
+// stb_image sizes its buffers from the header before it reads a pixel, so a few bytes claiming a
+// huge image would cost gigabytes and minutes. The production's images are 1280 x 720.
+constexpr long long MaxPixels = 8192LL * 8192;
+
+Image failed(std::string* error, const std::string& reason)
+{
+    if (error != nullptr)
+        *error = reason;
+    return {};
+}
+
 Image decode(const void* data, std::size_t size, std::string* error)
 {
+    if (data == nullptr || size == 0 || size > INT_MAX)
+        return failed(error, "no image bytes");
+    const auto* bytes = static_cast<const stbi_uc*>(data);
     Image image;
     int channels = 0;
-    if (data == nullptr || size == 0 || size > INT_MAX) {
-        if (error != nullptr)
-            *error = "no image bytes";
-        return image;
-    }
-    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size),
-                                            &image.width, &image.height, &channels, 4);
-    if (pixels == nullptr) {
-        if (error != nullptr)
-            *error = std::string("cannot decode the image: ") + stbi_failure_reason();
-        return {};
-    }
+    if (!stbi_info_from_memory(bytes, static_cast<int>(size), &image.width, &image.height, &channels))
+        return failed(error, std::string("cannot decode the image: ") + stbi_failure_reason());
+    if (static_cast<long long>(image.width) * image.height > MaxPixels)
+        return failed(error, "the image's " + std::to_string(image.width) + " x " +
+                                 std::to_string(image.height) + " pixels are too many");
+    stbi_uc* pixels =
+        stbi_load_from_memory(bytes, static_cast<int>(size), &image.width, &image.height, &channels, 4);
+    if (pixels == nullptr)
+        return failed(error, std::string("cannot decode the image: ") + stbi_failure_reason());
     image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
     stbi_image_free(pixels);
     return image;
