@@ -37,9 +37,12 @@ Image decode(const void* data, std::size_t size, std::string* error)
     int channels = 0;
     if (!stbi_info_from_memory(bytes, static_cast<int>(size), &image.width, &image.height, &channels))
         return failed(error, std::string("cannot decode the image: ") + stbi_failure_reason());
-    if (static_cast<long long>(image.width) * image.height > MaxPixels)
+    // A PNM header cut short reads as an image of 0 x 0 pixels, which stb_image then "decodes".
+    const long long pixelCount = static_cast<long long>(image.width) * image.height;
+    if (pixelCount <= 0 || pixelCount > MaxPixels)
         return failed(error, "the image's " + std::to_string(image.width) + " x " +
-                                 std::to_string(image.height) + " pixels are too many");
+                                 std::to_string(image.height) + " pixels are not 1 to " +
+                                 std::to_string(MaxPixels));
     stbi_uc* pixels =
         stbi_load_from_memory(bytes, static_cast<int>(size), &image.width, &image.height, &channels, 4);
     if (pixels == nullptr)
