@@ -1,6 +1,9 @@
 #include "platform/fx/EffectInstancing.h"
 
-#include <regex>
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <string_view>
 
 namespace orb::fx {
 
@@ -30,16 +33,52 @@ const char* swizzle(std::size_t floats)
     }
 }
 
+constexpr std::string_view Uniform = "uniform";
+constexpr std::string_view ParameterTypes[] = {"float", "vec2", "vec3", "vec4", "mat4"};
+
+bool isWordCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The length of the declaration "uniform <type> <name>;" that `text` starts with, 0 when it
+// starts with none. Scanned by hand: std::regex recurses once per character it repeats over, so a
+// long run of whitespace in an effect file overflowed the stack.
+std::size_t declarationLength(std::string_view text, std::string_view name)
+{
+    std::size_t at = 0;
+    const auto expect = [&](std::string_view word) {
+        if (text.substr(at, word.size()) != word)
+            return false;
+        at += word.size();
+        return true;
+    };
+    const auto skipSpace = [&] {
+        const std::size_t start = at;
+        while (at < text.size() && std::string_view(" \t\n\v\f\r").find(text[at]) != std::string_view::npos)
+            ++at;
+        return at > start;
+    };
+    if (!expect(Uniform) || !skipSpace() ||
+        std::none_of(std::begin(ParameterTypes), std::end(ParameterTypes), expect) || !skipSpace() ||
+        !expect(name))
+        return 0;
+    skipSpace();
+    return expect(";") ? at : 0;
+}
+
 // Blanks every "uniform <type> <name>;" of the parameter, keeping the lines where they are; false
 // when there is none.
 bool blankDeclaration(std::string& text, const std::string& name)
 {
-    const std::regex declaration("\\buniform\\s+(float|vec2|vec3|vec4|mat4)\\s+" + name + "\\s*;");
     bool found = false;
-    for (std::smatch match; std::regex_search(text, match, declaration);) {
-        for (auto at = match[0].first; at != match[0].second; ++at)
-            text[static_cast<std::size_t>(at - text.cbegin())] = *at == '\n' ? '\n' : ' ';
-        found = true;
+    for (std::size_t at = text.find(Uniform); at != std::string::npos; at = text.find(Uniform, at + 1)) {
+        if (at > 0 && isWordCharacter(text[at - 1]))
+            continue;
+        const std::size_t length = declarationLength(std::string_view(text).substr(at), name);
+        for (std::size_t i = at; i < at + length; ++i)
+            text[i] = text[i] == '\n' ? '\n' : ' ';
+        found = found || length > 0;
     }
     return found;
 }

@@ -14,10 +14,21 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orb::fx {
 
 std::unique_ptr<gfx::Texture> createTextureFromImage(gfx::Device& device, const void* data, std::size_t size,
                                                      int width, int height, std::string* error);
+
+// The texels createTextureFromImage stores: A8R8G8B8 as it lies in memory (B, G, R, A), rows
+// top first. No texels + reason when the bytes are not an image.
+struct ImageTexels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> bgra;
+};
+ImageTexels decodeImage(const void* data, std::size_t size, int width, int height, std::string* error);
 
 } // namespace orb::fx
