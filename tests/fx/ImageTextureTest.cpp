@@ -63,6 +63,22 @@ TEST_F(ImageTextureTest, ScalingTwoByTwoToFourByFourKeepsCornerColoursAndAlpha)
         << "a quarter of the way to the green corner";
 }
 
+TEST(ImageTexels, ReduceAnImageOfAnyShapeToAnAverageOfItsArea)
+{
+    // 10 x 35 to 5 x 23 is a reduction the resampling library's own triangle filter aborts on.
+    std::vector<Color> pixels(10 * 35);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = i % 2 == 0 ? argb(255, 200, 0, 0) : argb(255, 0, 0, 100);
+    const std::string bytes = gfx::test::pngBytes(10, 35, pixels);
+    std::string error;
+    const ImageTexels texels = decodeImage(bytes.data(), bytes.size(), 5, 23, &error);
+    ASSERT_EQ(texels.bgra.size(), 5u * 23 * 4) << error;
+    for (std::size_t i = 0; i < texels.bgra.size(); i += 4) {
+        EXPECT_NEAR(texels.bgra[i], 50, 2) << "blue: half of 100";
+        EXPECT_NEAR(texels.bgra[i + 2], 100, 2) << "red: half of 200";
+    }
+}
+
 TEST_F(ImageTextureTest, RefusesBytesThatAreNotAnImage)
 {
     std::string error;

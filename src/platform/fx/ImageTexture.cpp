@@ -52,14 +52,23 @@ Image decode(const void* data, std::size_t size, std::string* error)
     return image;
 }
 
+// The triangle filter, as D3DX resamples, where an image grows. Where it shrinks, an average over
+// each output pixel's area: the library's triangle filter fails an assertion, and ends the
+// process, on ordinary reductions such as 4000 x 1000 to 1280 x 720.
+stbir_filter filterFor(int from, int to)
+{
+    return to < from ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE;
+}
+
 Image resized(const Image& image, int width, int height)
 {
     if (width == image.width && height == image.height)
         return image;
     Image scaled{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height * 4)};
-    stbir_resize_uint8_generic(image.rgba.data(), image.width, image.height, 0, scaled.rgba.data(), width,
-                               height, 0, 4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
-                               STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr);
+    stbir_resize(image.rgba.data(), image.width, image.height, 0, scaled.rgba.data(), width, height, 0,
+                 STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+                 filterFor(image.width, width), filterFor(image.height, height), STBIR_COLORSPACE_LINEAR,
+                 nullptr);
     return scaled;
 }
 
