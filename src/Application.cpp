@@ -37,11 +37,7 @@ void Application::messageLoop()
     while (running) {
         win::Message message;
         if (queue.peek(message)) {
-            if (message.kind == win::MessageKind::Quit && message.cause != nullptr)
-                ORB_INFO("quitting on " << message.cause);
-            if (message.kind == win::MessageKind::DisplayLost)
-                ORB_ERROR("the display has gone away");
-            if (message.kind == win::MessageKind::Quit || message.kind == win::MessageKind::DisplayLost)
+            if (endsTheLoop(message))
                 running = false;
             else
                 queue.dispatch(message);
@@ -58,6 +54,15 @@ void Application::shutdown()
     if (logOpen_)
         LogFile::instance().close();
     logOpen_ = false;
+}
+
+bool Application::endsTheLoop(const win::Message& message)
+{
+    if (message.kind == win::MessageKind::Quit && message.cause != nullptr)
+        ORB_INFO("quitting on " << message.cause);
+    if (message.kind == win::MessageKind::DisplayLost)
+        ORB_ERROR("the display has gone away");
+    return message.kind == win::MessageKind::Quit || message.kind == win::MessageKind::DisplayLost;
 }
 
 long Application::windowProcedure(const win::Message& message)

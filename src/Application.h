@@ -33,6 +33,8 @@ public:
     void shutdown();
 
     static long windowProcedure(const win::Message& message);
+    // Whether the message ends a message loop (a quit request or a lost display); logs why.
+    static bool endsTheLoop(const win::Message& message);
 
 private:
     std::unique_ptr<DemoSettings> settings_;

@@ -3,8 +3,8 @@
 // DemoClock -- demo time in seconds, read from a tick counter once per frame.
 //
 // Does: restart at 0 on the first frame and after a loop, jump to a seek time, otherwise
-//       advance by the ticks elapsed since the previous frame; decide whether a frame is drawn,
-//       ends the demo (time strictly past the length) or loops it.
+//       advance by the ticks elapsed since the previous frame unless paused; decide whether a
+//       frame is drawn, ends the demo (time strictly past the length) or loops it.
 // Does not: read the music. The music follows the clock, never the reverse.
 //
 //   DemoClock clock(win::performanceCounter());
@@ -36,8 +36,13 @@ public:
 
     explicit DemoClock(win::Counter& counter) : counter_(counter) {}
 
-    void start(float length, bool loop);
+    // The next tick restarts at `from`; loops restart at 0.
+    void start(float length, bool loop, float from = 0.0f);
     Tick tick(const float* seekTime);
+    // While paused the time stands still, though a seek still moves it; the ticks that pass
+    // meanwhile are never counted.
+    void setPaused(bool paused) { paused_ = paused; }
+    bool paused() const { return paused_; }
 
     float time() const { return time_; }
     float length() const { return length_; }
@@ -46,8 +51,10 @@ private:
     win::Counter& counter_;
     bool restart_ = false;
     bool loop_ = false;
+    bool paused_ = false;
     std::int64_t lastCounter_ = 0;
     float time_ = 0.0f;
+    float restartTime_ = 0.0f;
     float length_ = 0.0f;
 };
 

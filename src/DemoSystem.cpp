@@ -41,7 +41,8 @@ DemoSystem::DemoSystem(const Host& host)
       graphicSystem_(std::make_unique<GraphicSystem>(*fileSystem_, host)),
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
-      operatorManager_(std::make_unique<OperatorManager>(*this)), counter_(host.counter), clock_(host.counter)
+      operatorManager_(std::make_unique<OperatorManager>(*this)), dataDirectory_(host.dataDirectory),
+      counter_(host.counter), clock_(host.counter)
 {}
 
 DemoSystem::~DemoSystem()
@@ -64,7 +65,9 @@ bool DemoSystem::init(DemoSettings& settings)
 {
     ORB_INFO("DemoSystem Init ...");
     loop_ = settings.loopDemo != 0;
-    if (!fileSystem_->init("Data.qel")) {
+    const bool filesReady =
+        dataDirectory_.empty() ? fileSystem_->init("Data.qel") : fileSystem_->initDirectory(dataDirectory_);
+    if (!filesReady) {
         ORB_ERROR("failed to init filesystem. aborting ...");
         return false;
     }
@@ -108,12 +111,13 @@ bool DemoSystem::loadScript(const char* path)
     if (!fileSystem_->open(path))
         return false;
     const std::string text = normalisedText(fileSystem_->fileData(path), fileSystem_->fileSize(path));
+    // Closed before parsing: a script read from disk is read afresh next time, even a broken one.
+    fileSystem_->close(path);
     script_->Parse(text.c_str());
     if (script_->Error()) {
         ORB_ERROR("while parsing '" << path << "'");
         return false;
     }
-    fileSystem_->close(path);
     const TiXmlElement* demo = script_->FirstChildElement("demo");
     if (demo == nullptr) {
         ORB_ERROR("cant find XML element 'demo'");
@@ -132,6 +136,41 @@ bool DemoSystem::loadScript(const char* path)
     return true;
 }
 
+DemoSystem::ScriptReload DemoSystem::reloadScript(const char* path)
+{
+    ORB_INFO("DemoSystem Reload ... (" << path << ")");
+    std::unique_ptr<TiXmlDocument> previous = std::move(script_);
+    const TiXmlElement* const previousInit = initElement_;
+    const TiXmlElement* const previousMain = mainElement_;
+    if (!loadScript(path)) {
+        script_ = std::move(previous);
+        initElement_ = previousInit;
+        mainElement_ = previousMain;
+        ORB_ERROR("failed to load demo script '" << path << "'. the demo stays as it was");
+        return ScriptReload::Refused;
+    }
+    unloadDemo();
+    if (!loadDemo(LoadingScreen::Skipped)) {
+        ORB_ERROR("failed to load demo");
+        return ScriptReload::Failed;
+    }
+    clock_.start(floatAttribute(*mainElement_, "length"), loop_, clock_.time());
+    prepareText();
+    ORB_INFO("DemoSystem Reload Done");
+    return ScriptReload::Reloaded;
+}
+
+void DemoSystem::unloadDemo()
+{
+    soundSystem_->freeStream(musicStream_);
+    musicStream_ = 0;
+    ownedScenes_.clear();
+    operatorManager_.reset();
+    operatorManager_ = std::make_unique<OperatorManager>(*this);
+    resourceManager_.reset();
+    resourceManager_ = std::make_unique<ResourceManager>(*this);
+}
+
 void DemoSystem::readScenes()
 {
     for (const TiXmlElement* element = mainElement_->FirstChildElement("scene"); element != nullptr;
@@ -142,7 +181,7 @@ void DemoSystem::readScenes()
     }
 }
 
-bool DemoSystem::loadDemo()
+bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
 {
     if (!resourceManager_->createResources(*initElement_)) {
         ORB_ERROR("failed creating resources");
@@ -151,7 +190,9 @@ bool DemoSystem::loadDemo()
     readScenes();
     const std::uint32_t total = operatorManager_->operatorCount() + 1;
     std::uint32_t done = 0;
-    Scene* loadingScene = intAttribute(*initElement_, "progressBar") != 0 ? chooseLoadingScene() : nullptr;
+    const bool progressBar =
+        loadingScreen == LoadingScreen::AsScripted && intAttribute(*initElement_, "progressBar") != 0;
+    Scene* loadingScene = progressBar ? chooseLoadingScene() : nullptr;
     const auto drawProgress = [&] {
         if (loadingScene != nullptr) {
             const double duration = loadingScene->end() - loadingScene->start();
@@ -274,7 +315,8 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
 {
     const DemoClock::Tick tick = clock_.tick(seekTime);
     if (tick.restarted) {
-        soundSystem_->play(musicStream_, true);
+        if (!clock_.paused())
+            soundSystem_->play(musicStream_, true);
         soundSystem_->setPosition(musicStream_, clock_.time());
     }
     if (tick.step == DemoClock::Step::End)
@@ -289,8 +331,21 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
         scene->process(clock_.time(), seekTime != nullptr);
     else
         ORB_ERROR("invalid scene id '" << sceneId << "'");
+    if (frameOverlay_ != nullptr)
+        frameOverlay_->draw();
     graphicSystem_->endSceneAndPresent();
     return true;
+}
+
+void DemoSystem::setPaused(bool paused)
+{
+    clock_.setPaused(paused);
+    if (paused) {
+        soundSystem_->pause(musicStream_);
+        return;
+    }
+    soundSystem_->setPosition(musicStream_, clock_.time());
+    soundSystem_->play(musicStream_, false);
 }
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)

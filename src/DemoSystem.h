@@ -22,10 +22,19 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <tinyxml.h>
 #include <vector>
 
 namespace orb {
+
+// Draws over every frame of the demo, after its scene and before the frame is shown.
+class FrameOverlay
+{
+public:
+    virtual ~FrameOverlay() = default;
+    virtual void draw() = 0;
+};
 
 // Told about every operator that did its work in a frame (the off-screen renderer's statistics).
 class OperatorObserver
@@ -47,11 +56,33 @@ public:
 
     // One frame of the scene `sceneId`; a seek time jumps the clock there. False once the demo is over.
     bool frame(std::uint32_t sceneId, const float* seekTime);
+    // Holds the clock and the music where they are, or lets both go on together from there.
+    void setPaused(bool paused);
+    bool paused() const { return clock_.paused(); }
+    // The demo time of the last frame.
+    float time() const { return clock_.time(); }
+
+    enum class ScriptReload
+    {
+        Reloaded,
+        Refused, // the script could not be read or parsed: the demo stays as it was
+        Failed,  // the demo did not load and is left as far as it got
+    };
+    // Makes the demo again from the script at `path`, without its loading screen, keeping the
+    // window, the sound output, the fonts and the time (the music goes on from there). Failures
+    // are logged.
+    ScriptReload reloadScript(const char* path);
+
+    enum class LoadingScreen
+    {
+        AsScripted,
+        Skipped,
+    };
 
     // Start-up steps, in the order init runs them.
     bool loadScript(const char* path);
     bool initPlugins() { return true; }
-    bool loadDemo();
+    bool loadDemo(LoadingScreen loadingScreen = LoadingScreen::AsScripted);
     // Registers the title font and makes the four text fonts (without a device, none).
     bool createFonts();
     void prepareText();
@@ -74,6 +105,7 @@ public:
     // The script's length in seconds once init has run.
     float length() const { return clock_.length(); }
     void setOperatorObserver(OperatorObserver* observer) { operatorObserver_ = observer; }
+    void setFrameOverlay(FrameOverlay* overlay) { frameOverlay_ = overlay; }
     OperatorObserver* operatorObserver() const { return operatorObserver_; }
     // The fonts the scenes write with; null before init ends or when the face is unusable.
     fx::Font* font64() const { return font64_.get(); }
@@ -82,6 +114,8 @@ public:
     fx::Font* font16() const { return font16_.get(); }
 
 private:
+    // Drops what the script made: its scenes, operators, resources and music.
+    void unloadDemo();
     void readScenes();
     Scene* chooseLoadingScene();
     void showLoading(Scene& loadingScene, float time);
@@ -102,6 +136,8 @@ private:
     std::unique_ptr<fx::Font> font64_, font96_, font144_, font16_;
     bool loop_ = false;
     OperatorObserver* operatorObserver_ = nullptr;
+    FrameOverlay* frameOverlay_ = nullptr;
+    std::string dataDirectory_;
     win::Counter& counter_;
     DemoClock clock_;
 };

@@ -156,6 +156,7 @@ bool FileSystem::init(const std::string& path)
         return false;
     case win::PathKind::Directory:
         directoryMode_ = true;
+        dataDirectory_.clear();
         clear();
         break;
     case win::PathKind::File:
@@ -166,6 +167,28 @@ bool FileSystem::init(const std::string& path)
     }
     ORB_INFO("FileSystem Init Done");
     return true;
+}
+
+bool FileSystem::initDirectory(const std::string& directory)
+{
+    ORB_INFO("FileSystem Init ... (" << directory << ")");
+    if (win::findPath(directory) != win::PathKind::Directory) {
+        ORB_ERROR("invalid directory '" << directory << "'");
+        return false;
+    }
+    directoryMode_ = true;
+    dataDirectory_ = directory;
+    clear();
+    ORB_INFO("FileSystem Init Done");
+    return true;
+}
+
+std::string FileSystem::diskName(const std::string& name) const
+{
+    constexpr std::string_view DataPrefix = "Data\\";
+    if (dataDirectory_.empty() || !name.starts_with(DataPrefix))
+        return name;
+    return dataDirectory_ + '/' + name.substr(DataPrefix.size());
 }
 
 bool FileSystem::loadArchive(const std::string& path)
@@ -232,8 +255,8 @@ bool FileSystem::open(const std::string& name)
 {
     if (index_.contains(name))
         return true;
-    if (directoryMode_ && win::findPath(name) == win::PathKind::File) {
-        std::ifstream file(win::diskPath(name), std::ios::binary | std::ios::ate);
+    if (directoryMode_ && win::findPath(diskName(name)) == win::PathKind::File) {
+        std::ifstream file(win::diskPath(diskName(name)), std::ios::binary | std::ios::ate);
         const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : -1;
         if (length >= 0 && length < std::numeric_limits<std::uint32_t>::max()) {
             std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
@@ -258,8 +281,8 @@ std::uint32_t FileSystem::fileSize(const std::string& name)
     std::uint64_t size = 0;
     if (const auto found = index_.find(name); found != index_.end()) {
         size = found->second.size;
-    } else if (directoryMode_ && win::findPath(name) == win::PathKind::File) {
-        std::ifstream file(win::diskPath(name), std::ios::binary | std::ios::ate);
+    } else if (directoryMode_ && win::findPath(diskName(name)) == win::PathKind::File) {
+        std::ifstream file(win::diskPath(diskName(name)), std::ios::binary | std::ios::ate);
         if (file)
             size = static_cast<std::uint64_t>(file.tellg());
     }

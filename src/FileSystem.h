@@ -5,7 +5,8 @@
 // Archive mode: init checks the header, inflates the whole payload once into one block and
 // indexes its entries; files are then served from the block without copying.
 // Directory mode (the path is a directory, or before init): each file is read from disk under
-// its own name, relative to the working directory, when it is opened.
+// its own name, relative to the working directory, when it is opened. initDirectory names the
+// directory that stands for "Data" instead, wherever it is and whatever it is called.
 // Either way a file's bytes are followed by a zero byte, so text can be used as it is.
 //
 //   fileSystem.open("Data\\DemoScript.xml");
@@ -34,6 +35,8 @@ public:
     FileSystem& operator=(const FileSystem&) = delete;
 
     bool init(const std::string& path);
+    // Directory mode with "Data\X" read from `directory`/X; false when it is not a directory.
+    bool initDirectory(const std::string& directory);
 
     bool open(const std::string& name);
     std::uint32_t fileSize(const std::string& name);
@@ -60,8 +63,11 @@ private:
     bool loadArchive(const std::string& path);
     bool indexArchive(const std::string& path);
     void clear();
+    // Where a name is found on disk in directory mode, as a name the file lookup takes.
+    std::string diskName(const std::string& name) const;
 
     bool directoryMode_ = true;
+    std::string dataDirectory_; // stands for "Data"; empty: names are relative to the working directory
     win::LargeBlock archiveBlock_;
     std::uint32_t payloadSize_ = 0;
     std::map<std::string, IndexEntry, std::less<>> index_;

@@ -5,6 +5,7 @@
 #include "platform/fx/NoiseVolume.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace orb {
 
@@ -126,22 +127,70 @@ void GraphicSystem::createRenderTargets()
                                                                      gfx::Format::A8R8G8B8, target.depth);
 }
 
-std::unique_ptr<fx::Effect> GraphicSystem::createEffect(const char* fileName)
+namespace {
+
+void reportCompileFailure(const std::string& fileName, const std::string& log)
+{
+    ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
+}
+
+// Linked now, while loading, rather than in the first frame that draws with them.
+void linkForFullScreen(fx::Effect& effect)
+{
+    for (unsigned pass = 0; pass < effect.passCount(); ++pass)
+        effect.prepare(pass, FullScreenTriangleFvf);
+}
+
+} // namespace
+
+std::optional<std::string> GraphicSystem::effectText(const std::string& fileName)
 {
     if (device_ == nullptr || !fileSystem_.open(fileName))
+        return std::nullopt;
+    std::string text(fileSystem_.fileData(fileName), fileSystem_.fileSize(fileName));
+    fileSystem_.close(fileName);
+    return text;
+}
+
+std::unique_ptr<fx::Effect> GraphicSystem::createEffect(const char* fileName)
+{
+    const std::optional<std::string> text = effectText(fileName);
+    if (!text)
         return nullptr;
     std::string log;
-    std::unique_ptr<fx::Effect> effect =
-        fx::Effect::create(*device_, fileSystem_.fileData(fileName), fileSystem_.fileSize(fileName), &log);
-    fileSystem_.close(fileName);
+    std::unique_ptr<fx::Effect> effect = fx::Effect::create(*device_, text->c_str(), text->size(), &log);
     if (!effect) {
-        ORB_ERROR_WITH_DETAIL("CreateEffect failed for " << fileName, log);
+        reportCompileFailure(fileName, log);
         return nullptr;
     }
-    // Linked now, while loading, rather than in the first frame that draws with them.
-    for (unsigned pass = 0; pass < effect->passCount(); ++pass)
-        effect->prepare(pass, FullScreenTriangleFvf);
+    linkForFullScreen(*effect);
+    std::erase_if(createdEffects_, [](const auto& created) { return created.second.alive.expired(); });
+    createdEffects_.emplace(fileName, CreatedEffect{effect.get(), effect->lifetime()});
     return effect;
+}
+
+GraphicSystem::EffectReload GraphicSystem::reloadEffect(const std::string& fileName)
+{
+    const auto [first, last] = createdEffects_.equal_range(fileName);
+    std::vector<fx::Effect*> alive;
+    for (auto created = first; created != last; ++created) {
+        if (!created->second.alive.expired())
+            alive.push_back(created->second.effect);
+    }
+    if (alive.empty())
+        return EffectReload::Unused;
+    const std::optional<std::string> text = effectText(fileName);
+    if (!text)
+        return EffectReload::Failed;
+    for (fx::Effect* effect : alive) {
+        std::string log;
+        if (!effect->reload(text->c_str(), text->size(), &log)) {
+            reportCompileFailure(fileName, log);
+            return EffectReload::Failed;
+        }
+        linkForFullScreen(*effect);
+    }
+    return EffectReload::Reloaded;
 }
 
 bool GraphicSystem::loadEffect(const char* fileName, const char* name)

@@ -21,6 +21,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orb {
@@ -69,6 +70,15 @@ public:
     // compiler's text logged when it does not compile (the FileSystem logs a missing file).
     std::unique_ptr<fx::Effect> createEffect(const char* fileName);
 
+    enum class EffectReload
+    {
+        Unused,   // no effect alive was created from the file
+        Reloaded, // every effect created from it now draws with the file's text
+        Failed,   // logged as createEffect does; the effects draw as before
+    };
+    // Compiles the file again into every effect created from it that is still alive.
+    EffectReload reloadEffect(const std::string& fileName);
+
     gfx::Device* device() const { return device_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
@@ -91,6 +101,8 @@ private:
     void chooseMultisampling();
     void createRenderTargets();
     bool loadEffect(const char* fileName, const char* name);
+    // An effect file's text; nothing without a device or when the file cannot be read (logged).
+    std::optional<std::string> effectText(const std::string& fileName);
 
     FileSystem& fileSystem_;
     GraphicsBackend backendKind_;
@@ -101,6 +113,13 @@ private:
     std::unique_ptr<gfx::VolumeTexture> noiseTexture_;
     std::map<std::string, std::unique_ptr<RenderTarget>> renderTargets_;
     std::map<std::string, std::unique_ptr<fx::Effect>> effects_;
+    struct CreatedEffect
+    {
+        fx::Effect* effect;
+        std::weak_ptr<const void> alive;
+    };
+    // Every effect created, by file name, for reloads.
+    std::multimap<std::string, CreatedEffect> createdEffects_;
     int width_ = 640;
     int height_ = 480;
     float aspectRatio_ = 640.0f / 480.0f;

@@ -44,6 +44,9 @@ struct Host
     SoundOutput sound = SoundOutput::Device;
     audio::SampleSink sampleSink = {}; // receives what the silent output mixes
     SoundLibrary soundLibrary = {};
+    // The production's files from this directory (it stands for "Data"); when empty, from the
+    // archive "Data.qel" in the working directory, or the directory of that name.
+    std::string dataDirectory = {};
 
     static Host player() { return Host{win::performanceCounter()}; }
     static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {}, audio::SampleSink sink = {})

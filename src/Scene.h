@@ -41,6 +41,7 @@ public:
     float start() const { return start_; }
     float end() const { return end_; }
     const std::string& name() const { return name_; }
+    const std::vector<std::unique_ptr<Layer>>& layers() const { return layers_; }
     DemoSystem& owner() const { return owner_; }
 
     // The table is going away with the whole demo: leave it without a word.

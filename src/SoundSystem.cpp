@@ -70,6 +70,12 @@ void SoundSystem::play(std::uint32_t stream, bool restart)
         ORB_ERROR("invalid stream id '" << stream << "'");
 }
 
+void SoundSystem::pause(std::uint32_t stream)
+{
+    if (!mixer_.stop(stream))
+        ORB_ERROR("invalid stream id '" << stream << "'");
+}
+
 void SoundSystem::setPosition(std::uint32_t stream, float seconds)
 {
     // The mixer refuses negative times; for the engine they mean the start.

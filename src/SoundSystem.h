@@ -36,6 +36,8 @@ public:
 
     std::uint32_t createStream(const std::string& fileName, bool loop);
     void play(std::uint32_t stream, bool restart);
+    // Holds the stream where it is; play(stream, false) goes on from there.
+    void pause(std::uint32_t stream);
     void setPosition(std::uint32_t stream, float seconds);
     void freeStream(std::uint32_t stream);
     void freeAllStreams();

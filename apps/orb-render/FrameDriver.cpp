@@ -64,9 +64,11 @@ FrameDriver::FrameDriver(const RenderOptions& options)
       counter_(TicksPerSecond)
 {
     LogFile::instance().open("Orb.log");
-    demo_ = std::make_unique<DemoSystem>(Host::offscreen(
+    Host host = Host::offscreen(
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
-        [this](const float* samples, std::size_t frames) { onSound(samples, frames); }));
+        [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
+    host.dataDirectory = options.dataDirectory;
+    demo_ = std::make_unique<DemoSystem>(host);
 }
 
 FrameDriver::~FrameDriver()

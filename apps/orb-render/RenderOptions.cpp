@@ -23,6 +23,8 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
   --loop             loop the demo, as the player's "Loop Demo"
   --frames DIR       write DIR/frame_000000.png and on, in render order
   --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)
+  --data DIR         read the production's files from the directory DIR (build/production/Data,
+                     for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
                      median frame time and resident memory (with --loop), and peak memory
   --help             this text
@@ -106,6 +108,11 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
         {"--video",
          [&](const std::string& v) {
              options.videoFile = v;
+             return !v.empty();
+         }},
+        {"--data",
+         [&](const std::string& v) {
+             options.dataDirectory = v;
              return !v.empty();
          }},
     };

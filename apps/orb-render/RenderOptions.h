@@ -21,6 +21,7 @@ struct RenderOptions
     bool loop = false;
     std::string framesDirectory; // PNG frames, when not empty
     std::string videoFile;       // an MP4 through ffmpeg, when not empty
+    std::string dataDirectory;   // the production's files from here rather than Data.qel
     bool stats = false;
     bool help = false;
 };

@@ -61,6 +61,36 @@ protected:
     }
 };
 
+TEST_F(EffectTest, ReloadedTextDrawsWithTheValuesAlreadySet)
+{
+    auto effect = makeEffect(*device_, FlatColour);
+    ASSERT_NE(effect, nullptr);
+    setColour(*effect, 1.0f, 0.5f, 0.0f);
+    std::string text = FlatColour;
+    text.replace(text.find("result = colour * 0.5;"), 22, "result = colour.bgra;");
+    std::string log;
+    ASSERT_TRUE(effect->reload(text.c_str(), text.size(), &log)) << log;
+    clear(gfx::test::Black);
+    drawWith(*effect, 1, 0, 32);
+    EXPECT_TRUE(gfx::test::near(pixel(10, 10), argb(255, 0, 128, 255)));
+}
+
+TEST_F(EffectTest, AReloadThatDoesNotCompileNamesItsLineAndKeepsTheEffect)
+{
+    auto effect = makeEffect(*device_, FlatColour);
+    ASSERT_NE(effect, nullptr);
+    setColour(*effect, 1.0f, 0.5f, 0.0f);
+    std::string text = FlatColour;
+    text.replace(text.find("result = colour * 0.5;"), 22, "result = colour * ;");
+    std::string log;
+    EXPECT_FALSE(effect->reload(text.c_str(), text.size(), &log));
+    // The broken statement is on line 17 of the effect's text.
+    EXPECT_NE(log.find("0:17("), std::string::npos) << log;
+    clear(gfx::test::Black);
+    drawWith(*effect, 1, 0, 32);
+    EXPECT_TRUE(gfx::test::near(pixel(10, 10), argb(128, 128, 64, 0)));
+}
+
 TEST_F(EffectTest, ParametersReachTheShaderOfTheChosenPass)
 {
     auto effect = makeEffect(*device_, FlatColour);

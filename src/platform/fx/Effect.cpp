@@ -70,6 +70,25 @@ std::unique_ptr<Effect> Effect::create(gfx::Device& device, const char* text, st
     return effect;
 }
 
+bool Effect::reload(const char* text, std::size_t size, std::string* log)
+{
+    std::unique_ptr<Effect> replacement = create(device_, text, size, log);
+    if (!replacement)
+        return false;
+    for (const auto& parameter : replacement->parameters_) {
+        const Parameter* kept = parameterByName(parameter->name.c_str());
+        if (kept != nullptr && kept->floats == parameter->floats) {
+            parameter->pending = kept->pending;
+            parameter->committed = kept->committed;
+        }
+    }
+    source_ = std::move(replacement->source_);
+    parameters_ = std::move(replacement->parameters_);
+    programs_ = std::move(replacement->programs_);
+    instancedPrograms_ = std::move(replacement->instancedPrograms_);
+    return true;
+}
+
 Effect::Effect(gfx::Device& device, EffectSource source)
     : device_(device), deviceLifetime_(device.lifetime()), source_(std::move(source))
 {}

@@ -43,6 +43,14 @@ public:
     Effect(const Effect&) = delete;
     Effect& operator=(const Effect&) = delete;
 
+    // Compiles `text` in place of the effect's own, outside begin() and end(); parameters that
+    // keep their name and size keep their values. False, with the compiler's text in `log` and
+    // the effect as it was, when the text does not compile.
+    bool reload(const char* text, std::size_t size, std::string* log);
+
+    // Expires when the effect is destroyed, for whoever keeps a note of it without owning it.
+    std::weak_ptr<const void> lifetime() const { return lifetime_; }
+
     // Null when no pass uses a parameter of that name.
     const Parameter* parameterByName(const char* name) const;
     // Copies min(bytes, declared size) bytes of floats; a mat4 is row-major as Direct3D's.
@@ -98,6 +106,7 @@ private:
     std::optional<unsigned> currentPass_;
     std::vector<std::pair<gfx::RenderState, std::uint32_t>> savedStates_;
     std::uint64_t commits_ = 1;
+    std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 
 } // namespace orb::fx

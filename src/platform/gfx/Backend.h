@@ -4,7 +4,8 @@
 //
 // Two backends give the same device:
 //   createWindowBackend   an SDL window with an OpenGL 4.5 core context; present() flips the
-//                         frame into the window and waits for the display (vsync).
+//                         frame into the window, scaled to fit it, and waits for the display
+//                         (vsync).
 //   createOffscreenBackend an EGL context without any display (Mesa's surfaceless platform);
 //                         present() hands the frame's pixels to a reader, if one is set.
 // The backend's context is current from its creation on; the device is created on top of it.
@@ -34,6 +35,10 @@ public:
 
     // The window's X11 id; 0 off-screen.
     virtual win::WindowHandle windowHandle() const { return 0; }
+
+    // Shows the window over the whole display, its frames scaled to fit, or as a window again;
+    // false off-screen or when the window system refuses.
+    virtual bool setFullscreen(bool) { return false; }
 };
 
 struct WindowDescription

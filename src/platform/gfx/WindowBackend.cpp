@@ -4,12 +4,31 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
 namespace orb::gfx {
 
 namespace {
+
+struct Placement
+{
+    int left, bottom, width, height;
+};
+
+// The largest rectangle of the frame's shape that fits the window, centred.
+Placement fitted(int width, int height, int windowWidth, int windowHeight)
+{
+    if (width == windowWidth && height == windowHeight)
+        return {0, 0, width, height};
+    const double scale =
+        std::min(static_cast<double>(windowWidth) / width, static_cast<double>(windowHeight) / height);
+    const int shownWidth = static_cast<int>(std::lround(width * scale));
+    const int shownHeight = static_cast<int>(std::lround(height * scale));
+    return {(windowWidth - shownWidth) / 2, (windowHeight - shownHeight) / 2, shownWidth, shownHeight};
+}
 
 // An SDL window with an OpenGL 4.5 core context; frames are flipped into it and shown on vsync.
 class WindowBackend final : public Backend
@@ -33,13 +52,30 @@ public:
 
     void present(GLuint framebuffer, int width, int height) override
     {
+        int shownWidth = width, shownHeight = height;
+        SDL_GL_GetDrawableSize(window_, &shownWidth, &shownHeight);
+        const Placement placed = fitted(width, height, shownWidth, shownHeight);
+        const bool exact = placed.width == width && placed.height == height;
+        if (placed.width != shownWidth || placed.height != shownHeight) {
+            const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+            glClearNamedFramebufferfv(0, GL_COLOR, 0, black);
+        }
         // Row 0 of the frame is its top; the window's framebuffer starts at the bottom.
-        glBlitNamedFramebuffer(framebuffer, 0, 0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
-                               GL_NEAREST);
+        glBlitNamedFramebuffer(framebuffer, 0, 0, 0, width, height, placed.left,
+                               placed.bottom + placed.height, placed.left + placed.width, placed.bottom,
+                               GL_COLOR_BUFFER_BIT, exact ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(window_);
     }
 
     win::WindowHandle windowHandle() const override { return handle_; }
+
+    bool setFullscreen(bool fullscreen) override
+    {
+        if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+            return false;
+        SDL_ShowCursor(fullscreen ? SDL_DISABLE : SDL_ENABLE);
+        return true;
+    }
 
 private:
     SDL_Window* window_;

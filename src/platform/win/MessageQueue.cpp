@@ -15,6 +15,17 @@ std::map<std::uint32_t, WindowProc>& windowProcs()
     return procedures;
 }
 
+int virtualKey(SDL_Keycode key)
+{
+    static const std::map<SDL_Keycode, int> keys = {
+        {SDLK_ESCAPE, KeyEscape},     {SDLK_SPACE, KeySpace}, {SDLK_PAGEUP, KeyPageUp},
+        {SDLK_PAGEDOWN, KeyPageDown}, {SDLK_HOME, KeyHome},   {SDLK_LEFT, KeyLeft},
+        {SDLK_RIGHT, KeyRight},       {SDLK_f, KeyF},
+    };
+    const auto found = keys.find(key);
+    return found != keys.end() ? found->second : 0;
+}
+
 Message translate(const SDL_Event& event)
 {
     Message message;
@@ -30,7 +41,7 @@ Message translate(const SDL_Event& event)
     case SDL_KEYDOWN:
         message.kind = MessageKind::KeyDown;
         message.windowId = event.key.windowID;
-        message.key = event.key.keysym.sym == SDLK_ESCAPE ? KeyEscape : 0;
+        message.key = virtualKey(event.key.keysym.sym);
         break;
     default:
         break;

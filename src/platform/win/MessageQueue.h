@@ -27,8 +27,15 @@ enum class MessageKind
     DisplayLost, // the connection to the X server broke
 };
 
-// Virtual-key codes of the keys the engine reacts to.
+// Virtual-key codes of the keys the engine and its tools react to.
 constexpr int KeyEscape = 0x1B;
+constexpr int KeySpace = 0x20;
+constexpr int KeyPageUp = 0x21;
+constexpr int KeyPageDown = 0x22;
+constexpr int KeyHome = 0x24;
+constexpr int KeyLeft = 0x25;
+constexpr int KeyRight = 0x27;
+constexpr int KeyF = 0x46;
 
 // A window as the engine's settings and log know it: its X11 id, 0 for none.
 using WindowHandle = std::uintptr_t;

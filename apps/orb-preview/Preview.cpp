@@ -1,0 +1,280 @@
+#include "Preview.h"
+
+#include "GraphicSystem.h"
+#include "LogCapture.h"
+#include "LogFile.h"
+#include "platform/fx/Font.h"
+#include "platform/win/MessageQueue.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iomanip>
+#include <sstream>
+#include <utility>
+
+namespace orb::preview {
+
+namespace {
+
+constexpr const char* ScriptFile = "DemoScript.xml";
+constexpr const char* ScriptPath = "Data\\DemoScript.xml";
+constexpr auto NoteShownFor = std::chrono::seconds(3);
+constexpr std::size_t ErrorLinesShown = 4;
+constexpr gfx::Color StatusColour = 0xFFFFFFFF;
+constexpr gfx::Color ErrorColour = 0xFFFF7060;
+constexpr gfx::Color NoteColour = 0xFFA0FFA0;
+
+std::string dataName(const std::string& fileName)
+{
+    return "Data\\" + fileName;
+}
+
+// Besides effects, the files the script and its scenes load; other files (an editor's swap and
+// backup files among them) are not the demo's.
+bool readByTheDemo(const std::string& fileName)
+{
+    const std::string extension = std::filesystem::path(fileName).extension().string();
+    return fileName == ScriptFile || extension == ".png" || extension == ".jpg" || extension == ".x" ||
+           extension == ".mp3";
+}
+
+std::string firstLines(const std::string& text, std::size_t count)
+{
+    std::size_t end = 0;
+    for (std::size_t line = 0; line < count && end != std::string::npos; ++line)
+        end = text.find('\n', end == 0 ? 0 : end + 1);
+    return text.substr(0, end);
+}
+
+} // namespace
+
+Preview::Preview(const Host& host, int width, int height)
+    : directory_(host.dataDirectory), demo_(std::make_unique<DemoSystem>(host))
+{
+    settings_.width = width;
+    settings_.height = height;
+    settings_.aspectRatio = static_cast<float>(width) / static_cast<float>(height);
+    settings_.multisampleType = 0;
+    settings_.fullscreen = 0;
+    settings_.loopDemo = 1;
+    settings_.scriptPath = nullptr; // loaded by reloadDemo, so that start and reload are one path
+}
+
+Preview::~Preview()
+{
+    demo_->setFrameOverlay(nullptr);
+}
+
+bool Preview::start()
+{
+    std::string error;
+    watch_ = win::DirectoryWatch::open(directory_, &error);
+    if (!watch_) {
+        ORB_ERROR(error);
+        return false;
+    }
+    if (!demo_->init(settings_))
+        return false;
+    demo_->setFrameOverlay(this);
+    reloadDemo();
+    return true;
+}
+
+void Preview::frame()
+{
+    takeInChanges();
+    if (loaded_) {
+        const std::optional<float> seek = std::exchange(seek_, std::nullopt);
+        demo_->frame(0, seek ? &*seek : nullptr);
+    } else {
+        drawAlone();
+    }
+    reportShown();
+}
+
+void Preview::press(int key)
+{
+    switch (key) {
+    case win::KeySpace:
+        demo_->setPaused(!demo_->paused());
+        break;
+    case win::KeyLeft:
+        seekBy(-barSeconds());
+        break;
+    case win::KeyRight:
+        seekBy(barSeconds());
+        break;
+    case win::KeyPageUp:
+        seekTo(previousSceneStart(spans_, targetTime()));
+        break;
+    case win::KeyPageDown:
+        if (const std::optional<float> next = nextSceneStart(spans_, targetTime()))
+            seekTo(*next);
+        break;
+    case win::KeyHome:
+        seekTo(0.0f);
+        break;
+    case win::KeyF:
+        if (demo_->graphicSystem()->device()->backend().setFullscreen(!fullscreen_))
+            fullscreen_ = !fullscreen_;
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<std::string> Preview::messages() const
+{
+    std::vector<std::string> texts;
+    for (const Message& message : shownMessages())
+        texts.push_back(message.text);
+    return texts;
+}
+
+std::vector<Preview::Message> Preview::shownMessages() const
+{
+    std::vector<Message> shown;
+    for (const auto& [file, error] : errors_)
+        shown.push_back({firstLines(error, ErrorLinesShown), ErrorColour});
+    if (!note_.empty() && std::chrono::steady_clock::now() < noteShownUntil_)
+        shown.push_back({note_, NoteColour});
+    return shown;
+}
+
+void Preview::takeInChanges()
+{
+    std::vector<std::string> demoFiles;
+    for (const std::string& name : watch_->changedFiles()) {
+        const bool effect = std::filesystem::path(name).extension() == ".fx";
+        if (effect && loaded_)
+            reloadEffect(name);
+        else if (effect || readByTheDemo(name))
+            demoFiles.push_back(name);
+    }
+    if (demoFiles.empty())
+        return;
+    reloadDemo();
+    if (loaded_)
+        awaitingShow_.insert(awaitingShow_.end(), demoFiles.begin(), demoFiles.end());
+}
+
+void Preview::reloadEffect(const std::string& name)
+{
+    const std::string file = dataName(name);
+    LogCapture capture;
+    switch (demo_->graphicSystem()->reloadEffect(file)) {
+    case GraphicSystem::EffectReload::Unused:
+        return;
+    case GraphicSystem::EffectReload::Reloaded:
+        errors_.erase(file);
+        note(file + " reloaded");
+        awaitingShow_.push_back(name);
+        return;
+    case GraphicSystem::EffectReload::Failed:
+        errors_[file] = capture.errors();
+        return;
+    }
+}
+
+void Preview::reloadDemo()
+{
+    LogCapture capture;
+    switch (demo_->reloadScript(ScriptPath)) {
+    case DemoSystem::ScriptReload::Reloaded:
+        loaded_ = true;
+        errors_.clear();
+        spans_ = demo_->scene(0) != nullptr ? sceneSpans(*demo_->scene(0)) : std::vector<SceneSpan>{};
+        note("demo loaded");
+        return;
+    case DemoSystem::ScriptReload::Refused:
+        errors_[ScriptPath] = capture.errors();
+        return;
+    case DemoSystem::ScriptReload::Failed:
+        loaded_ = false;
+        errors_.clear();
+        errors_[ScriptPath] = capture.errors();
+        return;
+    }
+}
+
+float Preview::targetTime() const
+{
+    return seek_.value_or(demo_->time());
+}
+
+void Preview::seekTo(float time)
+{
+    seek_ = std::clamp(time, 0.0f, demo_->length());
+}
+
+void Preview::seekBy(float seconds)
+{
+    seekTo(targetTime() + seconds);
+}
+
+void Preview::note(std::string text)
+{
+    ORB_INFO(text);
+    note_ = std::move(text);
+    noteShownUntil_ = std::chrono::steady_clock::now() + NoteShownFor;
+}
+
+std::string Preview::statusLine() const
+{
+    const float time = demo_->time();
+    const BarAndBeat position = barAndBeatAt(time);
+    std::ostringstream line;
+    line << std::fixed << std::setprecision(2) << time << " s   bar " << position.bar << "   beat "
+         << position.beat;
+    if (const SceneSpan* scene = sceneAt(spans_, time))
+        line << "   " << scene->name;
+    if (demo_->paused())
+        line << "   paused";
+    return line.str();
+}
+
+void Preview::draw()
+{
+    fx::Font* font = demo_->font16();
+    if (font == nullptr)
+        return;
+    constexpr int Margin = 8;
+    int top = Margin;
+    const auto write = [&](const std::string& text, gfx::Color colour) {
+        const fx::TextRect shadow{Margin + 1, top + 1, settings_.width, settings_.height};
+        font->drawText(text.c_str(), -1, shadow, fx::TextFormat::NoClip, 0xFF000000);
+        top += font->drawText(text.c_str(), -1, {Margin, top, settings_.width, settings_.height},
+                              fx::TextFormat::NoClip, colour);
+    };
+    write(statusLine(), StatusColour);
+    for (const Message& message : shownMessages())
+        write(message.text, message.colour);
+}
+
+// Without a demo the frame shows only what the overlay says.
+void Preview::drawAlone()
+{
+    GraphicSystem& graphics = *demo_->graphicSystem();
+    graphics.beginScene();
+    graphics.device()->clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0,
+                             1.0f, 0);
+    draw();
+    graphics.endSceneAndPresent();
+}
+
+void Preview::reportShown()
+{
+    for (const std::string& name : awaitingShow_) {
+        std::error_code failure;
+        const auto saved =
+            std::filesystem::last_write_time(std::filesystem::path(directory_) / name, failure);
+        if (failure)
+            continue;
+        const auto age = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::filesystem::file_time_type::clock::now() - saved);
+        ORB_INFO(dataName(name) << " on screen " << age.count() << " ms after it was saved");
+    }
+    awaitingShow_.clear();
+}
+
+} // namespace orb::preview
