@@ -37,6 +37,22 @@ TEST_F(DirectoryModeTest, ADirectoryNamedDataQelServesFilesFromTheWorkingDirecto
                                                "ORB_INFO: FileSystem Init Done"}));
 }
 
+TEST_F(DirectoryModeTest, ADirectoryOfAnyNameAnywhereCanStandForData)
+{
+    writeFile("work/Assets/Scene2.fx", "technique");
+    writeFile("Data/Scene2.fx", "elsewhere");
+    FileSystem fileSystem;
+    ASSERT_TRUE(fileSystem.initDirectory("work/Assets"));
+    ASSERT_TRUE(fileSystem.open("Data\\Scene2.fx"));
+    EXPECT_EQ(dataOf(fileSystem, "Data\\Scene2.fx"), "technique");
+    EXPECT_EQ(fileSystem.fileSize("Data\\Missing.fx"), 0u);
+
+    EXPECT_FALSE(fileSystem.initDirectory("work/Assets/Scene2.fx"));
+    EXPECT_FALSE(fileSystem.initDirectory("nowhere"));
+    EXPECT_TRUE(logged("ORB_ERROR: invalid directory 'work/Assets/Scene2.fx'"));
+    EXPECT_TRUE(logged("ORB_ERROR: invalid directory 'nowhere'"));
+}
+
 TEST_F(DirectoryModeTest, ServesOnlyOpenedFilesUntilTheyAreClosed)
 {
     writeFile("Data/a.txt", "a");

@@ -1,5 +1,6 @@
 // The player as a viewer uses it, under Xvfb (see tests/CMakeLists.txt): the setup dialog, the
-// window, Escape. Keys come from xdotool; the sound card is SDL's dummy driver.
+// window, Escape; and the preview as an author uses it. Keys come from xdotool; the sound card is
+// SDL's dummy driver.
 
 #include "TestSupport.h"
 #include "XWindowProbe.h"
@@ -86,6 +87,18 @@ protected:
         if (player_ == 0) {
             ::setenv("SDL_AUDIODRIVER", audioDriver, 1);
             ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+
+    // The preview of the production in `directory`, its standard output (its log) into Orb.log.
+    void startPreview(const std::string& directory)
+    {
+        player_ = ::fork();
+        if (player_ == 0) {
+            std::freopen("Orb.log", "w", stdout);
+            ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+            ::execl(ORB_PREVIEW, ORB_PREVIEW, directory.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }
@@ -310,6 +323,54 @@ TEST_F(PlayerWindowTest, WhenTheDisplayGoesAwayWhilePlayingItLogsItAndShutsDown)
     EXPECT_NE(played.find("status 0"), std::string::npos) << played;
     EXPECT_TRUE(logHas(") the display has gone away")) << readFile("Orb.log");
     EXPECT_TRUE(logHas("ORB_INFO: GraphicSystem Shutdown Done"));
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+} // namespace
+} // namespace orb::test
+
+namespace orb::test {
+namespace {
+
+// Seconds from an effect's saving to its first frame on screen are logged, and printed here.
+TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSaved)
+{
+    std::filesystem::copy(ORB_PRODUCTION_DATA, "Production", std::filesystem::copy_options::recursive);
+    startPreview("Production");
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: demo loaded")) << readFile("Orb.log");
+    const std::uintptr_t window = playerWindow();
+    ASSERT_NE(window, 0u) << "no preview window";
+    EXPECT_EQ(probe_.facts(window).title, "orb-preview");
+    keys("Next Right Right Right Right space"); // Scene2 and four bars into it, 13.9 s, paused
+    std::this_thread::sleep_for(1s);
+    // Down in the left corner, where the floor of tiles shows: dark, then the edit's blue.
+    const auto floor = [&] {
+        const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
+        return std::vector<std::uint8_t>(&shown[(600 * 1280 + 120) * 4], &shown[(600 * 1280 + 120) * 4 + 3]);
+    };
+    ASSERT_LT(floor()[0], 100);
+
+    std::string effect = readFile("Production/Scene2.fx");
+    const std::string output = "colour = vec4((tiles + light) * vignette + c3.rgb, 1.0);";
+    effect.replace(effect.find(output), output.size(), "colour = vec4(0.0, 0.0, 1.0, 1.0);");
+    writeFile("Production/Scene2.fx", effect);
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: Data\\Scene2.fx on screen "));
+    const std::string log = readFile("Orb.log");
+    const std::size_t shown = log.find("Data\\Scene2.fx on screen ");
+    std::cout << "[ preview  ] " << log.substr(shown, log.find('\n', shown) - shown) << "\n";
+    std::this_thread::sleep_for(200ms);
+    EXPECT_GT(floor()[0], 200) << "the saved effect draws";
+    // Paused, the picture under the overlay stands still.
+    const auto picture = [&] {
+        const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
+        return std::vector<std::uint8_t>(shown.begin() + 200 * 1280 * 4, shown.end());
+    };
+    const std::vector<std::uint8_t> first = picture();
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(picture() == first);
+
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
 }
 

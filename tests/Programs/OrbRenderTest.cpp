@@ -34,6 +34,21 @@ TEST_F(OrbRenderTest, RendersChosenTimesAsTheTitleFadingInAndTheEndScreen)
     EXPECT_NE(readFile("Orb.log").find("ORB_INFO: DemoSystem Shutdown Done"), std::string::npos);
 }
 
+TEST_F(OrbRenderTest, RendersFromADirectoryWhatItRendersFromTheArchive)
+{
+    std::filesystem::copy(ORB_PRODUCTION_DATA, "Assets", std::filesystem::copy_options::recursive);
+    const std::string times = " --at 20,100 --width 160 --height 90";
+    ASSERT_EQ(runProgram(OrbRender + times + " --frames packed").status, 0) << readFile("stderr.txt");
+    ASSERT_EQ(runProgram(OrbRender + times + " --frames loose --data Assets").status, 0)
+        << readFile("stderr.txt");
+    EXPECT_NE(readFile("Orb.log").find("ORB_INFO: FileSystem Init ... (Assets)"), std::string::npos);
+    for (const char* frame : {"/frame_000000.png", "/frame_000001.png"})
+        EXPECT_EQ(readFile(std::string("loose") + frame), readFile(std::string("packed") + frame)) << frame;
+
+    EXPECT_EQ(runProgram(OrbRender + times + " --frames none --data Missing").status, 1);
+    EXPECT_NE(readFile("Orb.log").find("invalid directory 'Missing'"), std::string::npos);
+}
+
 TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
     const Result rendered = runProgram(
