@@ -55,6 +55,39 @@ TEST_F(DemoClockTest, LoopingDrawsNothingPastTheLengthThenRestartsAtZero)
     EXPECT_EQ(clock_.time(), 0.0f);
 }
 
+TEST_F(DemoClockTest, PausedItStandsStillYetSeeksAndGoesOnWithoutTheTicksThatPassed)
+{
+    clock_.start(10.0f, false);
+    clock_.tick(nullptr);
+    counter_.advance(500);
+    clock_.tick(nullptr);
+    clock_.setPaused(true);
+    counter_.advance(3000);
+    EXPECT_FALSE(clock_.tick(nullptr).restarted);
+    EXPECT_FLOAT_EQ(clock_.time(), 0.5f);
+    const float seek = 4.0f;
+    EXPECT_TRUE(clock_.tick(&seek).restarted);
+    counter_.advance(1000);
+    clock_.tick(nullptr);
+    EXPECT_FLOAT_EQ(clock_.time(), 4.0f);
+
+    clock_.setPaused(false);
+    counter_.advance(250);
+    clock_.tick(nullptr);
+    EXPECT_FLOAT_EQ(clock_.time(), 4.25f);
+}
+
+TEST_F(DemoClockTest, StartedFromATimeItRestartsThereOnceAndLoopsToZero)
+{
+    clock_.start(2.0f, true, 1.5f);
+    EXPECT_TRUE(clock_.tick(nullptr).restarted);
+    EXPECT_FLOAT_EQ(clock_.time(), 1.5f);
+    counter_.advance(600);
+    EXPECT_EQ(clock_.tick(nullptr).step, Step::Loop);
+    clock_.tick(nullptr);
+    EXPECT_EQ(clock_.time(), 0.0f);
+}
+
 TEST_F(DemoClockTest, ADemoWithoutLengthEndsAfterItsFirstFrameOrLoopsEverySecondPass)
 {
     clock_.start(0.0f, false);

@@ -61,11 +61,11 @@ protected:
             GTEST_SKIP() << "no X display; run under xvfb-run";
     }
 
-    std::unique_ptr<Device> openWindow(bool fullscreen)
+    std::unique_ptr<Device> openWindow(bool fullscreen, int width = Width, int height = Height)
     {
         std::string error;
-        auto device = Device::create(createWindowBackend({Width, Height, fullscreen, nullptr}, &error),
-                                     {Width, Height, 0}, &error);
+        auto device = Device::create(createWindowBackend({width, height, fullscreen, nullptr}, &error),
+                                     {width, height, 0}, &error);
         EXPECT_NE(device, nullptr) << error;
         SDL_PumpEvents();
         return device;
@@ -113,6 +113,48 @@ TEST_F(WindowBackendTest, FullScreenCoversTheScreenAndHidesTheCursor)
     EXPECT_EQ(facts.width, facts.screenWidth);
     EXPECT_EQ(facts.height, facts.screenHeight);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+// A 640 x 480 frame in a window made 1280 x 720 (as full screen makes it): doubled to 960 x 720
+// and centred between black bars.
+TEST_F(WindowBackendTest, AFrameIsScaledToFitAWindowOfAnotherSize)
+{
+    auto device = openWindow(false, 640, 480);
+    ASSERT_NE(device, nullptr);
+    const std::uintptr_t window = device->backend().windowHandle();
+    probe_.resize(window, Width, Height);
+    int shownWidth = 0;
+    for (int wait = 0; wait < 100 && shownWidth != Width; ++wait) {
+        SDL_Delay(10);
+        SDL_PumpEvents();
+        SDL_GetWindowSize(SDL_GL_GetCurrentWindow(), &shownWidth, nullptr);
+    }
+    ASSERT_EQ(shownWidth, Width);
+    const Color red = argb(255, 200, 40, 40);
+    // The driver takes the window's new size at a swap: the first frame after it may be cut.
+    for (int frame = 0; frame < 2; ++frame) {
+        device->clear(ClearFlag::Target, red, 1.0f, 0);
+        device->present();
+    }
+    const std::vector<std::uint8_t> shown = probe_.pixels(window, Width, Height);
+    const auto at = [&](int x, int y) {
+        const std::uint8_t* pixel = &shown[(std::size_t(y) * Width + x) * 4];
+        return argb(255, pixel[2], pixel[1], pixel[0]);
+    };
+    EXPECT_EQ(at(159, 360), argb(255, 0, 0, 0));
+    EXPECT_EQ(at(160, 0), red);
+    EXPECT_EQ(at(1119, 719), red);
+    EXPECT_EQ(at(1120, 360), argb(255, 0, 0, 0));
+}
+
+TEST_F(WindowBackendTest, ToFullScreenAndBackTheCursorHidesAndReturns)
+{
+    auto device = openWindow(false);
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(device->backend().setFullscreen(true));
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_TRUE(device->backend().setFullscreen(false));
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
 } // namespace

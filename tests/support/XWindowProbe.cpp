@@ -60,6 +60,12 @@ WindowFacts XWindowProbe::facts(std::uintptr_t window)
     return facts;
 }
 
+void XWindowProbe::resize(std::uintptr_t window, int width, int height)
+{
+    XResizeWindow(display_, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(display_, False);
+}
+
 std::vector<std::uint8_t> XWindowProbe::pixels(std::uintptr_t window, int width, int height)
 {
     XSync(display_, False);

@@ -30,6 +30,8 @@ public:
 
     bool connected() const { return display_ != nullptr; }
     WindowFacts facts(std::uintptr_t window);
+    // Resizes the window as a window manager or its user would.
+    void resize(std::uintptr_t window, int width, int height);
     // The window's pixels as B, G, R, A bytes (A is 255), rows top first.
     std::vector<std::uint8_t> pixels(std::uintptr_t window, int width, int height);
 
