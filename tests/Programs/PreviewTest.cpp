@@ -190,6 +190,26 @@ TEST_F(PreviewTest, ABrokenEffectKeepsTheOldOneAndShowsTheLineAtFault)
     EXPECT_TRUE(sameBelowTheOverlay(before));
 }
 
+TEST_F(PreviewTest, ADemoThatCannotLoadWaitsWithItsErrorsShownForTheNextSave)
+{
+    const std::string original = readFile("Production/Scene2.fx");
+    save("Scene2.fx", Scene2Output, "colour = vec4(;");
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    EXPECT_TRUE(showing("CreateEffect failed for Data\\Scene2.fx"));
+    EXPECT_TRUE(showing("Failed to initialize operator Scene2"));
+    EXPECT_EQ(pixel(Width / 2, Height - 1)[2], 0) << "a black frame under the errors";
+
+    writeFile("Production/Scene2.fx", original);
+    step(0.1);
+    EXPECT_FALSE(showing("CreateEffect failed"));
+    EXPECT_TRUE(showing("demo loaded"));
+    preview_->press(win::KeyPageDown);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 6.9564f);
+    EXPECT_GT(pixel(Width / 2, Height / 2)[2], 100) << "Scene2 draws";
+}
+
 TEST_F(PreviewTest, AScriptSavedOnDiskReloadsTheDemoAtTheSameTime)
 {
     ASSERT_TRUE(preview_->start());
