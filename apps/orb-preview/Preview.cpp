@@ -40,9 +40,12 @@ bool readByTheDemo(const std::string& fileName)
 
 std::string firstLines(const std::string& text, std::size_t count)
 {
-    std::size_t end = 0;
-    for (std::size_t line = 0; line < count && end != std::string::npos; ++line)
-        end = text.find('\n', end == 0 ? 0 : end + 1);
+    std::size_t end = std::string::npos;
+    for (std::size_t line = 0, from = 0; line < count; ++line, from = end + 1) {
+        end = text.find('\n', from);
+        if (end == std::string::npos)
+            break;
+    }
     return text.substr(0, end);
 }
 
