@@ -183,12 +183,15 @@ bool FileSystem::initDirectory(const std::string& directory)
     return true;
 }
 
-std::string FileSystem::diskName(const std::string& name) const
+std::ifstream FileSystem::openOnDisk(const std::string& name) const
 {
     constexpr std::string_view DataPrefix = "Data\\";
-    if (dataDirectory_.empty() || !name.starts_with(DataPrefix))
-        return name;
-    return dataDirectory_ + '/' + name.substr(DataPrefix.size());
+    const std::string onDisk = dataDirectory_.empty() || !name.starts_with(DataPrefix)
+                                   ? name
+                                   : dataDirectory_ + '/' + name.substr(DataPrefix.size());
+    if (!directoryMode_ || win::findPath(onDisk) != win::PathKind::File)
+        return {};
+    return std::ifstream(win::diskPath(onDisk), std::ios::binary | std::ios::ate);
 }
 
 bool FileSystem::loadArchive(const std::string& path)
@@ -255,19 +258,17 @@ bool FileSystem::open(const std::string& name)
 {
     if (index_.contains(name))
         return true;
-    if (directoryMode_ && win::findPath(diskName(name)) == win::PathKind::File) {
-        std::ifstream file(win::diskPath(diskName(name)), std::ios::binary | std::ios::ate);
-        const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : -1;
-        if (length >= 0 && length < std::numeric_limits<std::uint32_t>::max()) {
-            std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
-            file.seekg(0);
-            if (bytes && file.read(bytes.get(), length)) {
-                bytes[static_cast<std::size_t>(length)] = 0;
-                const char* data = bytes.get();
-                index_.insert_or_assign(
-                    name, IndexEntry{data, static_cast<std::uint32_t>(length), std::move(bytes)});
-                return true;
-            }
+    std::ifstream file = openOnDisk(name);
+    const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+    if (length >= 0 && length < std::numeric_limits<std::uint32_t>::max()) {
+        std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
+        file.seekg(0);
+        if (bytes && file.read(bytes.get(), length)) {
+            bytes[static_cast<std::size_t>(length)] = 0;
+            const char* data = bytes.get();
+            index_.insert_or_assign(name,
+                                    IndexEntry{data, static_cast<std::uint32_t>(length), std::move(bytes)});
+            return true;
         }
     }
     ORB_ERROR("failed opening file '" << name << "'");
@@ -281,10 +282,8 @@ std::uint32_t FileSystem::fileSize(const std::string& name)
     std::uint64_t size = 0;
     if (const auto found = index_.find(name); found != index_.end()) {
         size = found->second.size;
-    } else if (directoryMode_ && win::findPath(diskName(name)) == win::PathKind::File) {
-        std::ifstream file(win::diskPath(diskName(name)), std::ios::binary | std::ios::ate);
-        if (file)
-            size = static_cast<std::uint64_t>(file.tellg());
+    } else if (std::ifstream file = openOnDisk(name)) {
+        size = static_cast<std::uint64_t>(file.tellg());
     }
     if (size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
         ORB_ERROR("failed retrieving file size '" << name << "'");

@@ -18,6 +18,7 @@
 #include "platform/win/LargeBlock.h"
 
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,8 +64,8 @@ private:
     bool loadArchive(const std::string& path);
     bool indexArchive(const std::string& path);
     void clear();
-    // Where a name is found on disk in directory mode, as a name the file lookup takes.
-    std::string diskName(const std::string& name) const;
+    // Directory mode: the named file on disk, read from its end; not open when it is no file.
+    std::ifstream openOnDisk(const std::string& name) const;
 
     bool directoryMode_ = true;
     std::string dataDirectory_; // stands for "Data"; empty: names are relative to the working directory

@@ -61,13 +61,20 @@ protected:
     }
 };
 
+// FlatColour with its second pass's statement replaced.
+std::string secondPassWriting(const std::string& statement)
+{
+    const std::string halved = "result = colour * 0.5;";
+    std::string text = FlatColour;
+    return text.replace(text.find(halved), halved.size(), statement);
+}
+
 TEST_F(EffectTest, ReloadedTextDrawsWithTheValuesAlreadySet)
 {
     auto effect = makeEffect(*device_, FlatColour);
     ASSERT_NE(effect, nullptr);
     setColour(*effect, 1.0f, 0.5f, 0.0f);
-    std::string text = FlatColour;
-    text.replace(text.find("result = colour * 0.5;"), 22, "result = colour.bgra;");
+    const std::string text = secondPassWriting("result = colour.bgra;");
     std::string log;
     ASSERT_TRUE(effect->reload(text.c_str(), text.size(), &log)) << log;
     clear(gfx::test::Black);
@@ -80,8 +87,7 @@ TEST_F(EffectTest, AReloadThatDoesNotCompileNamesItsLineAndKeepsTheEffect)
     auto effect = makeEffect(*device_, FlatColour);
     ASSERT_NE(effect, nullptr);
     setColour(*effect, 1.0f, 0.5f, 0.0f);
-    std::string text = FlatColour;
-    text.replace(text.find("result = colour * 0.5;"), 22, "result = colour * ;");
+    const std::string text = secondPassWriting("result = colour * ;");
     std::string log;
     EXPECT_FALSE(effect->reload(text.c_str(), text.size(), &log));
     // The broken statement is on line 17 of the effect's text.
