@@ -188,15 +188,14 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
         return false;
     }
     readScenes();
-    const std::uint32_t total = operatorManager_->operatorCount() + 1;
-    std::uint32_t done = 0;
+    loading_ = {0, operatorManager_->operatorCount() + 1};
     const bool progressBar =
         loadingScreen == LoadingScreen::AsScripted && intAttribute(*initElement_, "progressBar") != 0;
     Scene* loadingScene = progressBar ? chooseLoadingScene() : nullptr;
     const auto drawProgress = [&] {
         if (loadingScene != nullptr) {
             const double duration = loadingScene->end() - loadingScene->start();
-            showLoading(*loadingScene, static_cast<float>(duration * done / total));
+            showLoading(*loadingScene, static_cast<float>(duration * loading_.done / loading_.total));
         }
     };
     if (gfx::Device* device = graphicSystem_->device())
@@ -204,7 +203,7 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
     drawProgress();
 
     musicStream_ = soundSystem_->createStream("Data\\velmora.mp3", loop_);
-    ++done;
+    ++loading_.done;
     drawProgress();
     std::uint32_t cursor = 0;
     while (IOperator* op = operatorManager_->nextOperator(cursor)) {
@@ -212,7 +211,7 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
             ORB_ERROR("Failed to initialize operator " << op->typeName());
             return false;
         }
-        ++done;
+        ++loading_.done;
         drawProgress();
     }
 

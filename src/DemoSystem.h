@@ -44,6 +44,14 @@ public:
     virtual void ran(const IOperator& op) = 0;
 };
 
+// How far loading has come: the music, then every operator's init, counted as they finish.
+struct LoadingProgress
+{
+    std::uint32_t done = 0, total = 0;
+    // Everything is loaded: the last picture of the loading bar is the first to say so.
+    bool complete() const { return total > 0 && done == total; }
+};
+
 class DemoSystem
 {
 public:
@@ -102,6 +110,7 @@ public:
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
     std::uint32_t musicStream() const { return musicStream_; }
+    const LoadingProgress& loadingProgress() const { return loading_; }
     // The script's length in seconds once init has run.
     float length() const { return clock_.length(); }
     void setOperatorObserver(OperatorObserver* observer) { operatorObserver_ = observer; }
@@ -133,6 +142,7 @@ private:
     const TiXmlElement* initElement_ = nullptr;
     const TiXmlElement* mainElement_ = nullptr;
     std::uint32_t musicStream_ = 0;
+    LoadingProgress loading_;
     std::unique_ptr<fx::Font> font64_, font96_, font144_, font16_;
     bool loop_ = false;
     OperatorObserver* operatorObserver_ = nullptr;

@@ -38,8 +38,11 @@ std::string LogCapture::errors() const
         }
         // What a library said comes on the lines after the error, the first one indented.
         const std::size_t text = line.find_first_not_of('\t');
-        if (text != std::string::npos)
-            errors += (errors.empty() ? "" : "\n") + line.substr(text);
+        if (text == std::string::npos)
+            continue;
+        if (!errors.empty())
+            errors += '\n';
+        errors.append(line, text);
     }
     return errors;
 }

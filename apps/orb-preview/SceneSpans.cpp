@@ -48,7 +48,7 @@ float previousSceneStart(const std::vector<SceneSpan>& spans, float time)
 
 float barSeconds()
 {
-    return 4.0f * 60.0f / BeatsPerMinute;
+    return static_cast<float>(60.0 * BeatsPerBar / BeatsPerMinute);
 }
 
 BarAndBeat barAndBeatAt(float time)
@@ -56,7 +56,7 @@ BarAndBeat barAndBeatAt(float time)
     // The script's times are bars rounded to 0.1 ms, a little early: within 4 ms of a beat is on it.
     constexpr double Tolerance = 0.01;
     const auto beats = static_cast<int>(std::floor(std::max(time, 0.0f) * BeatsPerMinute / 60.0 + Tolerance));
-    return {beats / 4 + 1, beats % 4 + 1};
+    return {beats / BeatsPerBar + 1, beats % BeatsPerBar + 1};
 }
 
 } // namespace orb::preview

@@ -90,14 +90,13 @@ void FrameDriver::onPresent(const gfx::FramePixels& frame)
     demo_->soundSystem()->pump(soundForNextPicture());
 }
 
-// The loading bar shows a picture at its start, after the music is opened and after each
-// operator's init; the fade follows the last of them.
+// The first loading picture, and the first that shows everything loaded (before the fade).
 void FrameDriver::noteLoadingPicture(std::uint64_t picture)
 {
     StartUp& startUp = stats_.startUp;
     if (picture == 1)
         startUp.firstPicture = millisecondsSinceProcessStart();
-    if (picture == demo_->operatorManager()->operatorCount() + 2u)
+    if (startUp.loaded < 0 && demo_->loadingProgress().complete())
         startUp.loaded = millisecondsSinceProcessStart();
 }
 

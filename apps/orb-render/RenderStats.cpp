@@ -66,7 +66,8 @@ void RenderStats::report(std::ostream& stream) const
     stream << std::setprecision(2);
     // A scene's first frame is shown apart, and the worst frame is the worst once it has started.
     stream << "operator   frames   first ms    mean ms  median ms     95% ms   worst ms\n";
-    for (auto [name, times] : times_) {
+    for (const auto& [name, recorded] : times_) {
+        std::vector<double> times = recorded; // a plain variable: clang 14 cannot capture a binding
         const double first = times.front();
         const double worst = times.size() > 1 ? *std::max_element(times.begin() + 1, times.end()) : first;
         std::sort(times.begin(), times.end());

@@ -44,19 +44,15 @@ void DefaultLoadingScene::process(float time, bool)
     device->clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0, 1.0f, 0);
     const std::unique_ptr<gfx::StateBlock> saved = device->createStateBlock();
 
-    setImageQuadStates(*device);
-    device->setTransform(gfx::TransformType::Projection,
-                         fx::perspectiveFovLH(1.5707964f, aspect, 1.0f, 1000.0f));
-    graphics.matrixStack().loadIdentity();
-    device->setTransform(gfx::TransformType::World, graphics.matrixStack().top());
-    device->setTransform(gfx::TransformType::View, graphics.matrixStack().top());
-
     const std::uint32_t level = 255 - (device->renderState(gfx::RenderState::BlendFactor) & 0xFF);
     const float progress = time / (end() - start());
     const float g = PictureAspect / aspect;
     const Quad background =
         imageQuad(aspect, graphics.width(), graphics.height(), 1.0f, gfx::argb(0, level, level, level));
-    drawImageQuad(*device, background, background_.get());
+    graphics.matrixStack().loadIdentity();
+    drawPicture(graphics, background, background_.get(), graphics.matrixStack().top(),
+                graphics.matrixStack().top(), 1.0f);
+    // The bar and its cap under the same camera.
     drawImageQuad(*device,
                   placed(background, aspect * -0.918f, aspect * (progress * 1.836f - 0.918f),
                          -0.011f - 0.0345f / g, -0.011f + 0.0345f / g),

@@ -27,10 +27,10 @@ ShaderSceneParams Scene2Operator::params(const FrameTime& t) const
     const float wash = bars > 15.0f ? static_cast<float>(std::sqrt(bars - 15.0)) : 0.0f;
 
     ShaderSceneParams values;
-    values.a = {sinOf(1.7391 * bars), 0.0f, 2.0f * bars, 0.0f};
+    values.a = {sinOf(SecondsPerBar * bars), 0.0f, 2.0f * bars, 0.0f};
     values.b = {0.0f, 0.0f, angle, 0.0f};
     values.c1 = Orange;
-    values.c2 = Grey;
+    values.c2 = BackgroundGrey;
     values.c3 = {wash, wash, wash, 0.0f};
     values.f = {2.0f * bars, 0.05f, 1.0f, 0.3f};
     values.g = aspectVector(graphics().aspectRatio());
@@ -63,33 +63,29 @@ bool Scene2Operator::loadMore()
     return loadScreenImage("Data\\tevro_mainlogo.png", logo_);
 }
 
-// The logo at distance 1 under a 90-degree camera; the view rolls, slides and flies off after
-// bar 14 (the slide starts from 0 there: 24.3474 is 1.7391 x 14).
+// The logo at distance 1 under the 90-degree camera; the view rolls, slides and flies off after
+// bar 14, the slide starting from 0 there.
 void Scene2Operator::overlay(const FrameTime& t)
 {
     const float bars = barPosition(t.local);
-    const float aspect = graphics().aspectRatio();
     fx::MatrixStack& stack = graphics().matrixStack();
-    setImageQuadStates(device());
-    device().setTransform(gfx::TransformType::Projection,
-                          fx::perspectiveFovLH(1.5707964f, aspect, 0.1f, 1000.0f));
-
     const auto [pitch, yaw] = logoTurn(bars);
     stack.loadIdentity();
     stack.translateLocal(0.0f, 0.0f, 1.0f);
     stack.rotateYawPitchRollLocal(yaw, pitch, 0.0f);
-    device().setTransform(gfx::TransformType::World, stack.top());
+    const fx::Matrix world = stack.top();
 
     stack.loadIdentity();
     if (bars > 14.0f) {
         const float away = bars - 14.0f;
         stack.rotateYawPitchRollLocal(0.0f, 0.0f, sinOf(away));
-        stack.translateLocal(static_cast<float>(2.0 * away * (std::sin(24.3474) - std::sin(1.7391 * bars))),
-                             0.0f, 8.0f * away * away);
+        stack.translateLocal(
+            static_cast<float>(2.0 * away * (std::sin(SecondsPerBar * 14) - std::sin(SecondsPerBar * bars))),
+            0.0f, 8.0f * away * away);
     }
-    device().setTransform(gfx::TransformType::View, stack.top());
-    drawImageQuad(device(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, 0x00FFFFFF),
-                  logo_.get());
+    const float aspect = graphics().aspectRatio();
+    drawPicture(graphics(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, 0x00FFFFFF),
+                logo_.get(), world, stack.top());
 }
 
 } // namespace orb

@@ -4,7 +4,6 @@
 #include "FileSystem.h"
 #include "LogFile.h"
 #include "Operators/SceneShared.h"
-#include "Operators/ShaderScene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +53,60 @@ void setWorld(fx::Effect& effect, const fx::MatrixStack& stack)
     effect.setMatrix(effect.parameterByName("world"), stack.top());
 }
 
+// Where the beat stands in the camera's cycles of eight and sixteen beats.
+struct CameraBeats
+{
+    float of8, of16;
+    // Beats 1.5 to 2.5 of the eight: the camera pushes in.
+    bool pushing() const { return of8 >= 1.5f && of8 < 2.5f; }
+    // Beats 1.5 to 3.5 of the eight: the camera's pitch swings.
+    bool swinging() const { return of8 >= 1.5f && of8 < 3.5f; }
+};
+
+// 27 units off, pushed in on its beats and breathing with the beat swing; from bar 12 it closes in.
+float distance(float bars, const CameraBeats& beats)
+{
+    if (bars > 12.0f)
+        return 27.0f - (bars - 12.0f) * 6.7f;
+    const float pushed = beats.pushing() ? (beats.of8 - 1.5f) * 7.0f + 20.0f : 27.0f;
+    return pushed + 3.0f * static_cast<float>(std::pow(beatSwing(bars), 12));
+}
+
+// Level until bar 8; then it swings up on its beats, down after bar 10, stays looking down after
+// each push from bar 12, and tips over from bar 14.
+float pitch(float bars, const CameraBeats& beats)
+{
+    if (bars > 14.0f)
+        return -1.0f - (bars - 14.0f) * 0.25f;
+    if (bars > 12.0f && beats.of8 >= 2.5f)
+        return -1.0f;
+    if (bars <= 8.0f || !beats.swinging())
+        return 0.0f;
+    const float swing = sinOf((beats.of8 - 1.5f) * Pi / 2.0f);
+    return bars > 10.0f ? -swing : swing;
+}
+
+// A shake across and up in the last beat of every sixteen, growing through it.
+std::array<float, 2> jitter(const CameraBeats& beats, float progress)
+{
+    if (beats.of16 < 15.0f)
+        return {0.0f, 0.0f};
+    const float amount = beats.of16 - 15.0f;
+    return {amount * flicker(progress, 100010) * 0.5f, amount * flicker(progress, 100013) * 0.5f};
+}
+
+// From bar 8 the camera sinks with the particles' parabola, `remaining` seconds before the end,
+// and rises again from bar 14.
+float lift(float bars, float remaining)
+{
+    if (bars <= 8.0f)
+        return 0.0f;
+    float height = -((remaining * 10.0f + 15.0f) - remaining * 0.8f * remaining);
+    if (bars > 14.0f)
+        height += 2.0f * (bars - 14.0f);
+    return height;
+}
+
 } // namespace
 
 std::vector<Scene3Operator::Particle> Scene3Operator::particles()
@@ -72,42 +125,18 @@ std::vector<Scene3Operator::Particle> Scene3Operator::particles()
     return result;
 }
 
-// Each step in the order the scene's timing was written: later steps override earlier ones.
 Scene3Operator::Camera Scene3Operator::camera(const FrameTime& t)
 {
-    const float e = t.local, p = t.local / t.duration, rem = t.end - t.received;
-    const float bars = barPosition(e);
-    const float m8 = std::fmod(4.0f * bars, 8.0f), m16 = std::fmod(4.0f * bars, 16.0f);
-    const bool rising = m8 >= 1.5f && m8 < 2.5f, swinging = m8 >= 1.5f && m8 < 3.5f;
-    const float swing = sinOf((m8 - 1.5f) * Pi / 2.0f);
-
-    Camera camera{27.0f, 0.0f, sinOf(e) * 0.2f * (1.0f - p), 0.0f, 0.0f, 0.0f};
-    if (rising)
-        camera.distance = (m8 - 1.5f) * 7.0f + 20.0f;
-    if (bars > 8.0f && swinging)
-        camera.pitch = swing;
-    if (bars > 10.0f && swinging)
-        camera.pitch = -swing;
-    if (bars > 12.0f) {
-        if (rising)
-            camera.pitch = -swing;
-        else if (m8 >= 2.5f)
-            camera.pitch = -1.0f;
-    }
-    if (bars > 14.0f)
-        camera.pitch = -1.0f - (bars - 14.0f) * 0.25f;
-    camera.distance += 3.0f * static_cast<float>(std::pow(std::sin(4.0 * Pi * bars + 2.3561945), 12));
-    if (m16 >= 15.0f) {
-        camera.jitterX = (m16 - 15.0f) * flicker(p, 100010) * 0.5f;
-        camera.jitterY = (m16 - 15.0f) * flicker(p, 100013) * 0.5f;
-    }
-    if (bars > 8.0f)
-        camera.lift = -((rem * 10.0f + 15.0f) - rem * 0.8f * rem);
-    if (bars > 12.0f)
-        camera.distance = 27.0f - (bars - 12.0f) * 6.7f;
-    if (bars > 14.0f)
-        camera.lift += 2.0f * (bars - 14.0f);
-    return camera;
+    const float bars = barPosition(t.local);
+    const float progress = t.local / t.duration;
+    const CameraBeats beats{std::fmod(4.0f * bars, 8.0f), std::fmod(4.0f * bars, 16.0f)};
+    const auto [jitterX, jitterY] = jitter(beats, progress);
+    return {distance(bars, beats),
+            pitch(bars, beats),
+            sinOf(t.local) * 0.2f * (1.0f - progress),
+            jitterX,
+            jitterY,
+            lift(bars, t.end - t.received)};
 }
 
 PostProcessParams Scene3Operator::look(const FrameTime& t)
@@ -149,12 +178,7 @@ void Scene3Operator::draw(const FrameTime& t)
     device.setRenderState(gfx::RenderState::Lighting, 1);
     device.setTexture(0, graphics().noiseTexture());
     device.setTexture(1, nullptr);
-    for (gfx::SamplerState address :
-         {gfx::SamplerState::AddressU, gfx::SamplerState::AddressV, gfx::SamplerState::AddressW})
-        device.setSamplerState(0, address, gfx::TextureAddress::Mirror);
-    for (gfx::SamplerState filter :
-         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
-        device.setSamplerState(0, filter, gfx::TextureFilter::Linear);
+    setSampler(device, 0, gfx::TextureAddress::Mirror);
 
     const Camera view = camera(t);
     fx::MatrixStack& stack = graphics().matrixStack();
@@ -172,8 +196,7 @@ void Scene3Operator::draw(const FrameTime& t)
     stack.translateLocal(1.0f, 0.0f, 0.0f);
     setWorld(effect, stack);
     effect.setMatrix(effect.parameterByName("view"), viewMatrix);
-    effect.setMatrix(effect.parameterByName("projection"),
-                     fx::perspectiveFovLH(0.7853982f, graphics().aspectRatio(), 1.0f, 1000.0f));
+    effect.setMatrix(effect.parameterByName("projection"), projection45(graphics().aspectRatio(), 1.0f));
     setVector(effect, "ambient", {0, 0, 0, 0});
     setVector(effect, "diffuse", {1.0f, 0.5f, 0, 0});
     setVector(effect, "specular", {1, 1, 1, 0});

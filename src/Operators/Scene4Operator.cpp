@@ -31,14 +31,14 @@ const std::array<std::uint8_t, 88>& Scene4Operator::sprite()
 ShaderSceneParams Scene4Operator::params(const FrameTime& t) const
 {
     const float bars = barPosition(t.local);
-    const float swing = sinOf(4.0 * Pi * bars + 2.3561945);
+    const auto swing = static_cast<float>(beatSwing(bars));
     const float k = swing * swing * bars / 16.0f / 10.0f;
 
     ShaderSceneParams values;
     values.a = {0.05f, sinOf(Pi * bars / 4.08 + 0.11) + 0.23f, bars + k, 0.0f};
     values.b = {sinOf(Pi * bars / 5.0) * bars / 16.0f, sinOf(Pi * bars / 7.0), Pi * bars / 16.0f, 0.0f};
     values.c1 = Orange;
-    values.c2 = Grey;
+    values.c2 = BackgroundGrey;
     if (bars > 15.0f) {
         const auto s = static_cast<float>(std::sqrt(bars - 15.0));
         values.c3 = {s, s, s, 0.0f};
@@ -53,16 +53,7 @@ ShaderSceneParams Scene4Operator::params(const FrameTime& t) const
 
 PostProcessParams Scene4Operator::look(const FrameTime& t) const
 {
-    const float bars = barPosition(t.local);
-    float wash = 0.0f, glow = 0.0f;
-    if (bars > 15.0f) {
-        wash = static_cast<float>(std::sqrt(bars - 15.0));
-        glow = (bars - 15.0f) * 0.03f;
-    } else if (bars < 4.0f) {
-        glow = (4.0f - bars) * 0.03f;
-        wash = ((4.0f - bars) / 4.0f) * ((4.0f - bars) / 4.0f);
-    }
-    return {0.3f, {1, 3, wash, glow}, {1, 1, 1, 1}};
+    return whiteFades(barPosition(t.local), 4.0f, {0.0f, 0.03f, 0.03f});
 }
 
 bool Scene4Operator::loadMore()
@@ -93,7 +84,7 @@ void Scene4Operator::overlay(const FrameTime& t)
     fx::MatrixStack& stack = graphics().matrixStack();
     stack.loadIdentity();
     const fx::Matrix view = stack.top();
-    const fx::Matrix projection = fx::perspectiveFovLH(0.7853982f, graphics().aspectRatio(), 1.0f, 1000.0f);
+    const fx::Matrix projection = projection45(graphics().aspectRatio(), 1.0f);
     const float power = 10.0f;
 
     fx::Effect& effect = sceneEffect();

@@ -8,42 +8,41 @@
 
 namespace orb {
 
-TextPager& Scene5Operator::pager()
+std::vector<TextPage> Scene5Operator::pages()
 {
     // Line structures: six lines; heading, gap, seven lines and a break; heading, gap, seven
     // lines; heading, gap, three lines, gap, one closing line and a break.
-    static TextPager invitation(6.9564f, {{6.9564f, "You are invited to\n"
-                                                    "TEVRO 2027\n"
-                                                    "\n"
-                                                    "August 13th to 15th\n"
-                                                    "Kiln Hall, 41 Ferrow Lane\n"
-                                                    "4127 Maralen, Ostrevia"},
-                                          {13.9128f, "Competitions\n"
-                                                     "\n"
-                                                     "Demo\n"
-                                                     "4k Intro\n"
-                                                     "64k Intro\n"
-                                                     "Executable Graphics\n"
-                                                     "Pixel Graphics\n"
-                                                     "Streaming Music\n"
-                                                     "Wild\n"},
-                                          {20.8692f, "At the party place\n"
-                                                     "\n"
-                                                     "Bring your own computer\n"
-                                                     "Big screen and sound\n"
-                                                     "Power and network for all\n"
-                                                     "Sleeping hall\n"
-                                                     "Food and drinks all weekend\n"
-                                                     "Live compos and seminars\n"
-                                                     "Remote entries welcome"},
-                                          {27.8256f, "See you there\n"
-                                                     "\n"
-                                                     "Tevro orga\n"
-                                                     "invite@tevro.invalid\n"
-                                                     "tevro.invalid\n"
-                                                     "\n"
-                                                     "Bring a demo and a friend\n"}});
-    return invitation;
+    return {{barTime(4), "You are invited to\n"
+                         "TEVRO 2027\n"
+                         "\n"
+                         "August 13th to 15th\n"
+                         "Kiln Hall, 41 Ferrow Lane\n"
+                         "4127 Maralen, Ostrevia"},
+            {barTime(8), "Competitions\n"
+                         "\n"
+                         "Demo\n"
+                         "4k Intro\n"
+                         "64k Intro\n"
+                         "Executable Graphics\n"
+                         "Pixel Graphics\n"
+                         "Streaming Music\n"
+                         "Wild\n"},
+            {barTime(12), "At the party place\n"
+                          "\n"
+                          "Bring your own computer\n"
+                          "Big screen and sound\n"
+                          "Power and network for all\n"
+                          "Sleeping hall\n"
+                          "Food and drinks all weekend\n"
+                          "Live compos and seminars\n"
+                          "Remote entries welcome"},
+            {barTime(16), "See you there\n"
+                          "\n"
+                          "Tevro orga\n"
+                          "invite@tevro.invalid\n"
+                          "tevro.invalid\n"
+                          "\n"
+                          "Bring a demo and a friend\n"}};
 }
 
 bool Scene5Operator::loadMore()
@@ -81,33 +80,31 @@ ShaderSceneParams Scene5Operator::params(const FrameTime& t) const
 
 int Scene5Operator::pageLevel(float phase)
 {
+    constexpr float FadeOut = barTime(4) - 1.0f; // the last second of the page
     if (phase < 1.0f)
         return 255 - static_cast<int>((1.0f - phase) * 255.0f);
-    if (phase > 5.9564f)
-        return 255 - static_cast<int>((phase - 5.9564f) * 255.0f);
+    if (phase > FadeOut)
+        return 255 - static_cast<int>((phase - FadeOut) * 255.0f);
     return 255;
 }
 
-// The page, then the frame over everything, at distance 1 under a 90-degree camera.
+// The page, then the frame over everything at distance 1. The frame sets every state it needs
+// itself: without the "Text" target the page is not drawn, and its states with it.
 void Scene5Operator::overlay(const FrameTime&)
 {
     const float turn = std::sin(pagePhase() / 10.0f);
     drawTextQuad(graphics(), pageLevel(pagePhase()), {0.5f, 0.28f, 3.0f}, turn, turn);
 
-    gfx::Device& device = this->device();
-    fx::MatrixStack& stack = graphics().matrixStack();
     const float aspect = graphics().aspectRatio();
-    device.setTransform(gfx::TransformType::Projection,
-                        fx::perspectiveFovLH(1.5707964f, aspect, 0.1f, 1000.0f));
+    // 1.777777, one digit short of PictureAspect, is the frame's own 16:9 as its timing wrote it.
+    const Quad frame =
+        screenQuad(aspect, graphics().width(), graphics().height(), 1.777777f / aspect, 0.0f, 0x00FFFFFF);
+    fx::MatrixStack& stack = graphics().matrixStack();
     stack.loadIdentity();
     stack.translateLocal(0.0f, 0.0f, 1.0f);
-    device.setTransform(gfx::TransformType::World, stack.top());
-    device.setRenderState(gfx::RenderState::ZEnable, 0);
-    drawImageQuad(
-        device,
-        screenQuad(aspect, graphics().width(), graphics().height(), 1.777777f / aspect, 0.0f, 0x00FFFFFF),
-        frame_.get());
-    device.setRenderState(gfx::RenderState::ZEnable, 1);
+    device().setRenderState(gfx::RenderState::ZEnable, 0);
+    drawPicture(graphics(), frame, frame_.get(), stack.top());
+    device().setRenderState(gfx::RenderState::ZEnable, 1);
 }
 
 PostProcessParams Scene5Operator::look(const FrameTime& t) const

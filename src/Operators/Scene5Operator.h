@@ -20,17 +20,19 @@ public:
     // over the last.
     static int pageLevel(float phase);
 
-    // The invitation pages, shared by every Scene5 for the whole run.
-    static TextPager& pager();
+    // The invitation: four pages, each four bars long.
+    static std::vector<TextPage> pages();
+    const TextPager& pager() const { return pager_; }
 
 protected:
     const char* effectFile() const override { return "Data\\Scene5.fx"; }
     bool loadMore() override;
-    TextPager* textPager() const override { return &pager(); }
+    TextPager* textPager() override { return &pager_; }
     fx::Font* pageFont() const override;
     void overlay(const FrameTime& time) override;
 
 private:
+    TextPager pager_{barTime(4), pages()};
     std::unique_ptr<gfx::Texture> frame_;
 };
 

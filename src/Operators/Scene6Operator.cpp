@@ -12,7 +12,7 @@ ShaderSceneParams Scene6Operator::params(const FrameTime& t) const
     const float bars = barPosition(t.local);
     // Whole bars counted from an eighth of a bar before each bar line, once four have passed.
     const float q = bars <= 4.0f ? bars / 7.0f : bars + 0.125f;
-    const double swing = std::sin(4.0 * Pi * bars + 2.35619455575943); // 3 pi / 4 on
+    const double swing = beatSwing(bars);
     const auto wobble = static_cast<float>(swing * swing * bars / 16.0 / 10.0);
     ShaderSceneParams values;
     values.a = {0.0f, 0.0f, 4.0f * bars + 2.0f * wobble, 0.0f};

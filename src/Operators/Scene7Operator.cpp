@@ -9,29 +9,21 @@ namespace orb {
 
 namespace {
 
-constexpr float LastName = 26.0865f; // the end of the fifteenth bar
+constexpr float LastName = barTime(15); // the end of the fifteenth bar
 
 } // namespace
 
-TextPager& Scene7Operator::pager()
+std::vector<TextPage> Scene7Operator::pages()
 {
     // Windows-1252, as the fonts read it: the fourteenth greeting has Ø (D8), Å (C5) and Æ (C6).
-    static TextPager greetings(1.7391f, {{1.7391f, "VELVET OPCODE"},
-                                         {3.4782f, "TANGLEFIELD"},
-                                         {5.2173f, "OXBOW SIGNAL"},
-                                         {6.9564f, "LUMEN ARREST"},
-                                         {8.6955f, "CHROMA TIDE"},
-                                         {10.4346f, "ORBIT NINE"},
-                                         {12.1737f, "PALE CIRCUIT"},
-                                         {13.9128f, "HUSHFRAME"},
-                                         {15.6519f, "GLASSHOUSE VECTOR"},
-                                         {17.391f, "STATIC HARBOUR"},
-                                         {19.1301f, "NORTHWIND RASTER"},
-                                         {20.8692f, "IRON PARAKEET"},
-                                         {22.6083f, "SUBPIXEL CHOIR"},
-                                         {24.3474f, "S\xD8LVGR\xC5\nM\xC5NEK\xC6R"},
-                                         {26.0865f, "AND YOU"}});
-    return greetings;
+    return {{barTime(1), "VELVET OPCODE"},     {barTime(2), "TANGLEFIELD"},
+            {barTime(3), "OXBOW SIGNAL"},      {barTime(4), "LUMEN ARREST"},
+            {barTime(5), "CHROMA TIDE"},       {barTime(6), "ORBIT NINE"},
+            {barTime(7), "PALE CIRCUIT"},      {barTime(8), "HUSHFRAME"},
+            {barTime(9), "GLASSHOUSE VECTOR"}, {barTime(10), "STATIC HARBOUR"},
+            {barTime(11), "NORTHWIND RASTER"}, {barTime(12), "IRON PARAKEET"},
+            {barTime(13), "SUBPIXEL CHOIR"},   {barTime(14), "S\xD8LVGR\xC5\nM\xC5NEK\xC6R"},
+            {barTime(15), "AND YOU"}};
 }
 
 fx::Font* Scene7Operator::pageFont() const

@@ -17,14 +17,18 @@ public:
     ShaderSceneParams params(const FrameTime& time) const override;
     PostProcessParams look(const FrameTime& time) const override;
 
-    // The greetings, shared by every Scene7 for the whole run.
-    static TextPager& pager();
+    // The greetings: fifteen names, one a bar.
+    static std::vector<TextPage> pages();
+    const TextPager& pager() const { return pager_; }
 
 protected:
     const char* effectFile() const override { return "Data\\Scene7.fx"; }
-    TextPager* textPager() const override { return &pager(); }
+    TextPager* textPager() override { return &pager_; }
     fx::Font* pageFont() const override;
     gfx::BaseTexture* stage1() const override;
+
+private:
+    TextPager pager_{barTime(1), pages()};
 };
 
 } // namespace orb

@@ -9,7 +9,7 @@ namespace orb {
 
 namespace {
 
-constexpr float Bar = 1.7391f;
+constexpr float Bar = barTime(1);
 
 // Whether the frame is on the second or fourth beat of its bar.
 bool offBeat(float bars)
@@ -24,13 +24,12 @@ bool flashing(float bars)
 
 } // namespace
 
-TextPager& Scene9Operator::pager()
+std::vector<TextPage> Scene9Operator::pages()
 {
-    static TextPager credits(3.4782f, {{3.4782f, ""},
-                                       {6.9564f, "Code:\nVeltrix"},
-                                       {10.4346f, "Music:\nNoctua Sine"},
-                                       {13.9128f, "Graphics:\nKaleido Ferrum"}});
-    return credits;
+    return {{barTime(2), ""},
+            {barTime(4), "Code:\nVeltrix"},
+            {barTime(6), "Music:\nNoctua Sine"},
+            {barTime(8), "Graphics:\nKaleido Ferrum"}};
 }
 
 fx::Font* Scene9Operator::pageFont() const

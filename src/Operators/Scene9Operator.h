@@ -20,14 +20,18 @@ public:
     // The page's brightness at `phase` seconds into its two bars: 0 at either end, 255 halfway.
     static int pageLevel(float phase);
 
-    // The credit pages, shared by every Scene9 for the whole run.
-    static TextPager& pager();
+    // The credits: an empty page, then three of a role and a handle, each two bars long.
+    static std::vector<TextPage> pages();
+    const TextPager& pager() const { return pager_; }
 
 protected:
     const char* effectFile() const override { return "Data\\Scene9.fx"; }
-    TextPager* textPager() const override { return &pager(); }
+    TextPager* textPager() override { return &pager_; }
     fx::Font* pageFont() const override;
     void overlay(const FrameTime& time) override;
+
+private:
+    TextPager pager_{barTime(2), pages()};
 };
 
 } // namespace orb

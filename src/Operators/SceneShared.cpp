@@ -17,9 +17,44 @@ float sinOf(double x)
     return static_cast<float>(std::sin(x));
 }
 
+double beatSwing(float bars)
+{
+    constexpr double ThreeQuartersPi = 2.35619455575943;
+    return std::sin(4.0 * Pi * bars + ThreeQuartersPi);
+}
+
 void setVector(fx::Effect& effect, const char* name, const std::array<float, 4>& value)
 {
     effect.setValue(effect.parameterByName(name), value.data(), fx::Effect::DeclaredSize);
+}
+
+fx::Matrix projection90(float aspect, float nearPlane)
+{
+    return fx::perspectiveFovLH(1.5707964f, aspect, nearPlane, 1000.0f);
+}
+
+fx::Matrix projection45(float aspect, float nearPlane)
+{
+    return fx::perspectiveFovLH(0.7853982f, aspect, nearPlane, 1000.0f);
+}
+
+namespace {
+
+void setLinearFilters(gfx::Device& device, std::uint32_t sampler)
+{
+    for (gfx::SamplerState filter :
+         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
+        device.setSamplerState(sampler, filter, gfx::TextureFilter::Linear);
+}
+
+} // namespace
+
+void setSampler(gfx::Device& device, std::uint32_t sampler, std::uint32_t address)
+{
+    for (gfx::SamplerState state :
+         {gfx::SamplerState::AddressU, gfx::SamplerState::AddressV, gfx::SamplerState::AddressW})
+        device.setSamplerState(sampler, state, address);
+    setLinearFilters(device, sampler);
 }
 
 void shake(fx::MatrixStack& stack, float amount)
@@ -57,9 +92,7 @@ void setImageQuadStates(gfx::Device& device)
     device.setRenderState(gfx::RenderState::Lighting, 0);
     device.setSamplerState(0, gfx::SamplerState::AddressU, gfx::TextureAddress::Clamp);
     device.setSamplerState(0, gfx::SamplerState::AddressV, gfx::TextureAddress::Clamp);
-    for (gfx::SamplerState filter :
-         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
-        device.setSamplerState(0, filter, gfx::TextureFilter::Linear);
+    setLinearFilters(device, 0);
 }
 
 void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* texture)
@@ -70,6 +103,17 @@ void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* text
     device.setTexture(0, texture);
     device.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad.data(), sizeof(QuadVertex));
     device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+}
+
+void drawPicture(GraphicSystem& graphics, const Quad& quad, gfx::BaseTexture* picture,
+                 const fx::Matrix& world, const fx::Matrix& view, float nearPlane)
+{
+    gfx::Device& device = *graphics.device();
+    setImageQuadStates(device);
+    device.setTransform(gfx::TransformType::Projection, projection90(graphics.aspectRatio(), nearPlane));
+    device.setTransform(gfx::TransformType::World, world);
+    device.setTransform(gfx::TransformType::View, view);
+    drawImageQuad(device, quad, picture);
 }
 
 bool loadImage(FileSystem& files, gfx::Device& device, const char* fileName, int width, int height,

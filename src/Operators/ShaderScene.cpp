@@ -1,6 +1,6 @@
 #include "Operators/ShaderScene.h"
 
-#include "Operators/SceneShared.h"
+#include "LogFile.h"
 #include "platform/fx/Matrix.h"
 
 #include <algorithm>
@@ -10,16 +10,6 @@
 namespace orb {
 
 namespace {
-
-void setSampler(gfx::Device& device, std::uint32_t sampler, std::uint32_t address)
-{
-    for (gfx::SamplerState state :
-         {gfx::SamplerState::AddressU, gfx::SamplerState::AddressV, gfx::SamplerState::AddressW})
-        device.setSamplerState(sampler, state, address);
-    for (gfx::SamplerState filter :
-         {gfx::SamplerState::MagFilter, gfx::SamplerState::MinFilter, gfx::SamplerState::MipFilter})
-        device.setSamplerState(sampler, filter, gfx::TextureFilter::Linear);
-}
 
 // An effect reads as many floats as its parameter declares, never more than are given.
 void setFloats(fx::Effect& effect, const char* name, const float* values, std::size_t count)
@@ -98,6 +88,9 @@ void TextPager::drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* 
     device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0, 1.0f, 0);
 
     char buffer[500] = {};
+    if (page.size() >= sizeof buffer)
+        ORB_ERROR("text page of " << page.size() << " bytes cut to " << sizeof buffer - 1 << ": '"
+                                  << page.substr(0, 20) << "...'");
     std::strncpy(buffer, page.c_str(), sizeof buffer - 1);
     if (font != nullptr)
         font->drawText(buffer, -1, {512, 512, 512, 512},
@@ -119,8 +112,7 @@ void drawTextQuad(GraphicSystem& graphics, int k, const std::array<float, 3>& tr
     const float aspect = graphics.aspectRatio();
 
     setImageQuadStates(device);
-    device.setTransform(gfx::TransformType::Projection,
-                        fx::perspectiveFovLH(0.7853982f, aspect, 0.1f, 1000.0f));
+    device.setTransform(gfx::TransformType::Projection, projection45(aspect, 0.1f));
     stack.loadIdentity();
     device.setTransform(gfx::TransformType::View, stack.top());
     stack.loadIdentity();

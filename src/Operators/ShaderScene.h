@@ -7,15 +7,16 @@
 // Does: draw pass 0 of a scene's effect over the whole screen with the noise volume on stage 0;
 //       redraw a page of text once per page period, the first frame of each; add the text to the
 //       picture as a blended, turned quad.
-// Does not: keep any state per operator. A scene class keeps one TextPager for the whole run,
-//       through loops and seeks, as the scenes' timing expects.
+// Does not: keep state of its own. A scene with text keeps its TextPager as long as the
+//       operator lives, through loops and seeks, as the scenes' timing expects.
 //
-//   static TextPager pager(6.9564f, {{6.9564f, "Page one"}, {13.9128f, "Page two"}});
+//   TextPager pager(barTime(4), {{barTime(4), "Page one"}, {barTime(8), "Page two"}});
 //   const float phase = pager.update(graphics, demo().font64(), t.local);
 //   drawShaderPass(graphics, *effect_, params, nullptr);
 //   drawTextQuad(graphics, 255, {0.4f, 0.2f, 2.0f}, 0.0f, 0.0f);
 
 #include "GraphicSystem.h"
+#include "Operators/SceneShared.h"
 #include "platform/fx/Effect.h"
 #include "platform/fx/Font.h"
 
@@ -26,11 +27,11 @@
 
 namespace orb {
 
-// The shader scenes' numbers: pi as single precision has it (also inside double expressions),
-// and their two colours, orange (255, 150, 0) and grey (127, 127, 127).
-constexpr float Pi = 3.1415927f;
+// The shader scenes' two colours, orange (255, 150, 0) and grey (127, 127, 127).
 constexpr std::array<float, 4> Orange = {1.0f, 0.5882353f, 0.0f, 0.0f};
 constexpr std::array<float, 4> Grey = {0.49803922f, 0.49803922f, 0.49803922f, 0.0f};
+// The logo's and the sprite's backgrounds write the same grey to seven places: one float less.
+constexpr std::array<float, 4> BackgroundGrey = {0.4980392f, 0.4980392f, 0.4980392f, 0.0f};
 
 // The values every shader scene sets on its effect, by these names, each frame. Every vector
 // holds four floats: the effect reads as many as its parameter declares.
@@ -64,7 +65,8 @@ public:
     // The phase of local time `local` in the page period. In the first frame of a period (the
     // phase fell since the last call) the page of `local` is drawn into the "Text" target with
     // `font`, centred, and the back buffer is bound again. Without the target that frame draws
-    // no text; without a font the page is left empty.
+    // no text; without a font the page is left empty. A page is drawn from a 500-byte buffer, as
+    // the scenes' text always was: a longer one is cut to its first 499 bytes, and logged.
     float update(GraphicSystem& graphics, fx::Font* font, float local);
 
     // Draws every page once, into the "Text" target, so that the font holds their glyphs before

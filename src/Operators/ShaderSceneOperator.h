@@ -32,8 +32,9 @@ protected:
     virtual const char* effectFile() const = 0;
     // Whatever else the scene loads, after its effect; false when it is missing.
     virtual bool loadMore() { return true; }
-    // A scene with pages of text: the pager it keeps for the whole run and the font of its pages.
-    virtual TextPager* textPager() const { return nullptr; }
+    // A scene with pages of text: its pager, which lives as long as the operator (through loops
+    // and seeks, not past a reload of the script), and the font of its pages.
+    virtual TextPager* textPager() { return nullptr; }
     virtual fx::Font* pageFont() const { return nullptr; }
     // Where the frame stands in the page period, once its page is drawn.
     float pagePhase() const { return pagePhase_; }

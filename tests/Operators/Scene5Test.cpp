@@ -30,7 +30,7 @@ std::vector<std::string> lines(const std::string& text)
 
 TEST(Scene5Pages, FollowTheirLineStructuresEveryFourBars)
 {
-    const std::vector<TextPage>& pages = Scene5Operator::pager().pages();
+    const std::vector<TextPage>& pages = Scene5Operator::pages();
     ASSERT_EQ(pages.size(), 4u);
     // Lines, counting the empty one after a final break, and which of them are empty.
     const std::vector<std::vector<int>> empty = {{2}, {1, 9}, {1}, {1, 5, 7}};

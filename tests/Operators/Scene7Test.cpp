@@ -15,6 +15,8 @@ protected:
         startScene("Scene7");
     }
 
+    const TextPager& pager() const { return static_cast<const Scene7Operator&>(*scene_).pager(); }
+
     std::vector<gfx::Color> textTarget()
     {
         return device().readPixels(demo_->graphicSystem()->renderTarget("Text")->colorSurface());
@@ -39,7 +41,7 @@ protected:
 
 TEST(Scene7Greetings, AreFifteenNamesInCapitalsOneABarTheFourteenthOnTwoLinesInWindows1252)
 {
-    const std::vector<TextPage>& pages = Scene7Operator::pager().pages();
+    const std::vector<TextPage>& pages = Scene7Operator::pages();
     ASSERT_EQ(pages.size(), 15u);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         EXPECT_NEAR(pages[i].end, 1.7391f * static_cast<float>(i + 1), 1e-4f) << i;
@@ -58,7 +60,7 @@ TEST_F(Scene7Test, TheValuesAlternateFromOneNameToTheNext)
 {
     for (float bars = 3.5f; bars < 7.0f; bars += 1.0f) {
         const float height = drawnAt(bars, "a")[1];
-        const bool odd = (Scene7Operator::pager().redrawCount() & 1) != 0;
+        const bool odd = (pager().redrawCount() & 1) != 0;
         EXPECT_EQ(height, odd ? 0.5f : -0.2f) << bars;
         EXPECT_EQ(drawnAt(bars, "b")[0] > 0.0f, odd) << bars;
     }
@@ -98,18 +100,18 @@ TEST_F(Scene7Test, LoadingAnotherGreetingsSceneLeavesTheNamesOnScreenAsTheyWere)
 {
     drawnAt(2.9f, "a");
     drawnAt(3.1f, "a"); // the fourth name
-    const int redraws = Scene7Operator::pager().redrawCount();
+    const int redraws = pager().redrawCount();
     {
         Scene7Operator loadedLater(*demo_->scene(0), IdTable<IOperator>::AnyId);
         ASSERT_TRUE(loadedLater.init());
         static_cast<IOperator&>(loadedLater).prepareText();
         EXPECT_EQ(litTextPixels(), 0) << "no prepared name is left to be seen after a seek";
     }
-    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws);
+    EXPECT_EQ(pager().redrawCount(), redraws);
     drawnAt(3.2f, "a");
-    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws) << "the same name: not drawn again";
+    EXPECT_EQ(pager().redrawCount(), redraws) << "the same name: not drawn again";
     drawnAt(4.1f, "a");
-    EXPECT_EQ(Scene7Operator::pager().redrawCount(), redraws + 1);
+    EXPECT_EQ(pager().redrawCount(), redraws + 1);
 }
 
 TEST_F(Scene7Test, AfterTheLastNameTheHazeDriftsAwayAndTheGlowGrows)

@@ -3,6 +3,7 @@
 // A song the way a tracker holds one: each track has one instrument, a few patterns of notes one
 // phrase long, and an order that says which pattern plays in which phrase.
 
+#include "Tempo.h"
 #include "Voice.h"
 
 #include <cstdint>
@@ -12,8 +13,9 @@
 
 namespace orb::synth {
 
-constexpr double BeatsPerMinute = 138.0;
-constexpr int BeatsPerBar = 4;
+// The engine's tempo: the scenes move on the bars this score plays.
+using orb::BeatsPerBar;
+using orb::BeatsPerMinute;
 constexpr int BarsPerPhrase = 4;
 constexpr double BeatsPerPhrase = BeatsPerBar * BarsPerPhrase;
 constexpr double SecondsPerBeat = 60.0 / BeatsPerMinute;

@@ -193,6 +193,7 @@ struct Matrix
     float m[4][4];
 
     static constexpr Matrix identity() { return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}; }
+    friend bool operator==(const Matrix&, const Matrix&) = default;
 };
 
 Matrix operator*(const Matrix& a, const Matrix& b);

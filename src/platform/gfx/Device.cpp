@@ -244,12 +244,14 @@ Device::~Device()
     vertexStream_.reset();
 }
 
+// Each setter flushes the gathered draws only when the state changes: setting a value the device
+// already holds must not end a gathered run.
 void Device::setRenderState(RenderState state, std::uint32_t value)
 {
-    flushDraws();
     const std::uint32_t index = StateIndex(state);
     if (index >= RenderStateCount || state_.renderStates[index] == value)
         return;
+    flushDraws();
     state_.renderStates[index] = value;
     renderStatesDirty_ |= groupOf(state);
 }
@@ -262,11 +264,11 @@ std::uint32_t Device::renderState(RenderState state) const
 
 void Device::setSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
 {
-    flushDraws();
     const auto index = static_cast<std::uint32_t>(state);
     if (sampler >= SamplerCount || index >= SamplerStateCount ||
         state_.samplerStates[sampler][index] == value)
         return;
+    flushDraws();
     state_.samplerStates[sampler][index] = value;
     samplersDirty_ |= 1u << sampler;
 }
@@ -279,9 +281,9 @@ std::uint32_t Device::samplerState(std::uint32_t sampler, SamplerState state) co
 
 void Device::setTexture(std::uint32_t stage, BaseTexture* texture)
 {
-    flushDraws();
     if (stage >= SamplerCount || state_.textures[stage] == texture)
         return;
+    flushDraws();
     state_.textures[stage] = texture;
     texturesDirty_ |= 1u << stage;
 }
@@ -293,20 +295,24 @@ BaseTexture* Device::texture(std::uint32_t stage) const
 
 void Device::setTransform(TransformType type, const Matrix& matrix)
 {
-    flushDraws();
+    Matrix* held = nullptr;
     switch (type) {
     case TransformType::World:
-        state_.world = matrix;
+        held = &state_.world;
         break;
     case TransformType::View:
-        state_.view = matrix;
+        held = &state_.view;
         break;
     case TransformType::Projection:
-        state_.projection = matrix;
+        held = &state_.projection;
         break;
     default:
         return;
     }
+    if (*held == matrix)
+        return;
+    flushDraws();
+    *held = matrix;
     worldViewProjectionDirty_ = true;
     ++transformGeneration_;
 }
@@ -325,12 +331,16 @@ const Matrix& Device::transform(TransformType type) const
 
 void Device::setFvf(std::uint32_t fvf)
 {
+    if (state_.fvf == fvf)
+        return;
     flushDraws();
     state_.fvf = fvf;
 }
 
 void Device::setProgramSource(ProgramSource* source)
 {
+    if (programSource_ == source)
+        return;
     flushDraws();
     programSource_ = source;
 }

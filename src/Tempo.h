@@ -1,0 +1,33 @@
+#pragma once
+
+// The production's one tempo, and how its times are written in bars. The scenes, their page
+// tables and the soundtrack's score all read it here, so that a change of tempo is one edit.
+//
+//   const float bars = barPosition(t.local);         // where a frame stands, in bars
+//   TextPager pager(barTime(4), {{barTime(4), "First page"}, {barTime(8), "Second page"}});
+
+namespace orb {
+
+constexpr double BeatsPerMinute = 138.0;
+constexpr int BeatsPerBar = 4;
+
+// Bars since `local` seconds ago, reckoned in single precision as the scenes' formulas are.
+inline float barPosition(float local)
+{
+    return local * static_cast<float>(BeatsPerMinute) / 60.0f / static_cast<float>(BeatsPerBar);
+}
+
+// The production's timing writes whole bars as multiples of one bar's length rounded to a tenth of
+// a millisecond (1.7391 s at 138 beats a minute): the page periods, the page ends and the script's
+// scene times all sit on that grid, a little before the true bar lines.
+constexpr double SecondsPerBar =
+    static_cast<double>(static_cast<long long>(60.0 * BeatsPerBar / BeatsPerMinute * 10000.0 + 0.5)) /
+    10000.0;
+
+// The time of `bars` whole bars on that grid.
+constexpr float barTime(double bars)
+{
+    return static_cast<float>(bars * SecondsPerBar);
+}
+
+} // namespace orb
