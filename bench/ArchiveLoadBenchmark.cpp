@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::size_t PayloadTarget = 64u << 20;
-
 // Production-like content: text from a small vocabulary interleaved with noisy binary blocks.
 std::string fileContents(std::mt19937& random, std::size_t size)
 {

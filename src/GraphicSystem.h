@@ -97,6 +97,9 @@ public:
     void endSceneAndPresent();
 
 private:
+    // The tests take a render target away, as a failed creation leaves the system.
+    friend struct GraphicSystemTestAccess;
+
     std::unique_ptr<gfx::Backend> createBackend(DemoSettings& settings);
     void chooseMultisampling();
     void createRenderTargets();

@@ -170,6 +170,9 @@ TEST_F(GraphicSystemTest, WashesOutToWhiteAsTheThirdCompositorValueReachesOne)
     const std::vector<gfx::Color> half =
         squareThroughTheChain(*graphics, {0.2f, {1, 3, 0.5f, 0}, {0, 0, 0, 0}}, 40);
     EXPECT_NEAR(static_cast<int>(half[0] & 0xFF), 128, 2) << "black is half way to white";
+    const std::vector<gfx::Color> quarter =
+        squareThroughTheChain(*graphics, {0.2f, {1, 3, 0.25f, 0}, {0, 0, 0, 0}}, 40);
+    EXPECT_NEAR(static_cast<int>(quarter[0] & 0xFF), 40, 2) << "a smooth ramp, slow to leave black: not 64";
 }
 
 TEST_F(GraphicSystemTest, AnEffectThatDoesNotCompileFailsStartUpWithTheCompilersText)

@@ -2,6 +2,7 @@
 // window, Escape; and the preview as an author uses it. Keys come from xdotool; the sound card is
 // SDL's dummy driver.
 
+#include "ProgramSupport.h"
 #include "TestSupport.h"
 #include "XWindowProbe.h"
 
@@ -313,13 +314,15 @@ TEST_F(PlayerWindowTest, InADirectoryItCannotWriteTheDemoStillPlays)
 TEST_F(PlayerWindowTest, WhenTheDisplayGoesAwayWhilePlayingItLogsItAndShutsDown)
 {
     const std::string played = output(
-        "sh -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 3>display.txt 2>/dev/null & server=$!; "
-        "until [ -s display.txt ]; do sleep 0.1; done; export DISPLAY=:$(cat display.txt); "
+        "sh -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 3>display.txt 2>/dev/null & server=$!; " +
+        shellWait("[ -s display.txt ]", "Xvfb to name its display", 20, "kill $server 2>/dev/null") +
+        "export DISPLAY=:$(cat display.txt); "
         "SDL_AUDIODRIVER=dummy " ORB_PLAYER " & player=$!; (sleep 60; kill -9 $player) > /dev/null 2>&1 & "
         "timeout 20 xdotool search --sync --onlyvisible --name \"^Vantor Demo Setup$\" > /dev/null; "
-        "xdotool key --delay 150 Tab space Return; "
-        "until grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null; do sleep 0.1; done; sleep 1; "
-        "kill $server; wait $player; echo status $?'");
+        "xdotool key --delay 150 Tab space Return; " +
+        shellWait("grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null",
+                  "the player to log DemoSystem Init Done", 60, "kill -9 $player $server 2>/dev/null") +
+        "sleep 1; kill $server; wait $player; echo status $?'");
     EXPECT_NE(played.find("status 0"), std::string::npos) << played;
     EXPECT_TRUE(logHas(") the display has gone away")) << readFile("Orb.log");
     EXPECT_TRUE(logHas("ORB_INFO: GraphicSystem Shutdown Done"));

@@ -46,12 +46,13 @@ TEST_F(TimelineTest, ChildrenSeeTheTimeSinceTheirParentsStartAndStopWithIt)
         << "not at 30: its parent is off";
 }
 
-TEST_F(TimelineTest, TheScenesStartGatesButDoesNotShiftItsLayers)
+TEST_F(TimelineTest, TheScenesSpanGatesButDoesNotShiftItsLayers)
 {
+    // The layer and its operator run on past the scene's end: the scene's own end stops them.
     ASSERT_TRUE(
-        loadDemo(sceneScript(R"(start="20" end="100")", R"(<layer name="l" start="0" end="100"><children>
+        loadDemo(sceneScript(R"(start="20" end="50")", R"(<layer name="l" start="0" end="100"><children>
         <operator name="Probe" id="0" start="0" end="100"/></children></layer>)")));
-    for (const float t : {10.0f, 20.0f, 33.5f})
+    for (const float t : {10.0f, 20.0f, 33.5f, 50.0f, 60.0f})
         demo_->scene(0)->process(t, true);
     EXPECT_EQ(probe(0)->calls, (std::vector<std::pair<float, bool>>{{20.0f, true}, {33.5f, true}}));
 }

@@ -54,10 +54,12 @@ protected:
     void startDemo(int width = 320, int height = 180)
     {
         blues_.clear();
+        complete_.clear();
         demo_.reset();
         demo_ = std::make_unique<DemoSystem>(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) {
             counter_.advance(100);
             blues_.push_back(frame.pixels()[(5 * frame.width + 5) * 4]);
+            complete_.push_back(demo_->loadingProgress().complete());
             shown_.assign(frame.pixels(), frame.pixels() + std::size_t(frame.width) * frame.height * 4);
         }));
         demo_->fileSystem()->init("Data.qel");
@@ -95,6 +97,7 @@ protected:
     // Before loading, after the music and after each of the two operators.
     static constexpr std::size_t LoadingPictures = 4;
     std::vector<std::uint8_t> blues_;
+    std::vector<bool> complete_; // whether loading said it was complete, picture by picture
     std::vector<std::uint8_t> shown_;
 };
 
@@ -133,6 +136,14 @@ TEST_F(LoadingTest, TheFadeDarkensTheScreenAlongTheSquareOfTheTimeAndRemovesTheD
         EXPECT_NEAR(blues_[LoadingPictures + pass], 255 - darkened, 1) << "pass " << pass;
     }
     EXPECT_FALSE(defaultLoadingSceneAt(2)) << "the default loading scene is gone after its fade";
+}
+
+TEST_F(LoadingTest, SaysItIsCompleteFromTheBarsLastPictureOn)
+{
+    ASSERT_TRUE(loadWith(R"(progressBar="1" fadeout="1")"));
+    ASSERT_EQ(complete_.size(), LoadingPictures + 11);
+    for (std::size_t i = 0; i < complete_.size(); ++i)
+        EXPECT_EQ(complete_[i], i + 1 >= LoadingPictures) << "picture " << i;
 }
 
 TEST_F(LoadingTest, AScriptSceneAsLoaderIsShownAndFadesInTheSteppedClock)

@@ -27,6 +27,8 @@ TEST_F(Scene2Test, TheTurnRunsWithTheBarsBackwardsAfterEightAndSettlesAfterFourt
     EXPECT_NEAR(a[2], 4.0f, 1e-4f);
     EXPECT_EQ(drawnAt(15.0f, "c3")[0], 0.0f);
     EXPECT_NEAR(drawnAt(15.25f, "c3")[0], 0.5f, 1e-3f);
+    EXPECT_EQ(drawnAt(1.0f, "c2"), (std::array<float, 4>{0.4980392f, 0.4980392f, 0.4980392f, 0.0f}))
+        << "the grey as written to seven places, not 127 / 255";
 }
 
 TEST_F(Scene2Test, TheLogoNodsOnTheBarsAndShakesItsHeadAfterBarEight)

@@ -51,6 +51,7 @@ TEST_F(Scene4Test, FadesInFromWhiteOverFourBarsAndWashesOutAfterFifteen)
     EXPECT_NEAR(late.compositorD[3], 0.03f, 1e-6f);
     EXPECT_NEAR(scene_->look(atBars(0.0f)).compositorD[3], 0.12f, 1e-6f);
     EXPECT_NEAR(drawnAt(8.0f, "f")[1], 0.65f, 1e-5f);
+    EXPECT_EQ(drawnAt(1.0f, "c2"), (std::array<float, 4>{0.4980392f, 0.4980392f, 0.4980392f, 0.0f}));
 }
 
 // An effect that paints the background black and the cubes red.

@@ -3,7 +3,17 @@
 
 #include <algorithm>
 
-namespace orb::test {
+namespace orb {
+
+struct GraphicSystemTestAccess
+{
+    static void removeRenderTarget(GraphicSystem& graphics, const std::string& name)
+    {
+        graphics.renderTargets_.erase(name);
+    }
+};
+
+namespace test {
 namespace {
 
 class Scene5Test : public ShaderSceneFixture
@@ -93,5 +103,31 @@ TEST_F(Scene5Test, ThePageSitsRightOfAndAboveTheMiddle)
     EXPECT_LT(sumY / count, 175.0) << "above it";
 }
 
+// At a page's first frame the page adds nothing (k = 0), so the frame is the same whether the
+// text quad runs or, without the "Text" target, does not; the frame over it must not depend on it.
+TEST_F(Scene5Test, TheFrameOverThePictureStaysInPlaceWithoutTheTextTarget)
+{
+    const std::vector<gfx::Color> withText = frameAt(4.0f);
+    GraphicSystemTestAccess::removeRenderTarget(*demo_->graphicSystem(), "Text");
+    EXPECT_EQ(frameAt(4.0f), withText);
+}
+
+// A reload in the first second of a page draws that page again, as a fresh demo started there
+// does: the pager starts afresh with the operator.
+TEST_F(Scene5Test, AScriptReloadedInsideAPageDrawsThatPageAgain)
+{
+    const auto textTarget = [this] {
+        return device().readPixels(demo_->graphicSystem()->renderTarget("Text")->colorSurface());
+    };
+    frameAt(3.9f);
+    frameAt(4.2f); // the second page, drawn as its period begins
+    const std::vector<gfx::Color> page = textTarget();
+    ASSERT_GT(litTextPixels(), 1000);
+    ASSERT_EQ(demo_->reloadScript("Data\\DemoScript.xml"), DemoSystem::ScriptReload::Reloaded);
+    frameAt(4.3f);
+    EXPECT_EQ(textTarget(), page);
+}
+
 } // namespace
-} // namespace orb::test
+} // namespace test
+} // namespace orb

@@ -104,6 +104,13 @@ TEST_F(ShaderSceneTest, ThePagerRedrawsInTheFirstFrameOfEachPeriodOnly)
     EXPECT_EQ(pager.redrawCount(), 3) << "the count goes on through loops";
 }
 
+TEST_F(ShaderSceneTest, APageLongerThanItsBufferIsCutAndSaysSo)
+{
+    TextPager pager(2.0f, {{2.0f, std::string(600, 'x')}});
+    pager.update(graphics(), font_.get(), 0.0f);
+    EXPECT_TRUE(logged("ORB_ERROR: text page of 600 bytes cut to 499: 'xxxxxxxxxxxxxxxxxxxx...'"));
+}
+
 TEST_F(ShaderSceneTest, APagerEnteredMidPeriodWaitsForTheNextWrap)
 {
     TextPager pager(2.0f, {{10.0f, "Page"}});
@@ -181,6 +188,35 @@ TEST_P(ProductionEffect, PaintsAPictureInTheMiddleOfItsScene)
 
 INSTANTIATE_TEST_SUITE_P(Scenes, ProductionEffect,
                          ::testing::Values("Scene5", "Scene6", "Scene7", "Scene8", "Scene9"));
+
+// The logo's and the sprite's backgrounds take their large shapes from the noise volume on
+// stage 0: without it they draw another picture.
+TEST_F(ShaderSceneTest, TheLogoAndSpriteBackgroundsReadTheNoiseVolume)
+{
+    for (const char* file : {"Data\\Scene2.fx", "Data\\Scene4.fx"}) {
+        const std::unique_ptr<fx::Effect> effect = graphics().createEffect(file);
+        ASSERT_NE(effect, nullptr) << file;
+        const auto drawWith = [&](gfx::BaseTexture* noise) {
+            device().setFvf(FullScreenTriangleFvf);
+            effect->begin();
+            effect->beginPass(0);
+            for (const char* name : {"a", "b"})
+                setVector(*effect, name, {0.3f, 0.6f, 4.0f, 0});
+            setVector(*effect, "c1", Orange);
+            setVector(*effect, "c2", Grey);
+            setVector(*effect, "c3", {});
+            setVector(*effect, "f", {0.4f, 0.5f, 1.0f, 0.3f});
+            setVector(*effect, "g", aspectVector(graphics().aspectRatio()));
+            effect->commitChanges();
+            device().setTexture(0, noise);
+            drawFullScreenTriangle(device(), 640, 360, 1.0f);
+            effect->endPass();
+            effect->end();
+            return device().readPixels(device().backBuffer());
+        };
+        EXPECT_NE(drawWith(graphics().noiseTexture()), drawWith(nullptr)) << file;
+    }
+}
 
 } // namespace
 } // namespace orb::test

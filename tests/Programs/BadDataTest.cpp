@@ -267,13 +267,12 @@ TEST_F(BadDataTest, ASignalStopsTheRenderWithAFullShutdownAndNoPartOfAVideo)
     for (const char* signal : {"TERM", "INT"}) {
         std::filesystem::remove("Orb.log");
         // Sent a second after the demo has started to play.
-        const Result stopped = runProgram(
-            "sh -c '" + OrbRender +
-            " --width 160 --height 90 --video demo.mp4 & pid=$!; "
-            "until grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null; do sleep 0.1; done; sleep 1; "
-            "kill -" +
-            signal + " $pid; wait $pid'");
-        EXPECT_EQ(stopped.status, 1) << signal;
+        const Result stopped =
+            runProgram("sh -c '" + OrbRender + " --width 160 --height 90 --video demo.mp4 & pid=$!; " +
+                       shellWait("grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null",
+                                 "orb-render to log DemoSystem Init Done", 60, "kill -9 $pid 2>/dev/null") +
+                       "sleep 1; kill -" + signal + " $pid; wait $pid'");
+        EXPECT_EQ(stopped.status, 1) << signal << ": " << readFile("stderr.txt");
         EXPECT_NE(readFile("stderr.txt").find("stopped by a signal"), std::string::npos)
             << readFile("stderr.txt");
         EXPECT_FALSE(std::filesystem::exists("demo.mp4"));

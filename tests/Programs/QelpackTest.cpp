@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <fstream>
+#include <zlib.h>
 
 namespace orb::test {
 namespace {
@@ -82,6 +83,44 @@ TEST_F(QelpackTest, WritesTheSameBytesForTheSameFiles)
                                      std::filesystem::file_time_type::clock::now());
     ASSERT_EQ(runProgram(Qelpack + " create two.qel src/Data").status, 0);
     EXPECT_EQ(readFile("one.qel"), readFile("two.qel"));
+}
+
+// The names in the order the archive stores them: the gzip payload after the 12-byte header
+// holds, for each entry, its name's length and name, its size and bytes, and a zero.
+std::vector<std::string> storedNames(const std::string& archive)
+{
+    writeFile("payload.gz", archive.substr(12));
+    gzFile file = gzopen("payload.gz", "rb");
+    std::string payload;
+    char buffer[4096];
+    for (int read; (read = gzread(file, buffer, sizeof buffer)) > 0;)
+        payload.append(buffer, static_cast<std::size_t>(read));
+    gzclose(file);
+    const auto number = [&payload](std::size_t at) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(payload.at(at + static_cast<std::size_t>(i)));
+        return value;
+    };
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at + 4 <= payload.size();) {
+        const std::uint32_t length = number(at);
+        names.push_back(payload.substr(at + 4, length));
+        at += 4 + length;
+        at += 4 + number(at) + 4;
+    }
+    return names;
+}
+
+TEST_F(QelpackTest, StoresItsEntriesInNameOrderWhateverOrderTheDirectoryListsThem)
+{
+    for (const char* name : {"zeta", "Beta", "alpha", "mu", "Omega", "delta", "kappa", "Images/a"})
+        writeFile(std::string("src/Data/") + name, name);
+    ASSERT_EQ(runProgram(Qelpack + " create Data.qel src/Data").status, 0);
+    EXPECT_EQ(storedNames(readFile("Data.qel")),
+              (std::vector<std::string>{"Data\\Beta", "Data\\DemoScript.xml", "Data\\Images\\a",
+                                        "Data\\Images\\logo.png", "Data\\Omega", "Data\\alpha", "Data\\delta",
+                                        "Data\\empty.txt", "Data\\kappa", "Data\\mu", "Data\\zeta"}));
 }
 
 TEST_F(QelpackTest, ListsEntriesInNameOrderWithTheirSizes)

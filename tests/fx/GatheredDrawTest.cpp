@@ -98,6 +98,38 @@ TEST_F(GatheredDrawTest, AValueOrAStateChangingInTheMiddleGivesTheSamePixels)
     EXPECT_EQ(drawBoxes(*effect_, true, blend), drawBoxes(*effect_, false, blend));
 }
 
+TEST_F(GatheredDrawTest, ATextureChangingInTheMiddleGivesTheSamePixels)
+{
+    std::string text = test::LitEffect;
+    text.replace(text.find("in vec3 worldNormal;\nout"), 0, "layout(binding = 0) uniform sampler2D tint;\n");
+    text.replace(text.find("colour = vec4(diffuse.rgb"), 25, "colour = vec4(texture(tint, vec2(0.5)).rgb");
+    auto effect = makeEffect(text.c_str());
+    ASSERT_NE(effect, nullptr);
+    const auto red = gfx::test::makeTexture(*device_, 1, 1, {0xFFFF0000});
+    const auto blue = gfx::test::makeTexture(*device_, 1, 1, {0xFF0000FF});
+    // The boxes after the 20th are tinted blue, those before stay red.
+    const auto toBlue = [&] { device_->setTexture(0, blue.get()); };
+    device_->setTexture(0, red.get());
+    const std::vector<gfx::Color> oneByOne = drawBoxes(*effect, false, toBlue);
+    device_->setTexture(0, red.get());
+    EXPECT_EQ(drawBoxes(*effect, true, toBlue), oneByOne);
+    device_->setTexture(0, nullptr);
+}
+
+TEST_F(GatheredDrawTest, StatesSetToTheValuesTheyHoldKeepTheDrawsGathered)
+{
+    const auto again = [this] {
+        device_->setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+        device_->setTexture(0, device_->texture(0));
+        device_->setSamplerState(0, gfx::SamplerState::AddressU,
+                                 device_->samplerState(0, gfx::SamplerState::AddressU));
+        device_->setTransform(gfx::TransformType::World, device_->transform(gfx::TransformType::World));
+    };
+    const std::uint64_t before = device_->drawCalls();
+    drawBoxes(*effect_, true, again);
+    EXPECT_EQ(device_->drawCalls() - before, 2u) << "40 boxes at once, then the slab";
+}
+
 TEST_F(GatheredDrawTest, AnEffectWhoseDeclarationsCannotBeReadPerInstanceDrawsOneByOne)
 {
     std::string text = test::LitEffect;

@@ -21,6 +21,14 @@ Result runProgram(const std::string& commandLine)
     return result;
 }
 
+std::string shellWait(const std::string& condition, const std::string& what, int seconds,
+                      const std::string& giveUp)
+{
+    return "polls=0; until " + condition + "; do polls=$((polls + 1)); if [ $polls -gt " +
+           std::to_string(seconds * 10) + " ]; then echo \"waited " + std::to_string(seconds) + " s for " +
+           what + "\" >&2; " + giveUp + "; exit 124; fi; sleep 0.1; done; ";
+}
+
 int Picture::brightest(int c) const
 {
     int most = 0;

@@ -15,6 +15,12 @@ struct Result
 
 Result runProgram(const std::string& commandLine);
 
+// Shell text that polls `condition` (a shell command) every tenth of a second for at most
+// `seconds`; past that it says on standard error what it waited for, runs `giveUp` and exits
+// with status 124, so that a test fails in its own time instead of hanging.
+std::string shellWait(const std::string& condition, const std::string& what, int seconds,
+                      const std::string& giveUp);
+
 const std::string Player = ORB_PLAYER;
 const std::string Qelpack = ORB_QELPACK;
 const std::string OrbRender = ORB_RENDER;
