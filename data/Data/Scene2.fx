@@ -4,7 +4,8 @@
 // a.x: a swing across, one a bar or so; a.z: the scene's progress, two units a bar. b.z: the turn
 // (a half turn a bar, the other way after bar 8, settling after bar 14). c1, c2: wave and tile
 // colours; c3: the wash to white. f.x: the waves' travel; f.y: the tiles' edge; f.w: the glow.
-// g.x: the aspect ratio.
+// g.x: the aspect ratio. Stage 0: the noise volume, whose slow fractal shapes the haze; the
+// tiles' shades come from the computed noise.
 @common
 uniform vec3 a;
 uniform vec3 b;
@@ -20,6 +21,7 @@ uniform vec4 g;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
+layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -40,7 +42,10 @@ void main()
     float wave = 0.5 + 0.5 * sin(r * 7.0 - f.x * 3.1415927);
     wave *= wave;
     wave *= wave;
-    float haze = orb_fractal(p * 2.0 + vec2(a.z * 0.1, 0.0), 2);
+    // The volume's values gather tightly around 0.45: spread them to the haze's range. The haze
+    // drifts sideways and slowly through the volume's depth.
+    vec3 drift = vec3(p * 0.35 + vec2(0.5 + a.z * 0.02, 0.5), 0.3 + a.z * 0.004);
+    float haze = clamp(0.5 + (texture(noise, drift).r - 0.454) * 2.8, 0.0, 1.0);
     vec3 light = c1.rgb * wave * (0.25 + haze * 0.5) * f.w * 2.0 * clamp(1.3 - r * 0.6, 0.0, 1.0);
     float vignette = clamp(1.25 - r * 0.55, 0.0, 1.0);
     colour = vec4((tiles + light) * vignette + c3.rgb, 1.0);

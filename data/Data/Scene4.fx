@@ -5,7 +5,8 @@
 // Pass 0 -- a.y: the rows' rise and fall; a.z: the scroll, a unit a bar with a kick on the beat.
 // b.x, b.y: the sway across and up; b.z: a slow turn. c1, c2: glint and cell colours; c3: the
 // fade from white and the wash to white. f.x: the glints' drift; f.y: the cells' brightness;
-// f.w: the glints' strength. g.x: the aspect ratio.
+// f.w: the glints' strength. g.x: the aspect ratio. Stage 0: the noise volume, whose slow
+// fractal sets the cells' brightness across the sea; the glints come from the computed noise.
 // Pass 1 -- world, view, projection; ambient, diffuse, specular, power.
 @common
 uniform vec3 a;
@@ -29,6 +30,7 @@ uniform float power;
 @state AlphaBlendEnable = false
 @state CullMode = None
 @fragment
+layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
 out vec4 colour;
 
@@ -44,7 +46,9 @@ void main()
     vec2 cell = floor(grid);
     vec2 inCell = abs(fract(grid) - 0.5);
     float square = 1.0 - smoothstep(0.3, 0.38, max(inCell.x, inCell.y));
-    float level = orb_noise(cell * 0.37 + vec2(0.0, a.z * 0.2));
+    // The volume's values gather tightly around 0.45: spread them to the cells' range.
+    vec3 across = vec3(cell * 0.05 + 0.5, 0.5) + vec3(0.0, a.z * 0.02, a.z * 0.003);
+    float level = clamp(0.5 + (texture(noise, across).r - 0.454) * 3.0, 0.0, 1.0);
     vec3 cells = c2.rgb * square * (0.08 + level * 0.5 * f.y);
     // A few cells glint orange: those whose noise runs high.
     float glint = smoothstep(0.72, 0.9, orb_noise(cell * 0.9 + f.x * 3.0 + 11.0)) * square;

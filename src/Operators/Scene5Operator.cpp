@@ -11,18 +11,21 @@ namespace orb {
 std::vector<TextPage> Scene5Operator::pages()
 {
     // Line structures: six lines; heading, gap, seven lines and a break; heading, gap, seven
-    // lines; heading, gap, three lines, gap, one closing line and a break.
+    // lines; heading, gap, three lines, gap, one closing line and a break. The second page's
+    // ten lines are taller than the band the text quad shows: the top half of its heading line
+    // is cut, so its heading is a rule of em dashes (0x97), which lies in the lower half, and
+    // the list names itself.
     return {{barTime(4), "You are invited to\n"
                          "TEVRO 2027\n"
                          "\n"
                          "August 13th to 15th\n"
                          "Kiln Hall, 41 Ferrow Lane\n"
                          "4127 Maralen, Ostrevia"},
-            {barTime(8), "Competitions\n"
+            {barTime(8), "\x97\x97\x97\n"
                          "\n"
+                         "Competitions\n"
                          "Demo\n"
-                         "4k Intro\n"
-                         "64k Intro\n"
+                         "4k and 64k Intro\n"
                          "Executable Graphics\n"
                          "Pixel Graphics\n"
                          "Streaming Music\n"

@@ -7,9 +7,9 @@
 // device state in a state block, let the scene draw (ending with postProcess), apply the block
 // so that nothing the scene set survives it. Children then run as for every operator.
 //
-//   class Scene10Operator final : public SceneOperator {
-//       bool load() override { return loadImage("Data\\tevro_endscreen.png", image_); }
-//       void draw(const FrameTime& t) override { ... graphics().postProcess(...); }
+//   class Scene3Operator final : public SceneOperator {
+//       bool load() override { return loadEffect("Data\\Scene3.fx", effect_) && ...; }
+//       void draw(const FrameTime& t) override { ... graphics().postProcess(look(t)); }
 //   };
 
 #include "GraphicSystem.h"

@@ -103,6 +103,26 @@ TEST_F(Scene5Test, ThePageSitsRightOfAndAboveTheMiddle)
     EXPECT_LT(sumY / count, 175.0) << "above it";
 }
 
+// The quad shows rows 224 to 800 of the text target on 16:9: every page's letters lie within them.
+TEST_F(Scene5Test, EveryPageLiesInTheBandTheTextQuadShows)
+{
+    for (int page = 0; page < 4; ++page) {
+        frameAt(4.0f * static_cast<float>(page) - 0.1f);
+        frameAt(4.0f * static_cast<float>(page) + 0.1f); // drawn as its period begins
+        const std::vector<gfx::Color> text =
+            device().readPixels(demo_->graphicSystem()->renderTarget("Text")->colorSurface());
+        int top = 1024, bottom = -1;
+        for (int y = 0; y < 1024; ++y)
+            for (int x = 0; x < 1024; ++x)
+                if ((text[std::size_t(y) * 1024 + x] & 0xFF) != 0) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        EXPECT_GE(top, 224) << "page " << page + 1;
+        EXPECT_LT(bottom, 800) << "page " << page + 1;
+    }
+}
+
 // At a page's first frame the page adds nothing (k = 0), so the frame is the same whether the
 // text quad runs or, without the "Text" target, does not; the frame over it must not depend on it.
 TEST_F(Scene5Test, TheFrameOverThePictureStaysInPlaceWithoutTheTextTarget)
