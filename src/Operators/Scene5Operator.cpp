@@ -99,7 +99,7 @@ void Scene5Operator::overlay(const FrameTime&)
     drawTextQuad(graphics(), pageLevel(pagePhase()), {0.5f, 0.28f, 3.0f}, turn, turn);
 
     const float aspect = graphics().aspectRatio();
-    // 1.777777, one digit short of PictureAspect, is the frame's own 16:9 as its timing wrote it.
+    // The frame's 16:9 is 1.777777, a digit shorter than PictureAspect, as it was first written.
     const Quad frame =
         screenQuad(aspect, graphics().width(), graphics().height(), 1.777777f / aspect, 0.0f, 0x00FFFFFF);
     fx::MatrixStack& stack = graphics().matrixStack();
