@@ -95,8 +95,8 @@ std::array<float, 2> jitter(const CameraBeats& beats, float progress)
     return {amount * flicker(progress, 100010) * 0.5f, amount * flicker(progress, 100013) * 0.5f};
 }
 
-// From bar 8 the camera sinks with the particles' parabola, `remaining` seconds before the end,
-// and rises again from bar 14.
+// Level until bar 8; then its height follows a parabola in the seconds `remaining` before the
+// scene's end, and from bar 14 it rises again.
 float lift(float bars, float remaining)
 {
     if (bars <= 8.0f)
