@@ -6,35 +6,84 @@
 #include "Preview.h"
 #include "platform/win/QuitRequests.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
 
 namespace {
 
-const char* const Usage = R"(usage: orb-preview [DIR]
+const char* const Usage = R"(Usage: orb-preview [DIR]
 
 Plays the production from the directory DIR (by default the build's own, production/Data beside
-its bin directory) in a 1280 x 720 window, looping, and shows what is saved there as it is saved:
+its bin directory; run from an installed tree, a copy of the installed production made once in
+$XDG_STATE_HOME/orb/preview/Data, else ~/.local/state/orb/preview/Data) in a 1280 x 720 window, looping, and shows what is saved there as it is saved:
 an effect (.fx) is compiled again and swapped in, and the script, an image, the mesh or the music
 reloads the demo at the same time. A compile error keeps the old effect and is shown with its line.
 
-  Space              pause or resume, the music with the picture
-  Left, Right        one bar back or on
-  Page Up, Page Down the previous or the next scene
-  Home               back to the start
-  F                  full screen or back to the window
-  Escape             quit
+Keys:
+  Space               pause or resume, the music with the picture
+  Left, Right         one bar back or on
+  Page Up, Page Down  the previous or the next scene
+  Home                back to the start
+  F                   full screen or back to the window
+  Escape              quit
 
-The log goes to standard output. Exit status: 0 after Escape or a closed window, 1 when the demo
-cannot be shown (the log says why), 2 on bad usage.
+Options:
+  --help              this text
+
+The log goes to standard output.
+
+Exit status: 0 after Escape or a closed window, 1 when the demo cannot be shown (the log says
+why), 2 on bad usage.
 )";
 
+namespace fs = std::filesystem;
+
+// The user's own place for the production's files: $XDG_STATE_HOME/orb, else ~/.local/state/orb.
+fs::path stateDirectory()
+{
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/')
+        return fs::path(state) / "orb";
+    const char* home = std::getenv("HOME");
+    return fs::path(home != nullptr ? home : ".") / ".local" / "state" / "orb";
+}
+
+// An installed production is previewed through a copy of the user's own, made once, so that
+// what an author saves never goes to the installed files; the copy is used as it is afterwards.
+fs::path writableCopyOf(const fs::path& installed)
+{
+    const fs::path copy = stateDirectory() / "preview" / "Data";
+    std::error_code failure;
+    if (fs::is_directory(copy, failure)) {
+        std::cerr << "orb-preview: previewing your copy of " << installed.string() << " in " << copy.string()
+                  << " (remove it to start again from the installed one)\n";
+        return copy;
+    }
+    fs::create_directories(copy.parent_path(), failure);
+    if (!failure)
+        fs::copy(installed, copy, fs::copy_options::recursive, failure);
+    if (failure) {
+        std::cerr << "orb-preview: cannot copy " << installed.string() << " to " << copy.string() << ": "
+                  << failure.message() << "; previewing the installed files, which cannot be saved\n";
+        return installed;
+    }
+    std::cerr << "orb-preview: copied " << installed.string() << " to " << copy.string()
+              << "; edit the files there\n";
+    return copy;
+}
+
+// The build's production, production/Data beside the program's bin directory; run from an
+// installed tree, a writable copy of the installed one.
 std::string defaultDirectory()
 {
     std::error_code failure;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failure);
-    return (program.parent_path().parent_path() / "production" / "Data").string();
+    const fs::path program = fs::read_symlink("/proc/self/exe", failure);
+    const fs::path built = program.parent_path().parent_path() / "production" / "Data";
+    const fs::path installed = (program.parent_path() / ORB_DATA_FROM_BIN / "Data").lexically_normal();
+    if (fs::is_directory(built, failure) || !fs::is_directory(installed, failure))
+        return built.string();
+    return writableCopyOf(installed).string();
 }
 
 // The sound card, or silence when there is none: a preview without sound still previews.

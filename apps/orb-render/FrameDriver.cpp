@@ -42,10 +42,23 @@ public:
         shown_ = true;
         filled_ = filled;
         std::cerr << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << done << "/"
-                  << total_ << " frames" << std::flush;
+                  << total_ << " frames" << timeLeft(done) << "   " << std::flush;
     }
 
 private:
+    // ", about 3 min 20 s left", at the pace so far.
+    std::string timeLeft(std::uint64_t done) const
+    {
+        if (done == 0 || done >= total_)
+            return {};
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+        const auto seconds =
+            static_cast<long>(elapsed * static_cast<double>(total_ - done) / static_cast<double>(done));
+        const std::string minutes = seconds >= 60 ? std::to_string(seconds / 60) + " min " : "";
+        return ", about " + minutes + std::to_string(seconds % 60) + " s left";
+    }
+
     std::uint64_t total_;
     std::chrono::steady_clock::time_point begun_;
     bool shown_ = false;

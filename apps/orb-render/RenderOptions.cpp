@@ -7,11 +7,12 @@
 
 namespace orb::render {
 
-const char* const Usage = R"(usage: orb-render [options]
+const char* const Usage = R"(Usage: orb-render [options]
 
 Plays the demo in the working directory (Data.qel in, Orb.log out) off-screen, with a clock that
 advances exactly one frame per picture, and writes the pictures as PNG files or a video.
 
+Options:
   --width W          back-buffer width (1280)
   --height H         back-buffer height (720)
   --aspect A         display aspect ratio (W / H)
@@ -31,6 +32,7 @@ advances exactly one frame per picture, and writes the pictures as PNG files or 
 
 Times are in seconds, none negative. A file appears under its name only once it is whole; a video
 cut short by a failure or a signal is removed. Ctrl-C or SIGTERM stops after the frame in hand.
+
 Exit status: 0 when every frame was rendered; 1 when start-up failed (Orb.log says why), writing
 the output failed, or a signal stopped the render; 2 on bad usage, including a time the script
 does not reach (known once it is loaded; nothing is rendered then).

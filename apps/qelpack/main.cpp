@@ -18,11 +18,26 @@ namespace {
 constexpr int Failed = 1;
 constexpr int BadUsage = 2;
 
+const char* const Usage =
+    "Usage: qelpack create OUT.qel DIR\n"
+    "  or:  qelpack list FILE\n"
+    "  or:  qelpack check FILE\n"
+    "\n"
+    "Builds and inspects the data archive Data.qel that the player reads.\n"
+    "\n"
+    "Options:\n"
+    "  create OUT.qel DIR  pack every file under DIR, named DIR\\..., in name order; the same\n"
+    "                      files always give the same bytes\n"
+    "  list FILE           print each entry's size and name\n"
+    "  check FILE          read FILE as the player does; exit 1 if it is bad\n"
+    "  --help              this text\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be read or written or an archive is bad, 2 on\n"
+    "bad usage.\n";
+
 int usage()
 {
-    std::cerr << "usage: qelpack create OUT.qel DIR   pack every file under DIR (named DIR\\...)\n"
-                 "       qelpack list FILE            print each entry's size and name\n"
-                 "       qelpack check FILE           read FILE as the player does; exit 1 if it is bad\n";
+    std::cerr << Usage;
     return BadUsage;
 }
 
@@ -92,6 +107,10 @@ int main(int argc, char** argv)
     // The engine logs to standard output; here its lines are diagnostics and go to stderr.
     std::ostream out(std::cout.rdbuf(std::cerr.rdbuf()));
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" && argc == 2) {
+        out << Usage;
+        return 0;
+    }
     if (command == "create" && argc == 4)
         return create(argv[2], argv[3]);
     if (command == "list" && argc == 3)

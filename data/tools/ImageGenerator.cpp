@@ -337,28 +337,65 @@ Canvas mainLogo(const Typeface& face)
     return canvas;
 }
 
+// The launcher's icon, `size` pixels square: the logo's T in heavy orange edged in grey, on its
+// glow, over a dark rounded square.
+Canvas icon(const Typeface& face, int size)
+{
+    Canvas canvas(size, size);
+    const float radius = static_cast<float>(size) * 0.18f, half = static_cast<float>(size) / 2.0f;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            // Distance outside the rounded square, its edge smoothed over one pixel.
+            const float dx = std::max(std::abs(static_cast<float>(x) + 0.5f - half) - (half - radius), 0.0f);
+            const float dy = std::max(std::abs(static_cast<float>(y) + 0.5f - half) - (half - radius), 0.0f);
+            const float outside = std::hypot(dx, dy) - radius;
+            canvas.blend(x, y, {0.06f, 0.06f, 0.06f}, std::clamp(0.5f - outside, 0.0f, 1.0f));
+        }
+    Mask letter(size, size);
+    face.centred(letter, "T", size * 3 / 4, size / 2, size * 3 / 4 + size / 20);
+    const Mask bold = thickened(letter, static_cast<float>(size) / 60.0f);
+    const Mask edge = thickened(bold, static_cast<float>(size) / 50.0f);
+    paint(canvas, blurred(edge, std::max(size / 14, 1)), Orange, 0.9f);
+    paint(canvas, edge, Grey);
+    paint(canvas, bold, Orange);
+    return canvas;
+}
+
+bool drawProduction(const Typeface& face, const std::string& directory)
+{
+    return titleScreen(face).save(directory + "/tevro_logoscreen.png") &&
+           endScreen(face).save(directory + "/tevro_endscreen.png") &&
+           loaderBackground(face).save(directory + "/tevro_loader_empty.png") &&
+           loaderBar().save(directory + "/tevro_loader_1px.png") &&
+           loaderCap().save(directory + "/tevro_loader_chrome.png") &&
+           invitationOverlay(face).save(directory + "/tevro_overlay1.png") &&
+           mainLogo(face).save(directory + "/tevro_mainlogo.png");
+}
+
+bool drawIcons(const Typeface& face, const std::string& directory)
+{
+    return icon(face, 256).save(directory + "/tevro-256.png") &&
+           icon(face, 48).save(directory + "/tevro-48.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: orb-imagegen FONT.ttf OUTPUT_DIRECTORY\n");
+    const bool icons = argc == 4 && std::string(argv[1]) == "--icons";
+    if (argc != 3 && !icons) {
+        std::fprintf(stderr, "usage: orb-imagegen FONT.ttf OUTPUT_DIRECTORY\n"
+                             "       orb-imagegen --icons FONT.ttf OUTPUT_DIRECTORY\n");
         return 2;
     }
-    const Typeface face(argv[1]);
+    const char* const font = argv[icons ? 2 : 1];
+    const Typeface face(font);
     if (!face.ok()) {
-        std::fprintf(stderr, "orb-imagegen: cannot open the font %s\n", argv[1]);
+        std::fprintf(stderr, "orb-imagegen: cannot open the font %s\n", font);
         return 1;
     }
-    const std::string directory = argv[2];
-    const bool saved = titleScreen(face).save(directory + "/tevro_logoscreen.png") &&
-                       endScreen(face).save(directory + "/tevro_endscreen.png") &&
-                       loaderBackground(face).save(directory + "/tevro_loader_empty.png") &&
-                       loaderBar().save(directory + "/tevro_loader_1px.png") &&
-                       loaderCap().save(directory + "/tevro_loader_chrome.png") &&
-                       invitationOverlay(face).save(directory + "/tevro_overlay1.png") &&
-                       mainLogo(face).save(directory + "/tevro_mainlogo.png");
-    if (!saved) {
+    const std::string directory = argv[icons ? 3 : 2];
+    if (!(icons ? drawIcons(face, directory) : drawProduction(face, directory))) {
         std::fprintf(stderr, "orb-imagegen: cannot write into %s\n", directory.c_str());
         return 1;
     }

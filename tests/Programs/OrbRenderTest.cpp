@@ -111,7 +111,7 @@ TEST_F(OrbRenderTest, AnswersBadUsageWithStatusTwoAndAFailedStartWithOne)
          {" --fps", " --fps 0", " --width -3", " --bogus", " --start 2 --end 1", " --at 1,x", " --start -1",
           " --end -0.5", " --at 1,-2", " --width 65 --height 36 --video odd.mp4"}) {
         EXPECT_EQ(runProgram(OrbRender + arguments).status, 2) << arguments;
-        EXPECT_NE(readFile("stderr.txt").find("usage: orb-render"), std::string::npos);
+        EXPECT_NE(readFile("stderr.txt").find("Usage: orb-render"), std::string::npos);
     }
     const Result help = runProgram(OrbRender + " --help");
     EXPECT_EQ(help.status, 0);

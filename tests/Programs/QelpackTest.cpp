@@ -149,7 +149,7 @@ TEST_F(QelpackTest, AnswersBadUsageWithTheUsageTextAndStatusTwo)
 {
     for (const char* arguments : {"", " pack", " create out.qel", " list", " check a b"}) {
         EXPECT_EQ(runProgram(Qelpack + arguments).status, 2) << arguments;
-        EXPECT_NE(readFile("stderr.txt").find("usage: qelpack"), std::string::npos);
+        EXPECT_NE(readFile("stderr.txt").find("Usage: qelpack"), std::string::npos);
     }
 }
 
