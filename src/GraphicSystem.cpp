@@ -16,7 +16,8 @@ constexpr int NoiseSize = 64;
 } // namespace
 
 GraphicSystem::GraphicSystem(FileSystem& fileSystem, const Host& host)
-    : fileSystem_(fileSystem), backendKind_(host.graphics), frameReader_(host.frameReader)
+    : fileSystem_(fileSystem), backendKind_(host.graphics), frameReader_(host.frameReader),
+      watchDrawStates_(host.watchDrawStates)
 {}
 
 GraphicSystem::~GraphicSystem()
@@ -57,6 +58,7 @@ bool GraphicSystem::init(DemoSettings& settings)
         ORB_ERROR_WITH_DETAIL("CreateDevice failed", error);
         return false;
     }
+    device_->watchDrawStates(watchDrawStates_);
     backBufferTarget_->setColorSurface(device_->backBuffer());
     backBufferTarget_->setDepthSurface(device_->autoDepthStencil());
     createRenderTargets();

@@ -110,6 +110,7 @@ private:
     FileSystem& fileSystem_;
     GraphicsBackend backendKind_;
     gfx::FrameReader frameReader_;
+    bool watchDrawStates_;
     std::unique_ptr<gfx::Device> device_;
     fx::MatrixStack matrixStack_;
     std::unique_ptr<RenderTarget> backBufferTarget_ = std::make_unique<RenderTarget>();

@@ -81,6 +81,7 @@ FrameDriver::FrameDriver(const RenderOptions& options)
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
         [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
     host.dataDirectory = options.dataDirectory;
+    host.watchDrawStates = options.stats;
     demo_ = std::make_unique<DemoSystem>(host);
 }
 
@@ -176,17 +177,20 @@ std::uint64_t FrameDriver::rangeFrames() const
 // A software rasteriser runs behind the calls that feed it: a frame is timed from an idle
 // rasteriser to the end of its own work, so that nothing queued before it (the loading screen's
 // fade, say) is charged to it.
-bool FrameDriver::renderFrame(const float* seek)
+bool FrameDriver::renderFrame(const float* seek, double demoTime)
 {
     gfx::Device* device = demo_->graphicSystem()->device();
     if (options_.stats && device != nullptr)
         device->finish();
+    const FrameWork before = options_.stats ? FrameWork::now() : FrameWork{};
     const auto begun = std::chrono::steady_clock::now();
     const bool running = demo_->frame(0, seek);
     if (options_.stats && device != nullptr)
         device->finish();
-    stats_.endFrame(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
+    const double milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
+    if (options_.stats)
+        stats_.endFrame(milliseconds, demoTime, FrameWork::now() - before);
     return running;
 }
 
@@ -216,7 +220,10 @@ void FrameDriver::renderFrames()
     for (std::uint64_t i = 0; i < frames && !sinkFailed_ && !stopRequested(); ++i) {
         // --at seeks to every time; a range seeks to its start and then lets the clock run.
         const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &options_.start : nullptr;
-        if (!renderFrame(seek))
+        const double demoTime =
+            seek != nullptr ? *seek
+                            : std::fmod(options_.start + static_cast<double>(i) / options_.fps, length);
+        if (!renderFrame(seek, demoTime))
             break;
         progress.advance(i + 1);
         if (looping && loopOf(i + 1) > loopOf(i))

@@ -35,7 +35,7 @@ private:
     std::uint64_t rangeFrames() const;
     DemoSettings demoSettings() const;
     void renderFrames();
-    bool renderFrame(const float* seek);
+    bool renderFrame(const float* seek, double demoTime);
 
     RenderOptions options_;
     std::int64_t ticksPerFrame_;

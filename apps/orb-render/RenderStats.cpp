@@ -8,8 +8,10 @@
 #include <iomanip>
 #include <numeric>
 #include <sstream>
+#include <string_view>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 namespace orb::render {
 
@@ -32,17 +34,103 @@ double millisecondsSinceProcessStart()
 
 void RenderStats::ran(const IOperator& op)
 {
-    const std::string name = op.typeName();
-    if (name.rfind("Scene", 0) == 0)
-        drawing_.insert(name);
+    const std::string_view name = op.typeName();
+    // Kept in a vector that keeps its room, so that watching a frame allocates nothing in it.
+    if (name.rfind("Scene", 0) == 0 && std::find(drawing_.begin(), drawing_.end(), name) == drawing_.end())
+        drawing_.emplace_back(name);
 }
 
-void RenderStats::endFrame(double milliseconds)
+namespace {
+
+constexpr std::size_t SlowestShown = 5;
+
+double median(std::vector<double> values)
 {
-    for (const std::string& name : drawing_)
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork& work)
+{
+    noteIfSlow(milliseconds, demoTime, work);
+    for (const std::string& name : drawing_) {
         times_[name].push_back(milliseconds);
+        processorTimes_[name].push_back(work.processorMilliseconds);
+    }
     drawing_.clear();
     loopTimes_.push_back(milliseconds);
+    ++frames_;
+    for (std::size_t kind = 0; kind < gfx::WorkKinds; ++kind)
+        framesWithWork_[kind] += work.work.counts[kind] > 0 ? 1 : 0;
+    framesAllocating_ += work.allocations > 0 ? 1 : 0;
+}
+
+// Called before the frame is filed, while a scene without times yet is one it starts.
+void RenderStats::noteIfSlow(double milliseconds, double demoTime, const FrameWork& work)
+{
+    if (slowest_.size() == SlowestShown && milliseconds <= slowest_.back().milliseconds)
+        return;
+    SlowFrame frame{milliseconds, demoTime, {drawing_.begin(), drawing_.end()}, {}, work};
+    for (const std::string& name : drawing_)
+        if (times_.count(name) == 0)
+            frame.firstOf.insert(name);
+    const auto place = std::find_if(slowest_.begin(), slowest_.end(), [milliseconds](const SlowFrame& slow) {
+        return slow.milliseconds < milliseconds;
+    });
+    slowest_.insert(place, std::move(frame));
+    if (slowest_.size() > SlowestShown)
+        slowest_.pop_back();
+}
+
+// What the frame did that most frames do not; else whether it ran longer on the processor than its
+// scene's usual frame, or the system kept it waiting.
+std::string RenderStats::causes(const SlowFrame& frame) const
+{
+    std::ostringstream text;
+    text << std::fixed;
+    std::string separator;
+    const auto rarity = [this](std::uint64_t framesWith) {
+        return " (in " + std::to_string(framesWith) + " of " + std::to_string(frames_) + " frames)";
+    };
+    for (const std::string& name : frame.firstOf)
+        text << std::exchange(separator, "; ") << "the first frame of " << name;
+    if (frame.scenes.size() > 1)
+        text << std::exchange(separator, "; ") << frame.scenes.size() << " scenes drawn";
+    for (std::size_t kind = 0; kind < gfx::WorkKinds; ++kind)
+        if (const std::uint64_t count = frame.work.work.counts[kind]; count > 0)
+            text << std::exchange(separator, "; ") << count << ' '
+                 << gfx::describe(static_cast<gfx::Work>(kind)) << rarity(framesWithWork_[kind]);
+    if (frame.work.allocations > 0)
+        text << std::exchange(separator, "; ") << frame.work.allocations << " heap allocations"
+             << rarity(framesAllocating_);
+    double usual = 0;
+    for (const std::string& name : frame.scenes)
+        usual = std::max(usual, median(processorTimes_.at(name)));
+    const bool nothingElse = separator.empty();
+    text << std::exchange(separator, "; ") << std::setprecision(1) << "processor "
+         << frame.work.processorMilliseconds << " ms against " << usual << " ms in its scene's median frame, "
+         << frame.work.preemptions << " preemptions";
+    // With no more processor work than usual, the frame's threads were kept waiting.
+    if (nothingElse)
+        text << (frame.work.processorMilliseconds <= 1.25 * usual ? ": waiting, not working"
+                                                                  : ": more of its scene's own work");
+    return text.str();
+}
+
+void RenderStats::reportSlowest(std::ostream& stream) const
+{
+    stream << "slowest frames:\n";
+    for (const SlowFrame& frame : slowest_) {
+        stream << std::setprecision(2) << std::setw(9) << frame.milliseconds << " ms at "
+               << std::setprecision(3) << std::setw(8) << frame.demoTime << " s";
+        for (const std::string& name : frame.scenes)
+            stream << ' ' << name;
+        stream << ": " << causes(frame) << '\n';
+    }
 }
 
 void RenderStats::endLoop()
@@ -81,6 +169,7 @@ void RenderStats::report(std::ostream& stream) const
                << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << percentile(0.5)
                << std::setw(11) << percentile(0.95) << std::setw(11) << worst << '\n';
     }
+    reportSlowest(stream);
     for (std::size_t i = 0; i < loops_.size(); ++i)
         stream << "loop " << i + 1 << ": median " << loops_[i].medianMilliseconds << " ms, resident "
                << loops_[i].residentMiB << " MiB\n";

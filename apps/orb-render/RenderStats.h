@@ -1,10 +1,13 @@
 #pragma once
 
 // RenderStats -- how long start-up and frames took, per scene operator that drew in them (its
-// first frame apart), and the peak memory.
+// first frame apart), the slowest frames with what they did that others do not, and the peak
+// memory.
 
 #include "DemoSystem.h"
+#include "FrameWork.h"
 
+#include <array>
 #include <map>
 #include <ostream>
 #include <set>
@@ -29,8 +32,9 @@ public:
     StartUp startUp;
 
     void ran(const IOperator& op) override;
-    // Files the frame's time under every scene operator that drew in it.
-    void endFrame(double milliseconds);
+    // Files the frame's time under every scene operator that drew in it; `demoTime` and `work`
+    // say when it was and what it did, for the slowest frames.
+    void endFrame(double milliseconds, double demoTime, const FrameWork& work);
     // Closes a loop of the demo: its frames' median and the memory resident at its end, so that
     // wear over many loops shows.
     void endLoop();
@@ -42,9 +46,25 @@ private:
         double medianMilliseconds;
         double residentMiB;
     };
+    struct SlowFrame
+    {
+        double milliseconds, demoTime;
+        std::set<std::string> scenes;
+        std::set<std::string> firstOf; // the scenes it was the first frame of
+        FrameWork work;
+    };
 
-    std::set<std::string> drawing_;
+    void noteIfSlow(double milliseconds, double demoTime, const FrameWork& work);
+    void reportSlowest(std::ostream& stream) const;
+    std::string causes(const SlowFrame& frame) const;
+
+    std::vector<std::string> drawing_; // the scene operators that ran in the frame
     std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, std::vector<double>> processorTimes_;
+    std::vector<SlowFrame> slowest_; // the slowest first
+    std::array<std::uint64_t, gfx::WorkKinds> framesWithWork_{};
+    std::uint64_t framesAllocating_ = 0;
+    std::uint64_t frames_ = 0;
     std::vector<double> loopTimes_;
     std::vector<Loop> loops_;
 };

@@ -27,9 +27,12 @@ void SceneOperator::work(float time, bool)
 {
     device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, clearColor(),
                    1.0f, 0);
-    const std::unique_ptr<gfx::StateBlock> saved = device().createStateBlock();
+    if (saved_)
+        saved_->capture();
+    else
+        saved_ = device().createStateBlock();
     draw({time, time - start(), end() - start(), start(), end()});
-    saved->apply();
+    saved_->apply();
 }
 
 bool SceneOperator::loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect)

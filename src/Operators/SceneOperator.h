@@ -59,6 +59,8 @@ protected:
 private:
     bool initialize() final;
     void work(float time, bool seek) final;
+
+    std::unique_ptr<gfx::StateBlock> saved_; // the states around a frame, kept: a frame allocates nothing
 };
 
 } // namespace orb

@@ -243,43 +243,48 @@ gfx::ShaderProgram* Effect::programFor(std::uint32_t fvf)
     return linked->program.get();
 }
 
+namespace {
+
+void uploadUniform(GLuint program, GLint location, std::size_t floats, const float* value)
+{
+    switch (floats) {
+    case 1:
+        glProgramUniform1fv(program, location, 1, value);
+        break;
+    case 2:
+        glProgramUniform2fv(program, location, 1, value);
+        break;
+    case 3:
+        glProgramUniform3fv(program, location, 1, value);
+        break;
+    case 4:
+        glProgramUniform4fv(program, location, 1, value);
+        break;
+    case 16:
+        glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, value);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
 void Effect::upload(LinkedPass& linked) const
 {
-    std::vector<float> committed;
-    for (const auto& parameter : parameters_)
-        committed.insert(committed.end(), parameter->committed.begin(),
-                         parameter->committed.begin() + static_cast<std::ptrdiff_t>(parameter->floats));
-    uploadValues(linked, committed.data(), 0);
+    for (std::size_t index = 0; index < parameters_.size(); ++index)
+        if (linked.locations[index] >= 0)
+            uploadUniform(linked.program->name(), linked.locations[index], parameters_[index]->floats,
+                          parameters_[index]->committed.data());
     linked.uploaded = commits_;
 }
 
 void Effect::uploadValues(const LinkedPass& linked, const float* values, std::uint64_t skipped) const
 {
-    const GLuint program = linked.program->name();
-    for (std::size_t index = 0; index < parameters_.size(); values += parameters_[index]->floats, ++index) {
-        const GLint location = linked.locations[index];
-        if (location < 0 || (skipped >> index & 1u) != 0)
-            continue;
-        switch (parameters_[index]->floats) {
-        case 1:
-            glProgramUniform1fv(program, location, 1, values);
-            break;
-        case 2:
-            glProgramUniform2fv(program, location, 1, values);
-            break;
-        case 3:
-            glProgramUniform3fv(program, location, 1, values);
-            break;
-        case 4:
-            glProgramUniform4fv(program, location, 1, values);
-            break;
-        case 16:
-            glProgramUniformMatrix4fv(program, location, 1, GL_TRUE, values);
-            break;
-        default:
-            break;
-        }
-    }
+    for (std::size_t index = 0; index < parameters_.size(); values += parameters_[index]->floats, ++index)
+        if (linked.locations[index] >= 0 && (skipped >> index & 1u) == 0)
+            uploadUniform(linked.program->name(), linked.locations[index], parameters_[index]->floats,
+                          values);
 }
 
 bool Effect::captureValues(std::vector<float>& values)
@@ -309,10 +314,8 @@ gfx::ShaderProgram* Effect::instancedProgram(std::uint32_t fvf, const std::vecto
 {
     const std::size_t stride = values.size() / count;
     std::uint64_t varying = 0;
-    std::vector<std::size_t> offsets;
     for (std::size_t index = 0, offset = 0; index < parameters_.size();
          offset += parameters_[index++]->floats) {
-        offsets.push_back(offset);
         for (std::size_t draw = 1; draw < count && (varying >> index & 1u) == 0; ++draw) {
             if (!std::equal(&values[offset], &values[offset] + parameters_[index]->floats,
                             &values[draw * stride + offset]))
@@ -327,10 +330,11 @@ gfx::ShaderProgram* Effect::instancedProgram(std::uint32_t fvf, const std::vecto
         return nullptr;
     uploadValues(*linked, values.data(), varying);
     for (std::size_t draw = 0; draw < count; ++draw) {
-        for (std::size_t index = 0; index < parameters_.size(); ++index) {
+        for (std::size_t index = 0, offset = 0; index < parameters_.size();
+             offset += parameters_[index++]->floats) {
             if ((varying >> index & 1u) == 0)
                 continue;
-            const float* value = &values[draw * stride + offsets[index]];
+            const float* value = &values[draw * stride + offset];
             perInstance.insert(perInstance.end(), value, value + parameters_[index]->floats);
             perInstance.resize(perInstance.size() + instanceSlot(parameters_[index]->floats) -
                                parameters_[index]->floats);

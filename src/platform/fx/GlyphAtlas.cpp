@@ -1,5 +1,7 @@
 #include "platform/fx/GlyphAtlas.h"
 
+#include "platform/gfx/WorkCounters.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -20,6 +22,7 @@ std::optional<AtlasSlot> GlyphAtlas::add(int width, int height, const unsigned c
         std::memcpy(&page.texels[static_cast<std::size_t>(slot->y + row) * pageSize_ + slot->x],
                     rows + static_cast<std::ptrdiff_t>(row) * pitch, static_cast<std::size_t>(width));
     page.changed = true;
+    gfx::countWork(gfx::Work::GlyphAdded);
     return slot;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/gfx/FixedStages.h"
 #include "platform/gfx/VertexLayout.h"
 #include "platform/gfx/VertexStream.h"
+#include "platform/gfx/WorkCounters.h"
 
 #include <algorithm>
 #include <utility>
@@ -358,6 +359,12 @@ StateBlock::~StateBlock()
         device_->forget(this);
 }
 
+void StateBlock::capture()
+{
+    if (device_ != nullptr)
+        state_ = device_->state_;
+}
+
 void StateBlock::apply()
 {
     if (device_ == nullptr)
@@ -520,12 +527,43 @@ GLuint Device::prepareDraw(std::uint32_t stride, ShaderProgram* program)
     }
     uploadFixedUniforms(*program);
     flushStates();
+    if (watchingDrawStates_)
+        noteDrawState(program->name(), stride);
     const GLuint vertexArray = vertexArrayFor(state_.fvf);
     if (vertexArray != boundVertexArray_) {
         glBindVertexArray(vertexArray);
         boundVertexArray_ = vertexArray;
     }
     return vertexArray;
+}
+
+// A software rasteriser compiles code for each combination of these at its first draw with it.
+void Device::noteDrawState(GLuint program, std::uint32_t stride)
+{
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) {
+            hash ^= static_cast<const unsigned char*>(data)[i];
+            hash *= 1099511628211ull;
+        }
+    };
+    const std::uint32_t fvf = state_.fvf;
+    mix(&program, sizeof program);
+    mix(&boundFramebuffer_, sizeof boundFramebuffer_);
+    mix(&fvf, sizeof fvf);
+    mix(&stride, sizeof stride);
+    mix(state_.renderStates.data(), sizeof state_.renderStates);
+    for (std::uint32_t stage = 0; stage < SamplerCount; ++stage) {
+        const BaseTexture* texture = state_.textures[stage];
+        if (texture == nullptr)
+            continue;
+        const Format format = texture->format();
+        mix(&stage, sizeof stage);
+        mix(&format, sizeof format);
+        mix(state_.samplerStates[stage].data(), sizeof state_.samplerStates[stage]);
+    }
+    if (drawStatesSeen_.insert(hash).second)
+        countWork(Work::NewDrawState);
 }
 
 void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,

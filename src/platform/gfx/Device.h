@@ -34,6 +34,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace orb::gfx {
@@ -115,6 +116,9 @@ public:
     void finish();
     // On by default; off, every mesh draw is made at once (to compare, and to measure).
     void setDrawGathering(bool on);
+    // While on, a draw at a combination of program, target and states that no draw had before
+    // counts as Work::NewDrawState. Off by default: it hashes every draw's states.
+    void watchDrawStates(bool on) { watchingDrawStates_ = on; }
     // The GL draw calls made so far: an instanced draw of gathered draws counts once.
     std::uint64_t drawCalls() const { return drawCalls_; }
     // While set, draws use the source's program instead of the fixed stages; null ends that.
@@ -190,6 +194,7 @@ private:
                       ShaderProgram* program, std::size_t instances);
     void uploadFixedUniforms(ShaderProgram& program);
     GLuint vertexArrayFor(std::uint32_t fvf);
+    void noteDrawState(GLuint program, std::uint32_t stride);
 
     std::unique_ptr<Backend> backend_;
     std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
@@ -228,6 +233,8 @@ private:
     std::vector<float> perInstance_; // what the instanced program reads per instance
     GLuint instanceBuffer_ = 0;
     std::uint64_t drawCalls_ = 0;
+    bool watchingDrawStates_ = false;
+    std::unordered_set<std::uint64_t> drawStatesSeen_;
 
     // What GL holds now, so that a draw only sends what changed.
     std::uint32_t renderStatesDirty_ = ~0u; // groups of render states
@@ -250,8 +257,10 @@ public:
     StateBlock(const StateBlock&) = delete;
     StateBlock& operator=(const StateBlock&) = delete;
 
-    // Sets every state back to what it was when the block was created.
+    // Sets every state back to what it was when the block was created or last captured.
     void apply();
+    // Takes the device's states as they are now.
+    void capture();
 
 private:
     friend class Device;

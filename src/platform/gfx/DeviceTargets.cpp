@@ -1,5 +1,6 @@
 #include "platform/gfx/Device.h"
 #include "platform/gfx/GlFormat.h"
+#include "platform/gfx/WorkCounters.h"
 
 #include <algorithm>
 
@@ -113,6 +114,7 @@ GLuint Device::framebufferFor(const Attachments& attachments)
     const auto found = framebuffers_.find(attachments);
     if (found != framebuffers_.end())
         return found->second;
+    countWork(Work::TargetCombination);
     GLuint framebuffer = 0;
     glCreateFramebuffers(1, &framebuffer);
     GLenum drawBuffers[4] = {GL_NONE, GL_NONE, GL_NONE, GL_NONE};

@@ -25,20 +25,34 @@ public:
     {
         if (!reader_)
             return;
-        reader_(FramePixels(width, height, [&] {
-            pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-            glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-            glPixelStorei(GL_PACK_ALIGNMENT, 4);
-            glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE,
-                          static_cast<GLsizei>(pixels_.size()), pixels_.data());
-            return pixels_.data();
-        }));
+        presented_ = {framebuffer, width, height};
+        // Capturing `this` alone keeps the function within std::function's own storage: a frame
+        // presented allocates nothing.
+        reader_(FramePixels(width, height, [this] { return readPresented(); }));
     }
 
 private:
+    const std::uint8_t* readPresented()
+    {
+        const auto [framebuffer, width, height] = presented_;
+        pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadnPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(pixels_.size()),
+                      pixels_.data());
+        return pixels_.data();
+    }
+
+    struct Presented
+    {
+        GLuint framebuffer;
+        int width, height;
+    };
+
     EGLDisplay display_;
     EGLContext context_;
     FrameReader reader_;
+    Presented presented_{};
     std::vector<std::uint8_t> pixels_;
 };
 

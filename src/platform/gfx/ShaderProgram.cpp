@@ -1,5 +1,7 @@
 #include "platform/gfx/ShaderProgram.h"
 
+#include "platform/gfx/WorkCounters.h"
+
 namespace orb::gfx {
 
 namespace {
@@ -88,6 +90,7 @@ std::unique_ptr<ShaderProgram> ShaderProgram::link(const std::string& vertexSour
         glDeleteProgram(program);
         return nullptr;
     }
+    countWork(Work::ProgramLinked);
     return std::unique_ptr<ShaderProgram>(new ShaderProgram(program, std::move(contextLifetime)));
 }
 

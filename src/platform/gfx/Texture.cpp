@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Device.h"
 #include "platform/gfx/GlFormat.h"
+#include "platform/gfx/WorkCounters.h"
 
 #include <algorithm>
 #include <bit>
@@ -111,6 +112,7 @@ bool Texture::update(unsigned level, const void* pixels, std::size_t rowPitch)
         return false;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(rowPitch / texel));
+    countWork(Work::TextureUpload);
     glTextureSubImage2D(name(), static_cast<GLint>(level), 0, 0, surface->width(), surface->height(),
                         glFormat().uploadFormat, glFormat().uploadType, pixels);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -135,6 +137,7 @@ bool VolumeTexture::update(unsigned level, const void* voxels, std::size_t rowPi
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(rowPitch / texel));
     glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, static_cast<GLint>(slicePitch / rowPitch));
+    countWork(Work::TextureUpload);
     glTextureSubImage3D(name(), static_cast<GLint>(level), 0, 0, 0, width, height, depth,
                         glFormat().uploadFormat, glFormat().uploadType, voxels);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -163,6 +166,7 @@ std::unique_ptr<Texture> Device::createTexture(int width, int height, unsigned l
         glDeleteTextures(1, &name);
         return refuse(error, "out of video memory");
     }
+    countWork(Work::TextureCreated);
     std::unique_ptr<Texture> texture(new Texture(*this, name, format, levelCount, width, height));
     textures_.insert(texture.get());
     return texture;
@@ -190,6 +194,7 @@ std::unique_ptr<VolumeTexture> Device::createVolumeTexture(int width, int height
         refuse(error, "out of video memory");
         return nullptr;
     }
+    countWork(Work::TextureCreated);
     std::unique_ptr<VolumeTexture> texture(
         new VolumeTexture(*this, name, format, levelCount, width, height, depth));
     textures_.insert(texture.get());
