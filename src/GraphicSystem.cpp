@@ -166,6 +166,8 @@ std::unique_ptr<fx::Effect> GraphicSystem::createEffect(const char* fileName)
         return nullptr;
     }
     linkForFullScreen(*effect);
+    const std::string_view name = fileName;
+    effect->setName(std::string(name.substr(name.rfind('\\') + 1)));
     std::erase_if(createdEffects_, [](const auto& created) { return created.second.alive.expired(); });
     createdEffects_.emplace(fileName, CreatedEffect{effect.get(), effect->lifetime()});
     return effect;

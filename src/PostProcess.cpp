@@ -12,6 +12,7 @@ namespace {
 
 struct Pass
 {
+    const char* label; // the step's, when passes are timed
     fx::Effect& effect;
     std::initializer_list<std::pair<const char*, const float*>> values;
     gfx::BaseTexture* stage0;
@@ -23,6 +24,7 @@ struct Pass
 // Every pass draws in full-size pixels, also into the quarter-size targets.
 void run(gfx::Device& device, const Pass& pass, int width, int height)
 {
+    device.beginTimedPass(pass.label);
     pass.effect.begin();
     pass.effect.beginPass(0);
     for (const auto& [name, value] : pass.values)
@@ -37,6 +39,7 @@ void run(gfx::Device& device, const Pass& pass, int width, int height)
     drawFullScreenTriangle(device, width, height, 0.0f);
     pass.effect.endPass();
     pass.effect.end();
+    device.endTimedPass();
 }
 
 } // namespace
@@ -88,10 +91,13 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
 
     const PostProcessVectors vectors = postProcessVectors(width_, height_, params.downsample);
 
+    device_->beginTimedPass("post: copy");
     device_->stretchRect(backBufferTarget_->colorSurface(), screen->colorSurface());
+    device_->endTimedPass();
     device_->setDepthStencilSurface(screen->depthSurface());
     run(*device_,
-        {*downsample,
+        {"post: downsample",
+         *downsample,
          {{"d", vectors.d1.data()}},
          screen->colorTexture(),
          nullptr,
@@ -99,13 +105,26 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
          nullptr},
         width_, height_);
     run(*device_,
-        {*blur, {{"d", vectors.d2.data()}}, blur1->colorTexture(), nullptr, blur2->colorSurface(), nullptr},
+        {"post: blur across",
+         *blur,
+         {{"d", vectors.d2.data()}},
+         blur1->colorTexture(),
+         nullptr,
+         blur2->colorSurface(),
+         nullptr},
         width_, height_);
     run(*device_,
-        {*blur, {{"d", vectors.d3.data()}}, blur2->colorTexture(), nullptr, blur1->colorSurface(), nullptr},
+        {"post: blur down",
+         *blur,
+         {{"d", vectors.d3.data()}},
+         blur2->colorTexture(),
+         nullptr,
+         blur1->colorSurface(),
+         nullptr},
         width_, height_);
     run(*device_,
-        {*compositor,
+        {"post: compose",
+         *compositor,
          {{"d", params.compositorD.data()}, {"c", params.compositorC.data()}},
          screen->colorTexture(),
          blur1->colorTexture(),

@@ -182,6 +182,9 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
     gfx::Device* device = demo_->graphicSystem()->device();
     if (options_.stats && device != nullptr)
         device->finish();
+    gfx::PassTimer* passes = device != nullptr ? device->passTimer() : nullptr;
+    if (passes != nullptr)
+        passes->startFrame();
     const FrameWork before = options_.stats ? FrameWork::now() : FrameWork{};
     const auto begun = std::chrono::steady_clock::now();
     const bool running = demo_->frame(0, seek);
@@ -189,6 +192,8 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
         device->finish();
     const double milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
+    if (passes != nullptr)
+        stats_.endPasses(passes->endFrame());
     if (options_.stats)
         stats_.endFrame(milliseconds, demoTime, FrameWork::now() - before);
     return running;
@@ -254,6 +259,8 @@ int FrameDriver::run()
         return 1;
     }
     demo_->setOperatorObserver(&stats_);
+    if (options_.passes)
+        demo_->graphicSystem()->device()->setPassTiming(true);
     recording_ = true;
     renderFrames();
     recording_ = false;

@@ -27,7 +27,11 @@ Options:
   --data DIR         read the production's files from the directory DIR (build/production/Data,
                      for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
-                     median frame time and resident memory (with --loop), and peak memory
+                     median frame time and resident memory (with --loop), the five slowest frames
+                     with what they did, and peak memory
+  --passes           --stats, and each scene's median time per pass: its own passes, overlay, text,
+                     mesh batches and the steps of the post-processing, each timed to its own end
+                     (which makes every frame slower)
   --help             this text
 
 Times are in seconds, none negative. A file appears under its name only once it is whole; a video
@@ -124,6 +128,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
             options.loop = true;
         else if (argument == "--stats")
             options.stats = true;
+        else if (argument == "--passes")
+            options.stats = options.passes = true;
         else if (argument == "--help")
             options.help = true;
         else if (const auto found = valued.find(argument); found != valued.end()) {

@@ -23,6 +23,7 @@ struct RenderOptions
     std::string videoFile;       // an MP4 through ffmpeg, when not empty
     std::string dataDirectory;   // the production's files from here rather than Data.qel
     bool stats = false;
+    bool passes = false; // implies stats
     bool help = false;
 };
 

@@ -121,6 +121,21 @@ std::string RenderStats::causes(const SlowFrame& frame) const
     return text.str();
 }
 
+void RenderStats::reportPasses(std::ostream& stream) const
+{
+    if (passes_.empty())
+        return;
+    stream << "passes: median ms in the frames that ran them, each timed to its own end on the clock and by"
+              " a GL timer query\n";
+    for (const auto& [scene, passes] : passes_) {
+        stream << std::left << std::setw(48) << scene << std::right << std::setw(8) << "clock" << std::setw(8)
+               << "GL" << '\n';
+        for (const PassTimes& pass : passes)
+            stream << "  " << std::left << std::setw(46) << pass.label << std::right << std::setprecision(2)
+                   << std::setw(8) << median(pass.wall) << std::setw(8) << median(pass.gl) << '\n';
+    }
+}
+
 void RenderStats::reportSlowest(std::ostream& stream) const
 {
     stream << "slowest frames:\n";
@@ -130,6 +145,21 @@ void RenderStats::reportSlowest(std::ostream& stream) const
         for (const std::string& name : frame.scenes)
             stream << ' ' << name;
         stream << ": " << causes(frame) << '\n';
+    }
+}
+
+void RenderStats::endPasses(const std::vector<gfx::PassTimer::Time>& passes)
+{
+    if (drawing_.size() != 1)
+        return;
+    std::vector<PassTimes>& scene = passes_[drawing_.front()];
+    for (const gfx::PassTimer::Time& pass : passes) {
+        auto found = std::find_if(scene.begin(), scene.end(),
+                                  [&pass](const PassTimes& times) { return times.label == pass.label; });
+        if (found == scene.end())
+            found = scene.insert(scene.end(), PassTimes{pass.label, {}, {}});
+        found->wall.push_back(pass.wallMilliseconds);
+        found->gl.push_back(pass.glMilliseconds);
     }
 }
 
@@ -170,6 +200,7 @@ void RenderStats::report(std::ostream& stream) const
                << std::setw(11) << percentile(0.95) << std::setw(11) << worst << '\n';
     }
     reportSlowest(stream);
+    reportPasses(stream);
     for (std::size_t i = 0; i < loops_.size(); ++i)
         stream << "loop " << i + 1 << ": median " << loops_[i].medianMilliseconds << " ms, resident "
                << loops_[i].residentMiB << " MiB\n";

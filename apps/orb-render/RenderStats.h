@@ -6,6 +6,7 @@
 
 #include "DemoSystem.h"
 #include "FrameWork.h"
+#include "platform/gfx/PassTimer.h"
 
 #include <array>
 #include <map>
@@ -35,6 +36,8 @@ public:
     // Files the frame's time under every scene operator that drew in it; `demoTime` and `work`
     // say when it was and what it did, for the slowest frames.
     void endFrame(double milliseconds, double demoTime, const FrameWork& work);
+    // Before endFrame: files a frame's pass times under its scene, when one scene drew in it.
+    void endPasses(const std::vector<gfx::PassTimer::Time>& passes);
     // Closes a loop of the demo: its frames' median and the memory resident at its end, so that
     // wear over many loops shows.
     void endLoop();
@@ -56,12 +59,19 @@ private:
 
     void noteIfSlow(double milliseconds, double demoTime, const FrameWork& work);
     void reportSlowest(std::ostream& stream) const;
+    void reportPasses(std::ostream& stream) const;
     std::string causes(const SlowFrame& frame) const;
 
     std::vector<std::string> drawing_; // the scene operators that ran in the frame
     std::map<std::string, std::vector<double>> times_;
     std::map<std::string, std::vector<double>> processorTimes_;
     std::vector<SlowFrame> slowest_; // the slowest first
+    struct PassTimes
+    {
+        std::string label;
+        std::vector<double> wall, gl;
+    };
+    std::map<std::string, std::vector<PassTimes>> passes_; // by scene, in the order first run
     std::array<std::uint64_t, gfx::WorkKinds> framesWithWork_{};
     std::uint64_t framesAllocating_ = 0;
     std::uint64_t frames_ = 0;

@@ -12,7 +12,8 @@ namespace orb {
 
 namespace {
 
-constexpr int ParticleCount = 5000;
+constexpr float CubeSize = 0.63f;
+constexpr float CubeReach = CubeSize * 0.8660254f; // half the diagonal: the cube spins inside it
 constexpr const char* TrophyFile = "Data\\tevro_pokal.x";
 
 // A linear congruential generator over 32 bits; each draw gives 15 bits.
@@ -46,6 +47,43 @@ public:
 
 private:
     std::uint32_t state_;
+};
+
+// The space a view-projection shows, as six planes facing inwards (Direct3D's clip volume:
+// -w <= x, y <= w and 0 <= z <= w), each scaled so that it gives distances.
+class ViewVolume
+{
+public:
+    explicit ViewVolume(const fx::Matrix& viewProjection)
+    {
+        const auto& m = viewProjection.m;
+        // Plane i is `w` times column 3 plus `sign` times column `axis` of the matrix.
+        constexpr struct
+        {
+            float w;
+            int axis;
+            float sign;
+        } sides[6] = {{1, 0, 1}, {1, 0, -1}, {1, 1, 1}, {1, 1, -1}, {0, 2, 1}, {1, 2, -1}};
+        for (int i = 0; i < 6; ++i) {
+            for (int j = 0; j < 4; ++j)
+                planes_[i][j] = sides[i].w * m[j][3] + sides[i].sign * m[j][sides[i].axis];
+            const auto& p = planes_[i];
+            const float length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+            for (float& coefficient : planes_[i])
+                coefficient /= length;
+        }
+    }
+
+    // False only when a ball lies wholly outside.
+    bool mayShow(const std::array<float, 3>& centre, float radius) const
+    {
+        return std::none_of(planes_.begin(), planes_.end(), [&](const std::array<float, 4>& p) {
+            return p[0] * centre[0] + p[1] * centre[1] + p[2] * centre[2] + p[3] < -radius;
+        });
+    }
+
+private:
+    std::array<std::array<float, 4>, 6> planes_{};
 };
 
 void setWorld(fx::Effect& effect, const fx::MatrixStack& stack)
@@ -166,7 +204,7 @@ bool Scene3Operator::load()
         ORB_ERROR("D3DXLoadMeshFromXInMemory failed for " << TrophyFile << '\n');
         return false;
     }
-    cube_ = fx::Mesh::createBox(device(), 0.63f, 0.63f, 0.63f, nullptr);
+    cube_ = fx::Mesh::createBox(device(), CubeSize, CubeSize, CubeSize, nullptr);
     slab_ = fx::Mesh::createBox(device(), 1000.0f, 2.0f, 1000.0f, nullptr);
     return graphics().noiseTexture() != nullptr;
 }
@@ -187,6 +225,7 @@ void Scene3Operator::draw(const FrameTime& t)
     stack.translate(view.jitterX, 3.0f * sinOf(t.local) + view.jitterY - 5.0f + view.lift, view.distance);
     stack.rotateYawPitchRoll(0.0f, view.pitch, view.roll);
     const fx::Matrix viewMatrix = stack.top();
+    const fx::Matrix projection = projection45(graphics().aspectRatio(), 1.0f);
 
     fx::Effect& effect = *effect_;
     const float power = 80.0f;
@@ -196,7 +235,7 @@ void Scene3Operator::draw(const FrameTime& t)
     stack.translateLocal(1.0f, 0.0f, 0.0f);
     setWorld(effect, stack);
     effect.setMatrix(effect.parameterByName("view"), viewMatrix);
-    effect.setMatrix(effect.parameterByName("projection"), projection45(graphics().aspectRatio(), 1.0f));
+    effect.setMatrix(effect.parameterByName("projection"), projection);
     setVector(effect, "ambient", {0, 0, 0, 0});
     setVector(effect, "diffuse", {1.0f, 0.5f, 0, 0});
     setVector(effect, "specular", {1, 1, 1, 0});
@@ -204,7 +243,7 @@ void Scene3Operator::draw(const FrameTime& t)
     effect.commitChanges();
     trophy_->drawSubset(0);
 
-    drawParticles(effect, t.end - t.received);
+    drawParticles(effect, t.end - t.received, viewMatrix * projection);
 
     // The pedestal (6.3 units wide, its top at y = 0) and the floor below it.
     stack.loadIdentity();
@@ -227,19 +266,36 @@ void Scene3Operator::draw(const FrameTime& t)
 
 // A particle is drawn once the time left has fallen to its birth time: tau seconds later it is
 // where its parabola, run backwards, has taken it from its start 10 units up, orange at first
-// and grey from tau = 10 on.
-void Scene3Operator::drawParticles(fx::Effect& effect, float remaining)
+// and grey from tau = 10 on. Cubes wholly out of view are left out: each costs vertex work on the
+// one thread that feeds a software rasteriser. The rest are drawn nearest first, so that a
+// software rasteriser's early depth test spares it shading the cubes they hide.
+void Scene3Operator::drawParticles(fx::Effect& effect, float remaining, const fx::Matrix& viewProjection)
 {
-    fx::MatrixStack& stack = graphics().matrixStack();
+    const ViewVolume view(viewProjection);
+    const auto& m = viewProjection.m;
+    drawn_.clear();
     for (const Particle& particle : particles_) {
         if (!shown(particle, remaining))
             continue;
         const float tau = remaining - particle.birth;
         const auto& [px, py, pz] = particle.start;
         const auto& [vx, vy, vz] = particle.velocity;
+        const std::array<float, 3> centre{vx * tau + px, py + 10.0f + vy * tau - 0.8f * tau * tau,
+                                          vz * tau + pz};
+        if (!everyCubeInOrder_ && !view.mayShow(centre, CubeReach))
+            continue;
+        const float depth = m[0][3] * centre[0] + m[1][3] * centre[1] + m[2][3] * centre[2] + m[3][3];
+        drawn_.push_back({depth, tau, centre, &particle});
+    }
+    if (!everyCubeInOrder_)
+        std::stable_sort(drawn_.begin(), drawn_.end(),
+                         [](const Drawn& a, const Drawn& b) { return a.depth < b.depth; });
+    fx::MatrixStack& stack = graphics().matrixStack();
+    for (const auto& [depth, tau, centre, particle] : drawn_) {
         stack.loadIdentity();
-        stack.translateLocal(vx * tau + px, py + 10.0f + vy * tau - 0.8f * tau * tau, vz * tau + pz);
-        stack.rotateYawPitchRollLocal(particle.spin[0] * tau, particle.spin[1] * tau, particle.spin[2] * tau);
+        stack.translateLocal(centre[0], centre[1], centre[2]);
+        stack.rotateYawPitchRollLocal(particle->spin[0] * tau, particle->spin[1] * tau,
+                                      particle->spin[2] * tau);
         const float s = std::min(tau / 10.0f, 1.0f);
         setVector(effect, "diffuse",
                   {1.0f + (0.47f - 1.0f) * s, 0.5f + (0.47f - 0.5f) * s, 0.0f + 0.47f * s, 0});

@@ -18,6 +18,7 @@ public:
     using SceneOperator::SceneOperator;
     const char* typeName() const override { return "Scene3"; }
 
+    static constexpr int ParticleCount = 5000;
     struct Particle
     {
         std::array<float, 3> start, spin, velocity;
@@ -39,16 +40,32 @@ public:
     static Camera camera(const FrameTime& time);
     static PostProcessParams look(const FrameTime& time);
 
+    // Off by default: cubes wholly outside the view are not drawn, and the others are drawn
+    // nearest first. On, every shown cube is drawn in the particles' order, to compare.
+    void drawEveryCubeInOrder(bool on) { everyCubeInOrder_ = on; }
+
 protected:
     bool load() override;
     void draw(const FrameTime& time) override;
 
 private:
-    void drawParticles(fx::Effect& effect, float remaining);
+    void drawParticles(fx::Effect& effect, float remaining, const fx::Matrix& viewProjection);
 
     std::unique_ptr<fx::Effect> effect_;
     std::unique_ptr<fx::Mesh> trophy_, cube_, slab_;
     std::vector<Particle> particles_ = particles();
+    bool everyCubeInOrder_ = false;
+    struct Drawn
+    {
+        float depth, tau;
+        std::array<float, 3> centre;
+        const Particle* particle;
+    };
+    std::vector<Drawn> drawn_ = [] { // the frame's cubes, with room for all: a frame allocates nothing
+        std::vector<Drawn> room;
+        room.reserve(ParticleCount);
+        return room;
+    }();
 };
 
 } // namespace orb

@@ -109,11 +109,13 @@ void drawPicture(GraphicSystem& graphics, const Quad& quad, gfx::BaseTexture* pi
                  const fx::Matrix& world, const fx::Matrix& view, float nearPlane)
 {
     gfx::Device& device = *graphics.device();
+    device.beginTimedPass("picture");
     setImageQuadStates(device);
     device.setTransform(gfx::TransformType::Projection, projection90(graphics.aspectRatio(), nearPlane));
     device.setTransform(gfx::TransformType::World, world);
     device.setTransform(gfx::TransformType::View, view);
     drawImageQuad(device, quad, picture);
+    device.endTimedPass();
 }
 
 bool loadImage(FileSystem& files, gfx::Device& device, const char* fileName, int width, int height,

@@ -83,6 +83,7 @@ void TextPager::drawEveryPage(GraphicSystem& graphics, fx::Font& font) const
 void TextPager::drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* font, const std::string& page)
 {
     gfx::Device& device = *graphics.device();
+    device.beginTimedPass("text page");
     device.setRenderTarget(0, text.colorSurface());
     device.setDepthStencilSurface(text.depthSurface());
     device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0, 1.0f, 0);
@@ -99,6 +100,7 @@ void TextPager::drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* 
     RenderTarget& screen = *graphics.backBufferTarget();
     device.setRenderTarget(0, screen.colorSurface());
     device.setDepthStencilSurface(screen.depthSurface());
+    device.endTimedPass();
 }
 
 void drawTextQuad(GraphicSystem& graphics, int k, const std::array<float, 3>& translation, float yaw,
@@ -111,6 +113,7 @@ void drawTextQuad(GraphicSystem& graphics, int k, const std::array<float, 3>& tr
     fx::MatrixStack& stack = graphics.matrixStack();
     const float aspect = graphics.aspectRatio();
 
+    device.beginTimedPass("text quad");
     setImageQuadStates(device);
     device.setTransform(gfx::TransformType::Projection, projection45(aspect, 0.1f));
     stack.loadIdentity();
@@ -130,6 +133,7 @@ void drawTextQuad(GraphicSystem& graphics, int k, const std::array<float, 3>& tr
     device.setTexture(0, text->colorTexture());
     device.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad.data(), sizeof(QuadVertex));
     device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+    device.endTimedPass();
 }
 
 } // namespace orb

@@ -11,10 +11,13 @@ bool ShaderSceneOperator::load()
 
 void ShaderSceneOperator::draw(const FrameTime& time)
 {
+    gfx::Device& device = this->device();
     if (TextPager* pager = textPager())
         pagePhase_ = pager->update(graphics(), pageFont(), time.local);
     drawShaderPass(graphics(), *effect_, params(time), stage1());
+    device.beginTimedPass("overlay");
     overlay(time);
+    device.endTimedPass();
     graphics().postProcess(look(time));
 }
 

@@ -145,6 +145,26 @@ TEST_F(Scene3Frames, TheTrophyStandsNearTheMiddleOnGreyWithCubesFlyingAboveIt)
     EXPECT_GT(cubesAbove, 100) << "the cubes fly in above the trophy";
 }
 
+// Cubes wholly out of view are not drawn, and the rest are drawn nearest first: fewer draws, the
+// same picture, also for cubes that reach into the frame from beyond its edges.
+TEST_F(Scene3Frames, CubesOutOfViewAreLeftOutWithoutChangingThePicture)
+{
+    auto& scene = dynamic_cast<Scene3Operator&>(*scene_);
+    device().setDrawGathering(false); // so that every cube drawn is a draw call
+    for (const float bars : {1.0f, 5.0f, 9.5f, 13.0f, 15.5f}) {
+        const auto drawn = [&](bool culling) {
+            scene.drawEveryCubeInOrder(!culling);
+            const std::uint64_t before = device().drawCalls();
+            std::vector<gfx::Color> frame = frameAt(bars);
+            return std::make_pair(device().drawCalls() - before, std::move(frame));
+        };
+        const auto [allDraws, all] = drawn(false);
+        const auto [culledDraws, culled] = drawn(true);
+        EXPECT_LT(culledDraws, allDraws) << "bar " << bars;
+        EXPECT_TRUE(culled == all) << "bar " << bars;
+    }
+}
+
 TEST_F(Scene3Frames, ABrokenTrophyFileIsReportedWithAnEmptyLineAndFailsTheScene)
 {
     writeFile("Data/tevro_pokal.x", "xof 0303txt 0032\nMesh {\n 3;\n broken");

@@ -52,13 +52,19 @@ TEST_F(OrbRenderTest, RendersFromADirectoryWhatItRendersFromTheArchive)
 TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
     const Result rendered = runProgram(
-        OrbRender + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --stats");
+        OrbRender + " --start 1 --end 1.2 --fps 10 --frames range --width 160 --height 90 --passes");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
     EXPECT_TRUE(std::filesystem::exists("range/frame_000002.png"));
     EXPECT_FALSE(std::filesystem::exists("range/frame_000003.png"));
     EXPECT_NE(rendered.output.find("Scene1          3"), std::string::npos) << rendered.output;
     EXPECT_NE(rendered.output.find("first ms"), std::string::npos);
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
+    EXPECT_NE(rendered.output.find("Scene1: the first frame of Scene1;"), std::string::npos) << "the slowest";
+    for (const char* step :
+         {"post: copy", "post: downsample / Downsample4x4.fx pass 0",
+          "post: blur across / GaussianBlur.fx pass 0", "post: blur down / GaussianBlur.fx pass 0",
+          "post: compose / Compositor.fx pass 0", "picture"})
+        EXPECT_NE(rendered.output.find(std::string("\n  ") + step + " "), std::string::npos) << step;
     // The loading bar's pictures, then the fade, then the demo.
     double firstPicture = 0, loaded = 0, ready = 0;
     ASSERT_EQ(std::sscanf(rendered.output.c_str() + rendered.output.find("start-up ms"),

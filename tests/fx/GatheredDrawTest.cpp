@@ -163,5 +163,28 @@ TEST_F(GatheredDrawTest, DrawsGatheredBeforeTheirMeshGoesAwayAreStillMade)
     EXPECT_NE(pixel(Width / 2 + 12, Height / 2), gfx::test::Black);
 }
 
+// Timed, the pass and the mesh batch inside it each get their own time, under their labels, and the
+// frame is drawn as without timing.
+TEST_F(GatheredDrawTest, TimedPassesAreNamedByTheirEffectAndHoldTheirMeshBatches)
+{
+    const auto nothing = [] {};
+    const std::vector<gfx::Color> untimed = drawBoxes(*effect_, true, nothing);
+    device_->setPassTiming(true);
+    effect_->setName("Lit.fx");
+    device_->passTimer()->startFrame();
+    const std::vector<gfx::Color> timed = drawBoxes(*effect_, true, nothing);
+    const std::vector<gfx::PassTimer::Time> passes = device_->passTimer()->endFrame();
+    EXPECT_EQ(timed, untimed);
+
+    std::vector<std::string> labels;
+    for (const gfx::PassTimer::Time& pass : passes) {
+        labels.push_back(pass.label);
+        EXPECT_GE(pass.wallMilliseconds, 0.0) << pass.label;
+        EXPECT_GE(pass.glMilliseconds, 0.0) << pass.label;
+    }
+    // The slab is a draw of its own, inside the pass but no batch.
+    EXPECT_EQ(labels, (std::vector<std::string>{"other", "Lit.fx pass 0", "Lit.fx pass 0 / mesh batch"}));
+}
+
 } // namespace
 } // namespace orb::fx

@@ -196,6 +196,10 @@ bool Effect::beginPass(unsigned pass)
 {
     if (pass >= source_.passes.size())
         return false;
+    if (currentPass_)
+        device_.endTimedPass();
+    if (device_.passTimer() != nullptr)
+        device_.beginTimedPass(name_ + " pass " + std::to_string(pass));
     for (const auto& [state, value] : source_.passes[pass].states)
         device_.setRenderState(state, value);
     commitChanges();
@@ -215,6 +219,8 @@ void Effect::endPass()
 {
     if (device_.programSource() == this)
         device_.setProgramSource(nullptr);
+    if (currentPass_)
+        device_.endTimedPass();
     currentPass_.reset();
 }
 

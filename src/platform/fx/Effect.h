@@ -50,6 +50,8 @@ public:
 
     // Expires when the effect is destroyed, for whoever keeps a note of it without owning it.
     std::weak_ptr<const void> lifetime() const { return lifetime_; }
+    // What its passes are called when the device times passes: "<name> pass <n>".
+    void setName(std::string name) { name_ = std::move(name); }
 
     // Null when no pass uses a parameter of that name.
     const Parameter* parameterByName(const char* name) const;
@@ -106,6 +108,7 @@ private:
     std::optional<unsigned> currentPass_;
     std::vector<std::pair<gfx::RenderState, std::uint32_t>> savedStates_;
     std::uint64_t commits_ = 1;
+    std::string name_ = "effect";
     std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 

@@ -225,6 +225,7 @@ Device::Device(std::unique_ptr<Backend> backend)
 Device::~Device()
 {
     gathered_.count = 0; // their sources and meshes may be gone; nothing is drawn any more
+    passTimer_.reset();
     glDeleteBuffers(1, &instanceBuffer_);
     for (StateBlock* block : stateBlocks_)
         block->device_ = nullptr;
@@ -664,12 +665,16 @@ void Device::flushDraws()
     ShaderProgram* instanced =
         count > 1 ? gathered_.source->instancedProgram(state_.fvf, values, count, perInstance_) : nullptr;
     if (instanced != nullptr) {
+        if (passTimer_)
+            passTimer_->begin("mesh batch");
         if (instanceBuffer_ == 0)
             glCreateBuffers(1, &instanceBuffer_);
         glNamedBufferData(instanceBuffer_, static_cast<GLsizeiptr>(perInstance_.size() * sizeof(float)),
                           perInstance_.data(), GL_STREAM_DRAW);
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, instanceBuffer_);
         drawGeometry(*gathered_.geometry, gathered_.firstTriangle, gathered_.triangleCount, instanced, count);
+        if (passTimer_)
+            passTimer_->end();
     } else {
         for (std::size_t draw = 0; draw < count; ++draw)
             drawGeometry(*gathered_.geometry, gathered_.firstTriangle, gathered_.triangleCount,
@@ -682,6 +687,12 @@ void Device::finish()
 {
     flushDraws();
     glFinish();
+}
+
+void Device::setPassTiming(bool on)
+{
+    flushDraws();
+    passTimer_ = on ? std::make_unique<PassTimer>() : nullptr;
 }
 
 void Device::setDrawGathering(bool on)

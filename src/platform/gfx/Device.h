@@ -24,6 +24,7 @@
 #include "platform/gfx/Backend.h"
 #include "platform/gfx/Codes.h"
 #include "platform/gfx/DeviceState.h"
+#include "platform/gfx/PassTimer.h"
 #include "platform/gfx/ShaderProgram.h"
 #include "platform/gfx/Texture.h"
 
@@ -116,6 +117,24 @@ public:
     void finish();
     // On by default; off, every mesh draw is made at once (to compare, and to measure).
     void setDrawGathering(bool on);
+    // What each pass of a frame costs (see PassTimer): off by default, when marking a pass costs a
+    // test. Marks nest; gathered mesh draws made at once are a pass of their own, "mesh batch".
+    void setPassTiming(bool on);
+    PassTimer* passTimer() const { return passTimer_.get(); }
+    void beginTimedPass(std::string_view label)
+    {
+        if (passTimer_) {
+            flushDraws();
+            passTimer_->begin(label);
+        }
+    }
+    void endTimedPass()
+    {
+        if (passTimer_) {
+            flushDraws();
+            passTimer_->end();
+        }
+    }
     // While on, a draw at a combination of program, target and states that no draw had before
     // counts as Work::NewDrawState. Off by default: it hashes every draw's states.
     void watchDrawStates(bool on) { watchingDrawStates_ = on; }
@@ -234,6 +253,7 @@ private:
     GLuint instanceBuffer_ = 0;
     std::uint64_t drawCalls_ = 0;
     bool watchingDrawStates_ = false;
+    std::unique_ptr<PassTimer> passTimer_;
     std::unordered_set<std::uint64_t> drawStatesSeen_;
 
     // What GL holds now, so that a draw only sends what changed.
