@@ -29,14 +29,18 @@ out vec4 colour;
 
 void main()
 {
+    // The glow's three uses (bloom and halo, the veil's softening, the wash) and the flicker fold
+    // into one scale for each image: two multiply-adds a pixel instead of the chain of mixes.
+    float veil = 0.25 * c.z;
+    float flicker = 1.0 + d.w * (1.0 + 3.0 * c.w);
+    float sharpScale = d.x * flicker * (1.0 - 0.5 * veil);
+    float glowScale =
+        d.y * (flicker * ((1.0 - veil) * (0.05 * c.x + 0.2 * c.y) + 0.5 * veil) + max(d.z, 0.0));
     // Pixel centres meet the frame's texel centres exactly: fetching is filtering, only cheaper.
-    vec3 sharp = texelFetch(frame, ivec2(gl_FragCoord.xy), 0).rgb * d.x;
-    vec3 glow = texture(glowImage, orb_vTexCoord).rgb * d.y;
-    vec3 picture = sharp + glow * (0.05 * c.x + 0.2 * c.y);
-    picture = mix(picture, 0.5 * (sharp + glow), 0.25 * c.z);
-    picture *= 1.0 + d.w * (1.0 + 3.0 * c.w);
-    picture += glow * max(d.z, 0.0);
-    picture /= max(max(max(picture.r, picture.g), picture.b), 1.0);
+    vec3 picture = texelFetch(frame, ivec2(gl_FragCoord.xy), 0).rgb * sharpScale +
+                   texture(glowImage, orb_vTexCoord).rgb * glowScale;
+    // Scaled back below white as a whole, then mixed towards white by the wash, in one step.
     float wash = smoothstep(0.0, 1.0, clamp(d.z, 0.0, 1.0));
-    colour = vec4(mix(picture, vec3(1.0), wash), 1.0);
+    float keep = (1.0 - wash) / max(max(max(picture.r, picture.g), picture.b), 1.0);
+    colour = vec4(picture * keep + wash, 1.0);
 }

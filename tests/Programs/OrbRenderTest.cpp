@@ -77,6 +77,33 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_LT(loaded, ready);
 }
 
+// The compositor's folded arithmetic keeps the look of its term-by-term form: two frames of every
+// scene, one of them near its end where the glow, flicker and wash are strongest.
+TEST_F(OrbRenderTest, TheComposedPictureIsTheTermByTermOneWithinTwoLevels)
+{
+    std::filesystem::copy(ORB_PRODUCTION_DATA, "Reference", std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(ORB_SOURCE_DIR "/tests/data/compose/Compositor.fx", "Reference/Compositor.fx",
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string times =
+        " --at 1,6.5,12,34,45,62,70,90,100,118,125,146,160,173.5,180,201.5,215,229.3,235,"
+        "243 --width 320 --height 180";
+    ASSERT_EQ(runProgram(OrbRender + times + " --frames today").status, 0) << readFile("stderr.txt");
+    ASSERT_EQ(runProgram(OrbRender + times + " --frames reference --data Reference").status, 0)
+        << readFile("stderr.txt");
+    for (int frame = 0; frame < 20; ++frame) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06d.png", frame);
+        const Picture today = readPng(std::string("today") + name);
+        const Picture reference = readPng(std::string("reference") + name);
+        ASSERT_EQ(today.rgb.size(), 320u * 180 * 3) << name;
+        ASSERT_EQ(reference.rgb.size(), today.rgb.size()) << name;
+        int largest = 0;
+        for (std::size_t i = 0; i < today.rgb.size(); ++i)
+            largest = std::max(largest, std::abs(today.rgb[i] - reference.rgb[i]));
+        EXPECT_LE(largest, 2) << name;
+    }
+}
+
 // The whole production into a small video: 4870 pictures at 20 per second, 0 to 243.45 s, make a
 // video of 243.5 s, and the soundtrack runs as long.
 TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
