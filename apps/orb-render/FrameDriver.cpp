@@ -192,10 +192,12 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
         device->finish();
     const double milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
+    if (!options_.stats)
+        return running;
+    const FrameWork work = FrameWork::now() - before; // before filing the passes, which allocates
     if (passes != nullptr)
         stats_.endPasses(passes->endFrame());
-    if (options_.stats)
-        stats_.endFrame(milliseconds, demoTime, FrameWork::now() - before);
+    stats_.endFrame(milliseconds, demoTime, work);
     return running;
 }
 

@@ -28,7 +28,7 @@ Options:
                      for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
                      median frame time and resident memory (with --loop), the five slowest frames
-                     with what they did, and peak memory
+                     with what they did, which frames allocated from the heap, and peak memory
   --passes           --stats, and each scene's median time per pass: its own passes, overlay, text,
                      mesh batches and the steps of the post-processing, each timed to its own end
                      (which makes every frame slower)

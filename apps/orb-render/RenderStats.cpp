@@ -43,6 +43,7 @@ void RenderStats::ran(const IOperator& op)
 namespace {
 
 constexpr std::size_t SlowestShown = 5;
+constexpr std::size_t LaterAllocationsShown = 10;
 
 double median(std::vector<double> values)
 {
@@ -57,6 +58,11 @@ double median(std::vector<double> values)
 void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork& work)
 {
     noteIfSlow(milliseconds, demoTime, work);
+    const bool beginsAScene = std::any_of(drawing_.begin(), drawing_.end(), [this](const std::string& name) {
+        return times_.count(name) == 0;
+    });
+    if (work.allocations > 0 && !beginsAScene && laterAllocations_.size() < LaterAllocationsShown)
+        laterAllocations_.push_back(demoTime);
     for (const std::string& name : drawing_) {
         times_[name].push_back(milliseconds);
         processorTimes_[name].push_back(work.processorMilliseconds);
@@ -136,6 +142,19 @@ void RenderStats::reportPasses(std::ostream& stream) const
     }
 }
 
+// A scene's first frame makes what the scene needs; any other frame that allocates is a stall waiting
+// to happen on a busy machine.
+void RenderStats::reportAllocations(std::ostream& stream) const
+{
+    stream << "heap allocations in " << framesAllocating_ << " of " << frames_ << " frames";
+    if (!laterAllocations_.empty()) {
+        stream << "; beginning no scene at";
+        for (const double time : laterAllocations_)
+            stream << ' ' << std::setprecision(3) << time << " s";
+    }
+    stream << '\n';
+}
+
 void RenderStats::reportSlowest(std::ostream& stream) const
 {
     stream << "slowest frames:\n";
@@ -154,6 +173,8 @@ void RenderStats::endPasses(const std::vector<gfx::PassTimer::Time>& passes)
         return;
     std::vector<PassTimes>& scene = passes_[drawing_.front()];
     for (const gfx::PassTimer::Time& pass : passes) {
+        if (!pass.ran)
+            continue;
         auto found = std::find_if(scene.begin(), scene.end(),
                                   [&pass](const PassTimes& times) { return times.label == pass.label; });
         if (found == scene.end())
@@ -200,6 +221,7 @@ void RenderStats::report(std::ostream& stream) const
                << std::setw(11) << percentile(0.95) << std::setw(11) << worst << '\n';
     }
     reportSlowest(stream);
+    reportAllocations(stream);
     reportPasses(stream);
     for (std::size_t i = 0; i < loops_.size(); ++i)
         stream << "loop " << i + 1 << ": median " << loops_[i].medianMilliseconds << " ms, resident "

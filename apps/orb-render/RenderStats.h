@@ -60,6 +60,7 @@ private:
     void noteIfSlow(double milliseconds, double demoTime, const FrameWork& work);
     void reportSlowest(std::ostream& stream) const;
     void reportPasses(std::ostream& stream) const;
+    void reportAllocations(std::ostream& stream) const;
     std::string causes(const SlowFrame& frame) const;
 
     std::vector<std::string> drawing_; // the scene operators that ran in the frame
@@ -74,6 +75,7 @@ private:
     std::map<std::string, std::vector<PassTimes>> passes_; // by scene, in the order first run
     std::array<std::uint64_t, gfx::WorkKinds> framesWithWork_{};
     std::uint64_t framesAllocating_ = 0;
+    std::vector<double> laterAllocations_; // when frames allocated that began no scene, the first few
     std::uint64_t frames_ = 0;
     std::vector<double> loopTimes_;
     std::vector<Loop> loops_;

@@ -288,8 +288,10 @@ void Scene3Operator::drawParticles(fx::Effect& effect, float remaining, const fx
         drawn_.push_back({depth, tau, centre, &particle});
     }
     if (!everyCubeInOrder_)
-        std::stable_sort(drawn_.begin(), drawn_.end(),
-                         [](const Drawn& a, const Drawn& b) { return a.depth < b.depth; });
+        // Equal depths keep the particles' order, as a stable sort would, without its buffer.
+        std::sort(drawn_.begin(), drawn_.end(), [](const Drawn& a, const Drawn& b) {
+            return a.depth < b.depth || (a.depth == b.depth && a.particle < b.particle);
+        });
     fx::MatrixStack& stack = graphics().matrixStack();
     for (const auto& [depth, tau, centre, particle] : drawn_) {
         stack.loadIdentity();

@@ -2,6 +2,7 @@
 
 #include "LogFile.h"
 #include "platform/fx/Matrix.h"
+#include "platform/gfx/WorkCounters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,6 +85,7 @@ void TextPager::drawPage(GraphicSystem& graphics, RenderTarget& text, fx::Font* 
 {
     gfx::Device& device = *graphics.device();
     device.beginTimedPass("text page");
+    gfx::countWork(gfx::Work::TextPageDrawn);
     device.setRenderTarget(0, text.colorSurface());
     device.setDepthStencilSurface(text.depthSurface());
     device.clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0, 1.0f, 0);

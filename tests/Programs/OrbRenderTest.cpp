@@ -77,6 +77,19 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_LT(loaded, ready);
 }
 
+// Only a scene's first frame makes what the scene needs: the falling cubes, sorted every frame, and
+// a scene with text and pictures over its effect allocate nothing afterwards.
+TEST_F(OrbRenderTest, FramesAfterTheFirstAllocateNothing)
+{
+    for (const char* start : {"40", "100"}) {
+        const Result rendered = runProgram(OrbRender + " --start " + start + " --end " + start +
+                                           ".5 --fps 10 --width 160 --height 90 --passes");
+        ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt");
+        EXPECT_NE(rendered.output.find("\nheap allocations in 1 of 6 frames\n"), std::string::npos)
+            << rendered.output;
+    }
+}
+
 // The compositor's folded arithmetic keeps the look of its term-by-term form: two frames of every
 // scene, one of them near its end where the glow, flicker and wash are strongest.
 TEST_F(OrbRenderTest, TheComposedPictureIsTheTermByTermOneWithinTwoLevels)

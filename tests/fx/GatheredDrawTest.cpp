@@ -164,7 +164,7 @@ TEST_F(GatheredDrawTest, DrawsGatheredBeforeTheirMeshGoesAwayAreStillMade)
 }
 
 // Timed, the pass and the mesh batch inside it each get their own time, under their labels, and the
-// frame is drawn as without timing.
+// frame is drawn as without timing; a later frame files only what it ran.
 TEST_F(GatheredDrawTest, TimedPassesAreNamedByTheirEffectAndHoldTheirMeshBatches)
 {
     const auto nothing = [] {};
@@ -184,6 +184,14 @@ TEST_F(GatheredDrawTest, TimedPassesAreNamedByTheirEffectAndHoldTheirMeshBatches
     }
     // The slab is a draw of its own, inside the pass but no batch.
     EXPECT_EQ(labels, (std::vector<std::string>{"other", "Lit.fx pass 0", "Lit.fx pass 0 / mesh batch"}));
+
+    // A frame that draws nothing ran only what lies outside any pass.
+    device_->passTimer()->startFrame();
+    labels.clear();
+    for (const gfx::PassTimer::Time& pass : device_->passTimer()->endFrame())
+        if (pass.ran)
+            labels.push_back(pass.label);
+    EXPECT_EQ(labels, std::vector<std::string>{"other"});
 }
 
 } // namespace

@@ -198,8 +198,11 @@ bool Effect::beginPass(unsigned pass)
         return false;
     if (currentPass_)
         device_.endTimedPass();
-    if (device_.passTimer() != nullptr)
-        device_.beginTimedPass(name_ + " pass " + std::to_string(pass));
+    if (device_.passTimer() != nullptr) {
+        // Built in a string that keeps its room, so that a timed frame allocates nothing here.
+        passLabel_.assign(name_).append(" pass ").append(std::to_string(pass));
+        device_.beginTimedPass(passLabel_);
+    }
     for (const auto& [state, value] : source_.passes[pass].states)
         device_.setRenderState(state, value);
     commitChanges();

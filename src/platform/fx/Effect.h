@@ -109,6 +109,7 @@ private:
     std::vector<std::pair<gfx::RenderState, std::uint32_t>> savedStates_;
     std::uint64_t commits_ = 1;
     std::string name_ = "effect";
+    std::string passLabel_;
     std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 

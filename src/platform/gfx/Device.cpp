@@ -553,7 +553,10 @@ void Device::noteDrawState(GLuint program, std::uint32_t stride)
     mix(&boundFramebuffer_, sizeof boundFramebuffer_);
     mix(&fvf, sizeof fvf);
     mix(&stride, sizeof stride);
-    mix(state_.renderStates.data(), sizeof state_.renderStates);
+    // The blend factor is a constant the rasteriser reads, not part of the code it compiles.
+    auto renderStates = state_.renderStates;
+    renderStates[StateIndex(RenderState::BlendFactor)] = 0;
+    mix(renderStates.data(), sizeof renderStates);
     for (std::uint32_t stage = 0; stage < SamplerCount; ++stage) {
         const BaseTexture* texture = state_.textures[stage];
         if (texture == nullptr)

@@ -24,7 +24,8 @@ void PassTimer::startFrame()
 {
     openLengths_.clear();
     label_ = Outside;
-    frame_.clear();
+    for (Time& pass : passes_)
+        pass = {std::move(pass.label), 0, 0, false};
     glFinish();
     last_ = std::chrono::steady_clock::now();
     glBeginQuery(GL_TIME_ELAPSED, query_);
@@ -53,11 +54,11 @@ void PassTimer::end()
         label_ = Outside;
 }
 
-std::vector<PassTimer::Time> PassTimer::endFrame()
+const std::vector<PassTimer::Time>& PassTimer::endFrame()
 {
     boundary();
     glEndQuery(GL_TIME_ELAPSED);
-    return std::move(frame_);
+    return passes_;
 }
 
 void PassTimer::boundary()
@@ -67,10 +68,11 @@ void PassTimer::boundary()
     const auto now = std::chrono::steady_clock::now();
     GLuint64 nanoseconds = 0;
     glGetQueryObjectui64v(query_, GL_QUERY_RESULT, &nanoseconds);
-    auto found =
-        std::find_if(frame_.begin(), frame_.end(), [this](const Time& time) { return time.label == label_; });
-    if (found == frame_.end())
-        found = frame_.insert(frame_.end(), Time{label_, 0, 0});
+    auto found = std::find_if(passes_.begin(), passes_.end(),
+                              [this](const Time& time) { return time.label == label_; });
+    if (found == passes_.end())
+        found = passes_.insert(passes_.end(), Time{label_, 0, 0, false});
+    found->ran = true;
     found->wallMilliseconds += std::chrono::duration<double, std::milli>(now - last_).count();
     found->glMilliseconds += static_cast<double>(nanoseconds) * 1e-6;
     last_ = now;

@@ -13,7 +13,8 @@
 //
 //   timer.startFrame();
 //   timer.begin("Scene3.fx pass 0"); ... timer.begin("mesh batch"); ... timer.end(); ... timer.end();
-//   for (const PassTimer::Time& pass : timer.endFrame()) ...   // "Scene3.fx pass 0 / mesh batch"
+//   for (const PassTimer::Time& pass : timer.endFrame()) if (pass.ran) ...   // "Scene3.fx pass 0 / mesh
+//   batch"
 
 #include <chrono>
 #include <epoxy/gl.h>
@@ -31,6 +32,7 @@ public:
         std::string label; // the open passes' labels, outermost first, joined by " / "; "other" outside any
         double wallMilliseconds = 0;
         double glMilliseconds = 0;
+        bool ran = false; // in the frame just ended
     };
 
     PassTimer();
@@ -42,8 +44,9 @@ public:
     // Time spent from here until the matching end() or the next begin() is the new pass's own.
     void begin(std::string_view label);
     void end();
-    // The frame's passes, each once, in the order they first ran, with their own times summed.
-    std::vector<Time> endFrame();
+    // Every pass seen so far, each once, in the order they first ran, with their own times in this
+    // frame summed. Kept from frame to frame, so that timing a frame allocates nothing.
+    const std::vector<Time>& endFrame();
 
 private:
     // Waits for the rasteriser and files the time since the last boundary under the open passes.
@@ -53,7 +56,7 @@ private:
     std::vector<std::size_t> openLengths_; // the label's length before each open pass was added
     std::string label_;
     std::chrono::steady_clock::time_point last_;
-    std::vector<Time> frame_;
+    std::vector<Time> passes_;
 };
 
 } // namespace orb::gfx

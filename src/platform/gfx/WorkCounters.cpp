@@ -46,6 +46,8 @@ const char* describe(Work work)
         return "draws at new states";
     case Work::GlyphAdded:
         return "glyphs rasterised";
+    case Work::TextPageDrawn:
+        return "text pages drawn";
     case Work::Kinds:
         break;
     }

@@ -23,6 +23,7 @@ enum class Work : std::size_t
     TargetCombination, // a framebuffer made for a new set of targets
     NewDrawState,      // counted only while draw states are watched (Device::watchDrawStates)
     GlyphAdded,
+    TextPageDrawn, // a page of text laid out into its own target, counted by whoever draws it
     Kinds
 };
 constexpr std::size_t WorkKinds = static_cast<std::size_t>(Work::Kinds);
