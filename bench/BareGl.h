@@ -2,6 +2,7 @@
 
 // What the bare-GL baselines share with each other.
 
+#include <cstdint>
 #include <epoxy/gl.h>
 
 namespace orb::bench {
@@ -19,6 +20,16 @@ inline GLuint pretransformedVertexArray()
     glVertexArrayAttribFormat(vertexArray, 3, 2, GL_FLOAT, GL_FALSE, 16);
     glVertexArrayAttribBinding(vertexArray, 3, 0);
     return vertexArray;
+}
+
+// The framebuffer's centre pixel, packed as the device's readPixels gives it: 0xAARRGGBB.
+inline std::uint32_t centrePixel(GLuint framebuffer, int width, int height)
+{
+    unsigned char bgra[4] = {};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadPixels(width / 2, height / 2, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+    return std::uint32_t{bgra[0]} | std::uint32_t{bgra[1]} << 8 | std::uint32_t{bgra[2]} << 16 |
+           std::uint32_t{bgra[3]} << 24;
 }
 
 } // namespace orb::bench

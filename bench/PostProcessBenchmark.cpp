@@ -3,10 +3,7 @@
 // the 64^3 volume (target: 60 ms or less).
 
 #include "BareGl.h"
-#include "FileSystem.h"
-#include "GraphicSystem.h"
-#include "LogFile.h"
-#include "platform/fx/EffectFile.h"
+#include "BenchGraphics.h"
 
 #include <algorithm>
 #include <array>
@@ -21,48 +18,7 @@
 namespace {
 
 using namespace orb;
-
-// A scratch directory with the production's data and Orb.log open in it, for as long as it lives.
-class Workplace
-{
-public:
-    Workplace()
-    {
-        const auto directory = std::filesystem::temp_directory_path() / "orb-bench-graphics";
-        std::filesystem::create_directories(directory / "Data.qel");
-        std::filesystem::copy(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data", directory / "Data",
-                              std::filesystem::copy_options::overwrite_existing |
-                                  std::filesystem::copy_options::recursive);
-        std::filesystem::current_path(directory);
-        LogFile::instance().open("Orb.log");
-    }
-    ~Workplace() { LogFile::instance().close(); }
-};
-
-// A GraphicSystem started off-screen on the production's effects.
-class Graphics
-{
-public:
-    Graphics(int width, int height)
-    {
-        fileSystem_.init("Data.qel");
-        settings_.width = width;
-        settings_.height = height;
-        settings_.multisampleType = 0;
-        started_ = system_.init(settings_);
-    }
-
-    bool started() const { return started_; }
-    GraphicSystem& system() { return system_; }
-
-private:
-    Workplace workplace_;
-    win::SteppedCounter counter_{1000};
-    FileSystem fileSystem_;
-    DemoSettings settings_;
-    GraphicSystem system_{fileSystem_, Host::offscreen(counter_)};
-    bool started_ = false;
-};
+using bench::Graphics;
 
 // The chain's passes in bare GL: the same targets, the same fragment stages from the production's
 // effect files and the device's vertex stage for pre-transformed vertices, the same triangle from
@@ -117,15 +73,7 @@ public:
         glClearNamedFramebufferfv(backBuffer_.framebuffer, GL_COLOR, 0, colour);
     }
 
-    // Packed as the device's readPixels gives it: 0xAARRGGBB.
-    std::uint32_t centrePixel() const
-    {
-        unsigned char bgra[4] = {};
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer_.framebuffer);
-        glReadPixels(width_ / 2, height_ / 2, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
-        return std::uint32_t{bgra[0]} | std::uint32_t{bgra[1]} << 8 | std::uint32_t{bgra[2]} << 16 |
-               std::uint32_t{bgra[3]} << 24;
-    }
+    std::uint32_t centrePixel() const { return bench::centrePixel(backBuffer_.framebuffer, width_, height_); }
 
     void run()
     {
@@ -188,14 +136,7 @@ private:
 
     std::unique_ptr<gfx::ShaderProgram> program(const std::string& effectName) const
     {
-        std::ifstream file(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data" / (effectName + ".fx"));
-        std::stringstream text;
-        text << file.rdbuf();
-        const auto source = fx::parseEffect(text.str(), nullptr);
-        if (!source)
-            return nullptr;
-        return device_.linkProgram(gfx::Device::fixedVertexStage(FullScreenTriangleFvf),
-                                   fx::glslStage(source->common, source->passes[0].fragment), nullptr);
+        return bench::linkEffectPass(device_, effectName);
     }
 
     void pass(const gfx::ShaderProgram& program, const float* d, GLuint stage0, GLuint stage1,
