@@ -20,6 +20,13 @@ using bench::Graphics;
 
 constexpr int Width = 1280, Height = 720;
 constexpr const char* Scenes[] = {"Scene2", "Scene4", "Scene5", "Scene6", "Scene7", "Scene8", "Scene9"};
+constexpr const char* ReadsTheText = "Scene7"; // the "Text" target on stage 1, as its operator sets
+
+gfx::BaseTexture* stage1(Graphics& graphics, const std::string& scene)
+{
+    RenderTarget* text = graphics.system().renderTarget("Text");
+    return scene == ReadsTheText && text != nullptr ? text->colorTexture() : nullptr;
+}
 
 // Mid-scene values: two colours, a time of 10 s, the aspect; the effects read what they declare.
 ShaderSceneParams sceneValues()
@@ -47,7 +54,7 @@ void EngineScenePass(benchmark::State& state, const std::string& scene)
     }
     const ShaderSceneParams params = sceneValues();
     for (auto _ : state) {
-        drawShaderPass(graphics.system(), *effect, params, nullptr);
+        drawShaderPass(graphics.system(), *effect, params, stage1(graphics, scene));
         glFinish();
     }
     gfx::Device& device = *graphics.system().device();
@@ -55,7 +62,8 @@ void EngineScenePass(benchmark::State& state, const std::string& scene)
 }
 
 // The same pass with only the GL calls it needs: the program, its uniforms by their declared
-// size, the noise volume on a mirrored linear sampler, one triangle from a buffer made once.
+// size, the noise volume on a mirrored linear sampler (and the text where the scene reads it), one
+// triangle from a buffer made once.
 void BareScenePass(benchmark::State& state, const std::string& scene)
 {
     Graphics graphics(Width, Height); // for its GL context, back buffer and noise volume
@@ -112,13 +120,21 @@ void BareScenePass(benchmark::State& state, const std::string& scene)
     const GLuint vertexArray = bench::pretransformedVertexArray();
     glVertexArrayVertexBuffer(vertexArray, 0, buffer, 0, 24);
     glCreateSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     for (const GLenum axis : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
         glSamplerParameteri(sampler, axis, GL_MIRRORED_REPEAT);
     glBindVertexArray(vertexArray);
     glBindSampler(0, sampler);
     glBindTextureUnit(0, noise->name());
+    GLuint textSampler = 0;
+    if (gfx::BaseTexture* text = stage1(graphics, scene)) {
+        glCreateSamplers(1, &textSampler);
+        glSamplerParameteri(textSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glSamplerParameteri(textSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glBindSampler(1, textSampler);
+        glBindTextureUnit(1, text->name());
+    }
     GLuint framebuffer = 0, colour = 0; // a back buffer as the device's: colour in a renderbuffer
     glCreateRenderbuffers(1, &colour);
     glNamedRenderbufferStorage(colour, GL_RGBA8, Width, Height);
@@ -139,6 +155,7 @@ void BareScenePass(benchmark::State& state, const std::string& scene)
     glDeleteVertexArrays(1, &vertexArray);
     glDeleteBuffers(1, &buffer);
     glDeleteSamplers(1, &sampler);
+    glDeleteSamplers(1, &textSampler);
 }
 
 void registerScenes()
