@@ -58,6 +58,13 @@ double median(std::vector<double> values)
 void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork& work)
 {
     noteIfSlow(milliseconds, demoTime, work);
+    for (const std::string& name : drawing_) {
+        if (times_.count(name) == 0)
+            continue; // its first frame, shown apart
+        const auto worst = worstOf_.find(name);
+        if (worst == worstOf_.end() || worst->second.milliseconds < milliseconds)
+            worstOf_[name] = {milliseconds, demoTime, {drawing_.begin(), drawing_.end()}, {}, work};
+    }
     const bool beginsAScene = std::any_of(drawing_.begin(), drawing_.end(), [this](const std::string& name) {
         return times_.count(name) == 0;
     });
@@ -157,14 +164,19 @@ void RenderStats::reportAllocations(std::ostream& stream) const
 
 void RenderStats::reportSlowest(std::ostream& stream) const
 {
-    stream << "slowest frames:\n";
-    for (const SlowFrame& frame : slowest_) {
+    const auto line = [this, &stream](const SlowFrame& frame) {
         stream << std::setprecision(2) << std::setw(9) << frame.milliseconds << " ms at "
                << std::setprecision(3) << std::setw(8) << frame.demoTime << " s";
         for (const std::string& name : frame.scenes)
             stream << ' ' << name;
         stream << ": " << causes(frame) << '\n';
-    }
+    };
+    stream << "slowest frames:\n";
+    for (const SlowFrame& frame : slowest_)
+        line(frame);
+    stream << "each scene's worst frame once started:\n";
+    for (const auto& [name, frame] : worstOf_)
+        line(frame);
 }
 
 void RenderStats::endPasses(const std::vector<gfx::PassTimer::Time>& passes)

@@ -1,8 +1,8 @@
 #pragma once
 
 // RenderStats -- how long start-up and frames took, per scene operator that drew in them (its
-// first frame apart), the slowest frames with what they did that others do not, and the peak
-// memory.
+// first frame apart), the slowest frames and each scene's worst with what they did that others do
+// not, and the peak memory.
 
 #include "DemoSystem.h"
 #include "FrameWork.h"
@@ -66,7 +66,8 @@ private:
     std::vector<std::string> drawing_; // the scene operators that ran in the frame
     std::map<std::string, std::vector<double>> times_;
     std::map<std::string, std::vector<double>> processorTimes_;
-    std::vector<SlowFrame> slowest_; // the slowest first
+    std::vector<SlowFrame> slowest_;           // the slowest first
+    std::map<std::string, SlowFrame> worstOf_; // by scene, its first frame aside
     struct PassTimes
     {
         std::string label;

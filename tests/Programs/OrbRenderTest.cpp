@@ -60,6 +60,13 @@ TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
     EXPECT_NE(rendered.output.find("first ms"), std::string::npos);
     EXPECT_NE(rendered.output.find("peak memory"), std::string::npos);
     EXPECT_NE(rendered.output.find("Scene1: the first frame of Scene1;"), std::string::npos) << "the slowest";
+    const std::size_t worst = rendered.output.find("each scene's worst frame once started:\n");
+    ASSERT_NE(worst, std::string::npos);
+    const std::size_t lineStart = rendered.output.find('\n', worst) + 1;
+    const std::string line =
+        rendered.output.substr(lineStart, rendered.output.find('\n', lineStart) - lineStart);
+    EXPECT_NE(line.find(" s Scene1: "), std::string::npos) << line;
+    EXPECT_EQ(line.find(" 1.000 s "), std::string::npos) << "not the scene's first frame: " << line;
     for (const char* step :
          {"post: copy", "post: downsample / Downsample4x4.fx pass 0",
           "post: blur across / GaussianBlur.fx pass 0", "post: blur down / GaussianBlur.fx pass 0",
