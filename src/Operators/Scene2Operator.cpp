@@ -85,7 +85,7 @@ void Scene2Operator::overlay(const FrameTime& t)
     }
     const float aspect = graphics().aspectRatio();
     drawPicture(graphics(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, 0x00FFFFFF),
-                logo_.get(), world, stack.top());
+                logo_, world, stack.top());
 }
 
 } // namespace orb

@@ -4,6 +4,7 @@
 // bars, turns the other way after bar 8, and from bar 14 rolls, slides and flies away while the
 // background and the glow ramp up. A flash closes every 16-beat phrase.
 
+#include "Operators/PictureCover.h"
 #include "Operators/ShaderSceneOperator.h"
 
 namespace orb {
@@ -26,7 +27,7 @@ protected:
     void overlay(const FrameTime& time) override;
 
 private:
-    std::unique_ptr<gfx::Texture> logo_;
+    Picture logo_;
 };
 
 } // namespace orb

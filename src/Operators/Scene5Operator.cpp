@@ -106,7 +106,7 @@ void Scene5Operator::overlay(const FrameTime&)
     stack.loadIdentity();
     stack.translateLocal(0.0f, 0.0f, 1.0f);
     device().setRenderState(gfx::RenderState::ZEnable, 0);
-    drawPicture(graphics(), frame, frame_.get(), stack.top());
+    drawPicture(graphics(), frame, frame_, stack.top());
     device().setRenderState(gfx::RenderState::ZEnable, 1);
 }
 

@@ -4,6 +4,7 @@
 // it turns slowly in depth right of and above the middle, over a shader background, under a
 // fixed 16:9 overlay frame.
 
+#include "Operators/PictureCover.h"
 #include "Operators/ShaderSceneOperator.h"
 
 namespace orb {
@@ -33,7 +34,7 @@ protected:
 
 private:
     TextPager pager_{barTime(4), pages()};
-    std::unique_ptr<gfx::Texture> frame_;
+    Picture frame_;
 };
 
 } // namespace orb

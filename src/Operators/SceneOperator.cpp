@@ -1,6 +1,7 @@
 #include "Operators/SceneOperator.h"
 
 #include "DemoSystem.h"
+#include "Operators/PictureCover.h"
 #include "Operators/SceneShared.h"
 
 namespace orb {
@@ -41,9 +42,15 @@ bool SceneOperator::loadEffect(const char* fileName, std::unique_ptr<fx::Effect>
     return effect != nullptr;
 }
 
-bool SceneOperator::loadScreenImage(const char* fileName, std::unique_ptr<gfx::Texture>& texture)
+bool SceneOperator::loadScreenImage(const char* fileName, Picture& picture)
 {
-    return loadImage(*demo().fileSystem(), device(), fileName, 1280, 720, texture);
+    constexpr int Width = 1280, Height = 720;
+    if (!loadImage(*demo().fileSystem(), device(), fileName, Width, Height, picture.texture))
+        return false;
+    picture.cover = picture.texture ? PictureCover::of(device().readPixels(picture.texture->surfaceLevel(0)),
+                                                       Width, Height)
+                                    : PictureCover();
+    return true;
 }
 
 } // namespace orb

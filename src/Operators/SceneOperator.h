@@ -21,6 +21,8 @@
 
 namespace orb {
 
+struct Picture;
+
 // The times a scene draws from: received (t), local (e = t - start), the operator's span.
 struct FrameTime
 {
@@ -49,9 +51,9 @@ protected:
 
     // The scene's effect file (GraphicSystem::createEffect); false when it is missing or broken.
     bool loadEffect(const char* fileName, std::unique_ptr<fx::Effect>& effect);
-    // A 1280 x 720 image; false when the file is missing, while an undecodable one leaves the
-    // texture null and the scene draws untextured.
-    bool loadScreenImage(const char* fileName, std::unique_ptr<gfx::Texture>& texture);
+    // A 1280 x 720 image and the parts of it that show; false when the file is missing, while an
+    // undecodable one leaves the texture null and the scene draws untextured.
+    bool loadScreenImage(const char* fileName, Picture& picture);
 
     GraphicSystem& graphics() const;
     gfx::Device& device() const { return *graphics().device(); }

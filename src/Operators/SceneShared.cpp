@@ -1,6 +1,7 @@
 #include "Operators/SceneShared.h"
 
 #include "FileSystem.h"
+#include "Operators/PictureCover.h"
 #include "platform/fx/ImageTexture.h"
 
 #include <cmath>
@@ -95,14 +96,36 @@ void setImageQuadStates(gfx::Device& device)
     setLinearFilters(device, 0);
 }
 
-void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* texture)
+namespace {
+
+// Blended (SRCALPHA, INVSRCALPHA) with `texture` on stage 0; blending off afterwards.
+void drawBlended(gfx::Device& device, gfx::PrimitiveType type, std::size_t primitives,
+                 const QuadVertex* vertices, gfx::BaseTexture* texture)
 {
     device.setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
     device.setRenderState(gfx::RenderState::SrcBlend, gfx::Blend::SrcAlpha);
     device.setRenderState(gfx::RenderState::DestBlend, gfx::Blend::InvSrcAlpha);
     device.setTexture(0, texture);
-    device.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad.data(), sizeof(QuadVertex));
+    if (primitives > 0)
+        device.drawPrimitiveUP(type, static_cast<std::uint32_t>(primitives), vertices, sizeof(QuadVertex));
     device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+}
+
+// The quad's states, the 90-degree camera, `world` and `view`.
+void placePicture(GraphicSystem& graphics, const fx::Matrix& world, const fx::Matrix& view, float nearPlane)
+{
+    gfx::Device& device = *graphics.device();
+    setImageQuadStates(device);
+    device.setTransform(gfx::TransformType::Projection, projection90(graphics.aspectRatio(), nearPlane));
+    device.setTransform(gfx::TransformType::World, world);
+    device.setTransform(gfx::TransformType::View, view);
+}
+
+} // namespace
+
+void drawImageQuad(gfx::Device& device, const Quad& quad, gfx::BaseTexture* texture)
+{
+    drawBlended(device, gfx::PrimitiveType::TriangleStrip, 2, quad.data(), texture);
 }
 
 void drawPicture(GraphicSystem& graphics, const Quad& quad, gfx::BaseTexture* picture,
@@ -110,11 +133,20 @@ void drawPicture(GraphicSystem& graphics, const Quad& quad, gfx::BaseTexture* pi
 {
     gfx::Device& device = *graphics.device();
     device.beginTimedPass("picture");
-    setImageQuadStates(device);
-    device.setTransform(gfx::TransformType::Projection, projection90(graphics.aspectRatio(), nearPlane));
-    device.setTransform(gfx::TransformType::World, world);
-    device.setTransform(gfx::TransformType::View, view);
+    placePicture(graphics, world, view, nearPlane);
     drawImageQuad(device, quad, picture);
+    device.endTimedPass();
+}
+
+void drawPicture(GraphicSystem& graphics, const Quad& quad, Picture& picture, const fx::Matrix& world,
+                 const fx::Matrix& view, float nearPlane)
+{
+    gfx::Device& device = *graphics.device();
+    device.beginTimedPass("picture");
+    placePicture(graphics, world, view, nearPlane);
+    const std::vector<QuadVertex>& triangles = picture.cover.triangles(quad);
+    drawBlended(device, gfx::PrimitiveType::TriangleList, triangles.size() / 3, triangles.data(),
+                picture.texture.get());
     device.endTimedPass();
 }
 

@@ -17,7 +17,7 @@ void ScreenImageOperator::draw(const FrameTime& time)
     transform(stack, time);
     const float aspect = graphics().aspectRatio();
     drawPicture(graphics(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, color(time)),
-                image_.get(), stack.top());
+                image_, stack.top());
 
     graphics().postProcess(look(time));
 }

@@ -4,6 +4,7 @@
 // end screens show it: the scene gives the image, the transforms on top of "one unit ahead",
 // the quad's colour and the post-processing values.
 
+#include "Operators/PictureCover.h"
 #include "Operators/SceneOperator.h"
 #include "platform/fx/Matrix.h"
 
@@ -29,7 +30,7 @@ private:
     bool load() final;
     void draw(const FrameTime& time) final;
 
-    std::unique_ptr<gfx::Texture> image_;
+    Picture image_;
 };
 
 } // namespace orb
