@@ -59,15 +59,14 @@ void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork
 {
     noteIfSlow(milliseconds, demoTime, work);
     for (const std::string& name : drawing_) {
-        if (times_.count(name) == 0)
+        if (begins(name))
             continue; // its first frame, shown apart
-        const auto worst = worstOf_.find(name);
-        if (worst == worstOf_.end() || worst->second.milliseconds < milliseconds)
-            worstOf_[name] = {milliseconds, demoTime, {drawing_.begin(), drawing_.end()}, {}, work};
+        SlowFrame& worst = worstOf_[name];
+        if (worst.milliseconds < milliseconds)
+            worst = {milliseconds, demoTime, {drawing_.begin(), drawing_.end()}, {}, work};
     }
-    const bool beginsAScene = std::any_of(drawing_.begin(), drawing_.end(), [this](const std::string& name) {
-        return times_.count(name) == 0;
-    });
+    const bool beginsAScene = std::any_of(drawing_.begin(), drawing_.end(),
+                                          [this](const std::string& name) { return begins(name); });
     if (work.allocations > 0 && !beginsAScene && laterAllocations_.size() < LaterAllocationsShown)
         laterAllocations_.push_back(demoTime);
     for (const std::string& name : drawing_) {
@@ -89,7 +88,7 @@ void RenderStats::noteIfSlow(double milliseconds, double demoTime, const FrameWo
         return;
     SlowFrame frame{milliseconds, demoTime, {drawing_.begin(), drawing_.end()}, {}, work};
     for (const std::string& name : drawing_)
-        if (times_.count(name) == 0)
+        if (begins(name))
             frame.firstOf.insert(name);
     const auto place = std::find_if(slowest_.begin(), slowest_.end(), [milliseconds](const SlowFrame& slow) {
         return slow.milliseconds < milliseconds;

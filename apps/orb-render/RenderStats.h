@@ -51,12 +51,14 @@ private:
     };
     struct SlowFrame
     {
-        double milliseconds, demoTime;
+        double milliseconds = 0, demoTime = 0;
         std::set<std::string> scenes;
         std::set<std::string> firstOf; // the scenes it was the first frame of
         FrameWork work;
     };
 
+    // Before the frame is filed: whether it is the scene's first.
+    bool begins(const std::string& scene) const { return times_.count(scene) == 0; }
     void noteIfSlow(double milliseconds, double demoTime, const FrameWork& work);
     void reportSlowest(std::ostream& stream) const;
     void reportPasses(std::ostream& stream) const;
