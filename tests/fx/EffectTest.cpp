@@ -115,6 +115,26 @@ TEST_F(EffectTest, ParametersReachTheShaderOfTheChosenPass)
     EXPECT_FALSE(effect->setValue(nullptr, &one, sizeof one));
 }
 
+// A shader sees a face's side by its winding on screen, clockwise in front as in Direct3D, whatever
+// was culled before.
+TEST_F(EffectTest, AClockwiseFaceIsSeenFromTheFrontWhateverWasCulledBefore)
+{
+    auto effect = makeEffect(*device_, R"(@pass 0
+@state CullMode = None
+@fragment
+out vec4 result;
+void main() { result = gl_FrontFacing ? vec4(0.0, 1.0, 0.0, 1.0) : vec4(1.0, 0.0, 0.0, 1.0); }
+)");
+    ASSERT_NE(effect, nullptr);
+    for (const std::uint32_t before : {gfx::Cull::CounterClockwise, gfx::Cull::Clockwise}) {
+        clear(gfx::test::Black);
+        device_->setRenderState(RenderState::CullMode, before);
+        gfx::test::drawRectangle(*device_, 0, 0, 1, 1); // the cull mode reaches GL with a draw
+        drawWith(*effect, 0, 0, Width);
+        EXPECT_EQ(pixel(32, 32), gfx::test::Green) << "after cull mode " << before;
+    }
+}
+
 TEST_F(EffectTest, GivesBackTheValueLastSetUpToTheDeclaredSize)
 {
     auto effect = makeEffect(*device_, FlatColour);

@@ -417,13 +417,14 @@ void Device::flushRenderStates()
                      static_cast<float>(factor & 0xFF) / 255.0f, static_cast<float>(factor >> 24) / 255.0f);
     }
     if (renderStatesDirty_ & CullGroup) {
-        // Under the upper-left clip origin a triangle that is clockwise on screen is GL_CW;
-        // Direct3D's CounterClockwise mode culls the others, so clockwise ones are the fronts.
+        // Under the upper-left clip origin a triangle that is clockwise on screen is GL_CW, and
+        // in Direct3D those are the fronts, for culling and for what a shader sees, whatever the
+        // mode: CounterClockwise culls the backs, Clockwise the fronts.
+        glFrontFace(GL_CW);
         const std::uint32_t cull = value(RenderState::CullMode);
         if (cull == Cull::Clockwise || cull == Cull::CounterClockwise) {
             glEnable(GL_CULL_FACE);
-            glCullFace(GL_BACK);
-            glFrontFace(cull == Cull::CounterClockwise ? GL_CW : GL_CCW);
+            glCullFace(cull == Cull::CounterClockwise ? GL_BACK : GL_FRONT);
         } else {
             glDisable(GL_CULL_FACE);
         }
