@@ -43,6 +43,9 @@ public:
     // Off by default: cubes wholly outside the view are not drawn, and the others are drawn
     // nearest first. On, every shown cube is drawn in the particles' order, to compare.
     void drawEveryCubeInOrder(bool on) { everyCubeInOrder_ = on; }
+    // Off by default: a cube's faces turned away from the camera are not drawn. On, both sides of
+    // every face are, to compare.
+    void drawCubesBackFaces(bool on) { cubesBackFaces_ = on; }
 
 protected:
     bool load() override;
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<fx::Mesh> trophy_, cube_, slab_;
     std::vector<Particle> particles_ = particles();
     bool everyCubeInOrder_ = false;
+    bool cubesBackFaces_ = false;
     struct Drawn
     {
         float depth, tau;

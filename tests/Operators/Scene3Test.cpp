@@ -92,7 +92,7 @@ TEST(Scene3Look, WashesInOverTheFirstBarAndOutAfterTheFifteenth)
 class Scene3Frames : public ShaderSceneFixture
 {
 protected:
-    Scene3Frames()
+    explicit Scene3Frames(const std::string& colour = "vec4(diffuse.rgb, 1.0)")
     {
         std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_pokal.x",
                                    "Data/tevro_pokal.x");
@@ -108,7 +108,7 @@ layout(location = 0) in vec3 position;
 void main() { gl_Position = vec4(position, 1.0) * world * view * projection; }
 @fragment
 out vec4 colour;
-void main() { colour = vec4(diffuse.rgb, 1.0); }
+void main() { colour = )" + colour + R"(; }
 )");
         scene_ = startOperator("Scene3");
     }
@@ -162,6 +162,38 @@ TEST_F(Scene3Frames, CubesOutOfViewAreLeftOutWithoutChangingThePicture)
         const auto [culledDraws, culled] = drawn(true);
         EXPECT_LT(culledDraws, allDraws) << "bar " << bars;
         EXPECT_TRUE(culled == all) << "bar " << bars;
+    }
+}
+
+// The same, with every face seen from behind in magenta.
+class Scene3FacingFrames : public Scene3Frames
+{
+protected:
+    Scene3FacingFrames() : Scene3Frames("gl_FrontFacing ? vec4(diffuse.rgb, 1.0) : vec4(1.0, 0.0, 1.0, 1.0)")
+    {}
+};
+
+// A cube's faces turned away are hidden behind its others: all that leaving them out may change is a
+// pixel where a face seen from behind tied in depth with one in front. The scene as drawn, before
+// its glow spreads such a pixel.
+TEST_F(Scene3FacingFrames, CubesFacesTurnedAwayAreLeftOutChangingOnlyPixelsWhereOneShowed)
+{
+    auto& scene = dynamic_cast<Scene3Operator&>(*scene_);
+    const auto drawnAt = [&](float bars, bool backFaces) {
+        scene.drawCubesBackFaces(backFaces);
+        frameAt(bars);
+        return device().readPixels(demo_->graphicSystem()->renderTarget("Screen")->colorSurface());
+    };
+    const auto magenta = [](gfx::Color c) { return red(c) > 200 && green(c) < 60 && blue(c) > 200; };
+    for (const float bars : {1.0f, 5.0f, 9.5f, 13.0f, 15.5f}) {
+        const std::vector<gfx::Color> both = drawnAt(bars, true);
+        const std::vector<gfx::Color> front = drawnAt(bars, false);
+        ASSERT_EQ(front.size(), both.size());
+        int changed = 0;
+        for (std::size_t i = 0; i < front.size(); ++i)
+            if (front[i] != both[i] && (!magenta(both[i]) || magenta(front[i])))
+                ++changed;
+        EXPECT_EQ(changed, 0) << "bar " << bars << ": pixels changed that showed no face seen from behind";
     }
 }
 
