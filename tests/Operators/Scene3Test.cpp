@@ -87,16 +87,11 @@ TEST(Scene3Look, WashesInOverTheFirstBarAndOutAfterTheFifteenth)
     EXPECT_EQ(Scene3Operator::look(atSceneBars(4.7f)).compositorD[3], 0.0f);
 }
 
-// An effect that paints every surface in its diffuse colour: the trophy orange, the pedestal and
-// floor grey, the cubes from orange to grey.
-class Scene3Frames : public ShaderSceneFixture
+// An effect that paints every surface in the given colour, by default its diffuse one: the trophy
+// orange, the pedestal and floor grey, the cubes from orange to grey.
+std::string flatEffect(const std::string& colour = "vec4(diffuse.rgb, 1.0)")
 {
-protected:
-    explicit Scene3Frames(const std::string& colour = "vec4(diffuse.rgb, 1.0)")
-    {
-        std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_pokal.x",
-                                   "Data/tevro_pokal.x");
-        writeFile("Data/Scene3.fx", R"(@common
+    return R"(@common
 uniform mat4 world;
 uniform mat4 view;
 uniform mat4 projection;
@@ -108,9 +103,27 @@ layout(location = 0) in vec3 position;
 void main() { gl_Position = vec4(position, 1.0) * world * view * projection; }
 @fragment
 out vec4 colour;
-void main() { colour = )" + colour + R"(; }
-)");
+void main() { colour = )" +
+           colour + R"(; }
+)";
+}
+
+class Scene3Frames : public ShaderSceneFixture
+{
+protected:
+    explicit Scene3Frames(const std::string& effect = flatEffect())
+    {
+        std::filesystem::copy_file(std::filesystem::path(ORB_PRODUCTION_DATA) / "tevro_pokal.x",
+                                   "Data/tevro_pokal.x");
+        writeFile("Data/Scene3.fx", effect);
         scene_ = startOperator("Scene3");
+    }
+
+    // The scene as drawn at bar position `bars`, before its glow spreads a pixel's change.
+    std::vector<gfx::Color> drawnAt(float bars)
+    {
+        frameAt(bars);
+        return device().readPixels(demo_->graphicSystem()->renderTarget("Screen")->colorSurface());
     }
 
     IOperator* scene_ = nullptr;
@@ -165,35 +178,66 @@ TEST_F(Scene3Frames, CubesOutOfViewAreLeftOutWithoutChangingThePicture)
     }
 }
 
-// The same, with every face seen from behind in magenta.
+// Every face seen from behind in magenta.
 class Scene3FacingFrames : public Scene3Frames
 {
 protected:
-    Scene3FacingFrames() : Scene3Frames("gl_FrontFacing ? vec4(diffuse.rgb, 1.0) : vec4(1.0, 0.0, 1.0, 1.0)")
+    Scene3FacingFrames()
+        : Scene3Frames(flatEffect("gl_FrontFacing ? vec4(diffuse.rgb, 1.0) : vec4(1.0, 0.0, 1.0, 1.0)"))
     {}
 };
 
 // A cube's faces turned away are hidden behind its others: all that leaving them out may change is a
-// pixel where a face seen from behind tied in depth with one in front. The scene as drawn, before
-// its glow spreads such a pixel.
+// pixel where a face seen from behind tied in depth with one in front.
 TEST_F(Scene3FacingFrames, CubesFacesTurnedAwayAreLeftOutChangingOnlyPixelsWhereOneShowed)
 {
     auto& scene = dynamic_cast<Scene3Operator&>(*scene_);
-    const auto drawnAt = [&](float bars, bool backFaces) {
-        scene.drawCubesBackFaces(backFaces);
-        frameAt(bars);
-        return device().readPixels(demo_->graphicSystem()->renderTarget("Screen")->colorSurface());
-    };
     const auto magenta = [](gfx::Color c) { return red(c) > 200 && green(c) < 60 && blue(c) > 200; };
     for (const float bars : {1.0f, 5.0f, 9.5f, 13.0f, 15.5f}) {
-        const std::vector<gfx::Color> both = drawnAt(bars, true);
-        const std::vector<gfx::Color> front = drawnAt(bars, false);
+        scene.drawCubesBackFaces(true);
+        const std::vector<gfx::Color> both = drawnAt(bars);
+        scene.drawCubesBackFaces(false);
+        const std::vector<gfx::Color> front = drawnAt(bars);
         ASSERT_EQ(front.size(), both.size());
         int changed = 0;
         for (std::size_t i = 0; i < front.size(); ++i)
             if (front[i] != both[i] && (!magenta(both[i]) || magenta(front[i])))
                 ++changed;
         EXPECT_EQ(changed, 0) << "bar " << bars << ": pixels changed that showed no face seen from behind";
+    }
+}
+
+class Scene3ProductionFrames : public Scene3Frames
+{
+protected:
+    Scene3ProductionFrames() : Scene3Frames(productionEffect()) {}
+
+    static std::string productionEffect()
+    {
+        return readFile(std::filesystem::path(ORB_PRODUCTION_DATA) / "Scene3.fx");
+    }
+};
+
+// The production's effect lights the boxes' flat faces in a pass of its own: as its pass for curved
+// surfaces would light them.
+TEST_F(Scene3ProductionFrames, TheBoxesPassLightsThemAsTheCurvedSurfacesPassWould)
+{
+    const std::string effect = productionEffect();
+    const std::size_t boxesPass = effect.find("@pass 1");
+    ASSERT_NE(boxesPass, std::string::npos);
+    const std::array<float, 3> bars = {1.0f, 9.5f, 15.5f};
+    std::vector<std::vector<gfx::Color>> ownPass;
+    for (const float bar : bars)
+        ownPass.push_back(drawnAt(bar));
+    writeFile("Data/Scene3.fx", effect.substr(0, boxesPass));
+    ASSERT_EQ(demo_->graphicSystem()->reloadEffect("Data\\Scene3.fx"), GraphicSystem::EffectReload::Reloaded);
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        const std::vector<gfx::Color> curvedPass = drawnAt(bars[i]);
+        ASSERT_EQ(curvedPass.size(), ownPass[i].size());
+        int apart = 0;
+        for (std::size_t p = 0; p < curvedPass.size(); ++p)
+            apart += gfx::test::near(curvedPass[p], ownPass[i][p], 2) ? 0 : 1;
+        EXPECT_EQ(apart, 0) << "bar " << bars[i] << ": pixels more than 2 levels apart";
     }
 }
 
