@@ -18,8 +18,6 @@ FrameWork FrameWork::now()
         static_cast<double>(processor.tv_sec) * 1e3 + static_cast<double>(processor.tv_nsec) * 1e-6;
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    sample.kernelMilliseconds =
-        static_cast<double>(usage.ru_stime.tv_sec) * 1e3 + static_cast<double>(usage.ru_stime.tv_usec) * 1e-3;
     sample.pageFaults = static_cast<std::uint64_t>(usage.ru_minflt + usage.ru_majflt);
     sample.preemptions = static_cast<std::uint64_t>(usage.ru_nivcsw);
     return sample;
@@ -27,11 +25,8 @@ FrameWork FrameWork::now()
 
 FrameWork FrameWork::operator-(const FrameWork& earlier) const
 {
-    return {work - earlier.work,
-            allocations - earlier.allocations,
-            processorMilliseconds - earlier.processorMilliseconds,
-            kernelMilliseconds - earlier.kernelMilliseconds,
-            pageFaults - earlier.pageFaults,
+    return {work - earlier.work, allocations - earlier.allocations,
+            processorMilliseconds - earlier.processorMilliseconds, pageFaults - earlier.pageFaults,
             preemptions - earlier.preemptions};
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // FrameWork -- what the process did in a span of time, for telling why a frame was slow: the
-// work the graphics layer counts, heap allocations, the processor time of all its threads and the
-// kernel's share of it, page faults, and how often the system took a processor away from it.
+// work the graphics layer counts, heap allocations, the processor time of all its threads, page
+// faults, and how often the system took a processor away from it.
 //
 //   const FrameWork before = FrameWork::now();
 //   ... // a frame
@@ -19,7 +19,6 @@ struct FrameWork
     gfx::WorkTally work;
     std::uint64_t allocations = 0;
     double processorMilliseconds = 0;
-    double kernelMilliseconds = 0; // of the processor time, what the kernel spent for it
     std::uint64_t pageFaults = 0;
     std::uint64_t preemptions = 0; // involuntary context switches
 

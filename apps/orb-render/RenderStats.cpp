@@ -126,19 +126,11 @@ std::string RenderStats::causes(const SlowFrame& frame) const
     const FrameWork& work = frame.work;
     text << std::exchange(separator, "; ") << std::setprecision(1) << "processor "
          << work.processorMilliseconds << " ms against " << usual << " ms in its scene's median frame, "
-         << work.kernelMilliseconds << " ms of it in the kernel, " << work.pageFaults << " page faults, "
-         << work.preemptions << " preemptions";
-    if (!nothingElse)
-        return text.str();
-    // With no more processor work than usual, the frame's threads were kept waiting; with more,
-    // the kernel may have done it (reclaiming or compacting memory at a page fault).
-    const double more = work.processorMilliseconds - usual;
-    if (work.processorMilliseconds <= 1.25 * usual)
-        text << ": waiting, not working";
-    else if (work.kernelMilliseconds >= 0.5 * more)
-        text << ": the kernel's work, not the scene's";
-    else
-        text << ": more of its scene's own work";
+         << work.pageFaults << " page faults, " << work.preemptions << " preemptions";
+    // With no more processor work than usual, the frame's threads were kept waiting.
+    if (nothingElse)
+        text << (work.processorMilliseconds <= 1.25 * usual ? ": waiting, not working"
+                                                            : ": more of its scene's own work");
     return text.str();
 }
 
