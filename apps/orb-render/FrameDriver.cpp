@@ -2,7 +2,7 @@
 
 #include "LogFile.h"
 #include "OperatorManager.h"
-#include "VideoPipe.h"
+#include "VideoFile.h"
 #include "platform/win/QuitRequests.h"
 
 #include <algorithm>
@@ -74,7 +74,7 @@ bool stopRequested()
 
 FrameDriver::FrameDriver(const RenderOptions& options)
     : options_(options), ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)),
-      counter_(TicksPerSecond)
+      start_(options.start), counter_(TicksPerSecond)
 {
     LogFile::instance().open("Orb.log");
     Host host = Host::offscreen(
@@ -140,8 +140,10 @@ std::unique_ptr<FrameSink> FrameDriver::openSink()
     }
     if (!options_.videoFile.empty()) {
         // Single pictures at chosen times have no soundtrack.
-        auto video = std::make_unique<VideoPipe>(options_.videoFile, options_.width, options_.height,
+        auto video = std::make_unique<VideoFile>(options_.videoFile, options_.width, options_.height,
                                                  options_.fps, options_.at.empty());
+        if (!video->open())
+            std::cerr << "orb-render: " << video->failure() << "\n";
         return video->open() ? std::move(video) : nullptr;
     }
     return nullptr;
@@ -159,13 +161,41 @@ std::string FrameDriver::timeBeyondTheScript() const
     // A looping demo does not reach them either: the frame past the end restarts it, unseen.
     else if (late != options_.at.end())
         reason << "--at " << *late << " is past the script's end at " << length << " s";
+    else if (const std::uint64_t last = lastPicture(); options_.fromPicture.value_or(0) > last)
+        reason << "--from-picture " << *options_.fromPicture << " is past the script's end at " << length
+               << " s, its picture " << last;
+    else if (options_.toPicture.value_or(0) > last)
+        reason << "--to-picture " << *options_.toPicture << " is past the script's end at " << length
+               << " s, its picture " << last;
     return reason.str();
+}
+
+// The number of the whole render's last picture, the last before the script's end.
+std::uint64_t FrameDriver::lastPicture() const
+{
+    return static_cast<std::uint64_t>(
+        std::floor((static_cast<double>(demo_->length()) + 1e-6) * options_.fps));
+}
+
+// The demo clock adds each frame's step to a float, so a whole render's picture n stands at that
+// float sum of n steps, a little off n / fps: a part of the render starts there to draw the same
+// pictures.
+float FrameDriver::pictureTime(std::uint64_t picture) const
+{
+    const auto step =
+        static_cast<float>(static_cast<double>(ticksPerFrame_) / static_cast<double>(TicksPerSecond));
+    float time = 0.0f;
+    for (std::uint64_t i = 0; i < picture; ++i)
+        time += step;
+    return time;
 }
 
 // Frames one frame apart from --start to --end (the script's end unless looping). A looping
 // render may ask for more than a count can hold, and gets as many as it holds.
 std::uint64_t FrameDriver::rangeFrames() const
 {
+    if (picturesChosen())
+        return options_.toPicture.value_or(lastPicture()) - options_.fromPicture.value_or(0) + 1;
     const float length = demo_->length();
     const float end =
         options_.loop ? options_.end.value_or(length) : std::min(options_.end.value_or(length), length);
@@ -226,10 +256,9 @@ void FrameDriver::renderFrames()
     Progress progress(frames);
     for (std::uint64_t i = 0; i < frames && !sinkFailed_ && !stopRequested(); ++i) {
         // --at seeks to every time; a range seeks to its start and then lets the clock run.
-        const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &options_.start : nullptr;
+        const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &start_ : nullptr;
         const double demoTime =
-            seek != nullptr ? *seek
-                            : std::fmod(options_.start + static_cast<double>(i) / options_.fps, length);
+            seek != nullptr ? *seek : std::fmod(start_ + static_cast<double>(i) / options_.fps, length);
         if (!renderFrame(seek, demoTime))
             break;
         progress.advance(i + 1);
@@ -255,6 +284,8 @@ int FrameDriver::run()
         std::cerr << "orb-render: " << reason << "\n";
         return 2;
     }
+    if (picturesChosen())
+        start_ = pictureTime(options_.fromPicture.value_or(0));
     sink_ = openSink();
     if (!sink_ && (!options_.framesDirectory.empty() || !options_.videoFile.empty())) {
         std::cerr << "orb-render: cannot open the output\n";

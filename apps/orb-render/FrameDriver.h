@@ -33,12 +33,16 @@ private:
     std::unique_ptr<FrameSink> openSink();
     std::string timeBeyondTheScript() const;
     std::uint64_t rangeFrames() const;
+    bool picturesChosen() const { return options_.fromPicture || options_.toPicture; }
+    std::uint64_t lastPicture() const;
+    float pictureTime(std::uint64_t picture) const;
     DemoSettings demoSettings() const;
     void renderFrames();
     bool renderFrame(const float* seek, double demoTime);
 
     RenderOptions options_;
     std::int64_t ticksPerFrame_;
+    float start_;                // the first frame's demo time
     std::uint64_t pictures_ = 0; // presented so far, loading screen included
     win::SteppedCounter counter_;
     std::unique_ptr<DemoSystem> demo_;

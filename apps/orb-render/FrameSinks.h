@@ -1,6 +1,6 @@
 #pragma once
 
-// Where orb-render's frames go: numbered PNG files, or a video (VideoPipe.h). A file only ever
+// Where orb-render's frames go: numbered PNG files, or a video (VideoFile.h). A file only ever
 // appears under its own name whole: it is written under its partial name (partialPath) first.
 
 #include "platform/gfx/Backend.h"
@@ -14,7 +14,7 @@ class FrameSink
 {
 public:
     virtual ~FrameSink() = default;
-    // False once the sink can take no more (a full disk, ffmpeg gone).
+    // False once the sink can take no more (a full disk, an encoder's failure).
     virtual bool write(const gfx::FramePixels& frame) = 0;
     // The sound that goes with the pictures, interleaved stereo float at 44100 Hz; dropped by
     // sinks without sound.

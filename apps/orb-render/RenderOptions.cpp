@@ -1,6 +1,7 @@
 #include "RenderOptions.h"
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -22,8 +23,11 @@ Options:
   --end E            last frame's demo time (the script's end); past it only with --loop
   --at T[,T...]      only these demo times, each reached by a seek, none past the script's end
   --loop             loop the demo, as the player's "Loop Demo"
+  --from-picture A   start at picture A of a whole render at --fps (0 is the demo's start); with
+  --to-picture B     end at its picture B: the same pictures as the whole render has there, for
+                     rendering one in parts (neither goes with --start, --end, --at or --loop)
   --frames DIR       write DIR/frame_000000.png and on, in render order
-  --video FILE       write an MP4 through ffmpeg, with the sound the engine mixes (none with --at)
+  --video FILE       write an MP4 (H.264 and AAC), with the sound the engine mixes (none with --at)
   --data DIR         read the production's files from the directory DIR (build/production/Data,
                      for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
@@ -56,6 +60,15 @@ bool parseNumber(const std::string& text, Number& value)
 bool parseTime(const std::string& text, float& time)
 {
     return parseNumber(text, time) && time >= 0.0f;
+}
+
+bool parsePicture(const std::string& text, std::optional<std::uint64_t>& picture)
+{
+    long long number = -1;
+    if (!parseNumber(text, number) || number < 0)
+        return false;
+    picture = static_cast<std::uint64_t>(number);
+    return true;
 }
 
 bool parseTimes(const std::string& text, std::vector<float>& times)
@@ -106,6 +119,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
              return true;
          }},
         {"--at", [&](const std::string& v) { return parseTimes(v, options.at); }},
+        {"--from-picture", [&](const std::string& v) { return parsePicture(v, options.fromPicture); }},
+        {"--to-picture", [&](const std::string& v) { return parsePicture(v, options.toPicture); }},
         {"--frames",
          [&](const std::string& v) {
              options.framesDirectory = v;
@@ -142,8 +157,21 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
             return std::nullopt;
         }
     }
+    if ((options.fromPicture || options.toPicture) &&
+        (options.start != 0.0f || options.end || !options.at.empty() || options.loop)) {
+        error = "--from-picture and --to-picture go without --start, --end, --at and --loop";
+        return std::nullopt;
+    }
+    if (options.fromPicture && options.toPicture && *options.toPicture < *options.fromPicture) {
+        error = "--to-picture comes before --from-picture";
+        return std::nullopt;
+    }
     if (options.end && *options.end < options.start) {
         error = "--end comes before --start";
+        return std::nullopt;
+    }
+    if (!options.videoFile.empty() && std::filesystem::path(options.videoFile).extension() != ".mp4") {
+        error = "--video writes MP4: its file name ends in .mp4";
         return std::nullopt;
     }
     // A video's colour is kept at half the resolution each way: whole pairs of pixels only.

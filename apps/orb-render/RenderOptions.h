@@ -2,6 +2,7 @@
 
 // RenderOptions -- what orb-render is asked to do, from its command line.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +20,11 @@ struct RenderOptions
     std::optional<float> end; // the script's length unless given
     std::vector<float> at;    // only these times, each as a seek
     bool loop = false;
+    // Picture numbers at --fps from the demo's start, both included: a part of a whole render,
+    // the same pictures as it has under those numbers.
+    std::optional<std::uint64_t> fromPicture, toPicture;
     std::string framesDirectory; // PNG frames, when not empty
-    std::string videoFile;       // an MP4 through ffmpeg, when not empty
+    std::string videoFile;       // an MP4, when not empty
     std::string dataDirectory;   // the production's files from here rather than Data.qel
     bool stats = false;
     bool passes = false; // implies stats

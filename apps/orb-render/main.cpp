@@ -1,16 +1,23 @@
 // orb-render -- the player's engine off-screen: renders the demo to PNG frames or a video.
 
+#include "Encoder.h"
 #include "FrameDriver.h"
 #include "RenderOptions.h"
 
-#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv)
 {
     std::string error;
-    const auto options = orb::render::parseOptions({argv + 1, argv + argc}, error);
-    if (!options) {
+    auto options = orb::render::parseOptions({argv + 1, argv + argc}, error);
+    if (options && !options->videoFile.empty()) {
+        const std::string refusal = orb::render::Encoder::refusal(
+            {options->videoFile, options->width, options->height, options->fps, options->at.empty()});
+        if (!refusal.empty())
+            error = "the video encoder refuses " + std::to_string(options->width) + " x " +
+                    std::to_string(options->height) + ": " + refusal;
+    }
+    if (!options || !error.empty()) {
         std::cerr << "orb-render: " << error << "\n\n" << orb::render::Usage;
         return 2;
     }
@@ -18,6 +25,5 @@ int main(int argc, char** argv)
         std::cout << orb::render::Usage;
         return 0;
     }
-    std::signal(SIGPIPE, SIG_IGN); // a failing ffmpeg is reported, not fatal
     return orb::render::FrameDriver(*options).run();
 }

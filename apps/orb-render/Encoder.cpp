@@ -1,0 +1,269 @@
+#include "Encoder.h"
+
+#include "platform/audio/Mp3Stream.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+
+namespace orb::render {
+
+namespace {
+
+constexpr std::int64_t SoundBitRate = 192'000;
+
+std::string libraryMessage(int result)
+{
+    char message[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(result, message, sizeof message);
+    return message;
+}
+
+} // namespace
+
+std::string Encoder::refusal(const Settings& settings)
+{
+    Encoder trial;
+    trial.openPictureCodec(settings);
+    return trial.failure_;
+}
+
+std::unique_ptr<Encoder> Encoder::open(const Settings& settings, std::string& failure)
+{
+    std::unique_ptr<Encoder> encoder(new Encoder);
+    if (encoder->start(settings))
+        return encoder;
+    failure = encoder->failure_;
+    return nullptr;
+}
+
+Encoder::~Encoder()
+{
+    for (Stream* stream : {&pictures_, &sound_}) {
+        avcodec_free_context(&stream->codec);
+        av_frame_free(&stream->frame);
+    }
+    av_packet_free(&packet_);
+    sws_freeContext(conversion_);
+    if (fileOpen_)
+        avio_closep(&file_->pb);
+    avformat_free_context(file_);
+}
+
+bool Encoder::failed(const char* call, int result)
+{
+    if (failure_.empty())
+        failure_ = std::string(call) + ": " + (result < 0 ? libraryMessage(result) : "failed");
+    return false;
+}
+
+bool Encoder::start(const Settings& settings)
+{
+    width_ = settings.width;
+    height_ = settings.height;
+    // "file:" keeps a name with a colon or a leading dash a file name.
+    const std::string url = "file:" + settings.file;
+    if (const int result = avformat_alloc_output_context2(&file_, nullptr, "mp4", url.c_str()); result < 0)
+        return failed("avformat_alloc_output_context2", result);
+    // No version strings or times in the file: the same render gives the same bytes.
+    file_->flags |= AVFMT_FLAG_BITEXACT;
+    packet_ = av_packet_alloc();
+    if (packet_ == nullptr)
+        return failed("av_packet_alloc", AVERROR(ENOMEM));
+    if (!openPictures(settings) || (settings.withSound && !openSound()))
+        return false;
+    if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
+        return failed(("avio_open " + settings.file).c_str(), result);
+    fileOpen_ = true;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "movflags", "+faststart", 0);
+    const int result = avformat_write_header(file_, &options);
+    av_dict_free(&options);
+    return result >= 0 || failed("avformat_write_header", result);
+}
+
+bool Encoder::openPictureCodec(const Settings& settings)
+{
+    // The libraries' own chatter (x264's statistics, for one) is not the viewer's business, and a
+    // failure says what went wrong.
+    av_log_set_level(AV_LOG_QUIET);
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (codec == nullptr)
+        return failed("avcodec_find_encoder_by_name libx264", AVERROR_ENCODER_NOT_FOUND);
+    AVCodecContext* context = pictures_.codec = avcodec_alloc_context3(codec);
+    if (context == nullptr)
+        return failed("avcodec_alloc_context3", AVERROR(ENOMEM));
+    const AVRational rate = av_d2q(settings.fps, 1'000'000);
+    context->width = settings.width;
+    context->height = settings.height;
+    context->framerate = rate;
+    context->time_base = av_inv_q(rate);
+    context->pix_fmt = AV_PIX_FMT_YUV420P;
+    context->color_range = AVCOL_RANGE_MPEG;
+    context->colorspace = AVCOL_SPC_BT709;
+    context->color_primaries = AVCOL_PRI_BT709;
+    context->color_trc = AVCOL_TRC_BT709;
+    // One thread, always: the same pictures then give the same bytes.
+    context->thread_count = 1;
+    context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(context->priv_data, "preset", "superfast", 0);
+    if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
+        return failed("avcodec_open2 libx264", result);
+    return true;
+}
+
+bool Encoder::openPictures(const Settings& settings)
+{
+    if (!openPictureCodec(settings))
+        return false;
+    AVCodecContext* context = pictures_.codec;
+    pictures_.stream = avformat_new_stream(file_, nullptr);
+    if (pictures_.stream == nullptr)
+        return failed("avformat_new_stream", AVERROR(ENOMEM));
+    pictures_.stream->time_base = context->time_base;
+    if (const int result = avcodec_parameters_from_context(pictures_.stream->codecpar, context); result < 0)
+        return failed("avcodec_parameters_from_context", result);
+
+    AVFrame* frame = pictures_.frame = av_frame_alloc();
+    if (frame == nullptr)
+        return failed("av_frame_alloc", AVERROR(ENOMEM));
+    frame->format = context->pix_fmt;
+    frame->width = settings.width;
+    frame->height = settings.height;
+    if (const int result = av_frame_get_buffer(frame, 0); result < 0)
+        return failed("av_frame_get_buffer", result);
+    conversion_ =
+        sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGRA, settings.width, settings.height,
+                       AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    if (conversion_ == nullptr)
+        return failed("sws_getContext", AVERROR(EINVAL));
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    // From full-range RGB to limited-range BT.709.
+    sws_setColorspaceDetails(conversion_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    return true;
+}
+
+bool Encoder::openSound()
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (codec == nullptr)
+        return failed("avcodec_find_encoder aac", AVERROR_ENCODER_NOT_FOUND);
+    AVCodecContext* context = sound_.codec = avcodec_alloc_context3(codec);
+    if (context == nullptr)
+        return failed("avcodec_alloc_context3", AVERROR(ENOMEM));
+    context->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    context->sample_rate = audio::SampleRate;
+    av_channel_layout_default(&context->ch_layout, audio::Channels);
+    context->bit_rate = SoundBitRate;
+    context->time_base = {1, audio::SampleRate};
+    context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
+        return failed("avcodec_open2 aac", result);
+    sound_.stream = avformat_new_stream(file_, nullptr);
+    if (sound_.stream == nullptr)
+        return failed("avformat_new_stream", AVERROR(ENOMEM));
+    sound_.stream->time_base = context->time_base;
+    if (const int result = avcodec_parameters_from_context(sound_.stream->codecpar, context); result < 0)
+        return failed("avcodec_parameters_from_context", result);
+
+    AVFrame* frame = sound_.frame = av_frame_alloc();
+    if (frame == nullptr)
+        return failed("av_frame_alloc", AVERROR(ENOMEM));
+    frame->format = context->sample_fmt;
+    frame->sample_rate = context->sample_rate;
+    frame->nb_samples = context->frame_size;
+    if (const int result = av_channel_layout_copy(&frame->ch_layout, &context->ch_layout); result < 0)
+        return failed("av_channel_layout_copy", result);
+    if (const int result = av_frame_get_buffer(frame, 0); result < 0)
+        return failed("av_frame_get_buffer", result);
+    return true;
+}
+
+bool Encoder::picture(const std::uint8_t* bgra)
+{
+    AVFrame* frame = pictures_.frame;
+    if (const int result = av_frame_make_writable(frame); result < 0)
+        return failed("av_frame_make_writable", result);
+    const int stride = width_ * 4;
+    sws_scale(conversion_, &bgra, &stride, 0, height_, frame->data, frame->linesize);
+    frame->pts = picturesEncoded_++;
+    return encode(pictures_, frame);
+}
+
+bool Encoder::sound(const float* samples, std::size_t frames)
+{
+    if (sound_.codec == nullptr)
+        return true;
+    heldSound_.insert(heldSound_.end(), samples, samples + frames * audio::Channels);
+    const auto whole = static_cast<std::size_t>(sound_.codec->frame_size);
+    while (heldSound_.size() >= whole * audio::Channels)
+        if (!encodeSound(whole))
+            return false;
+    return true;
+}
+
+// Encodes the first `frames` sample frames held back.
+bool Encoder::encodeSound(std::size_t frames)
+{
+    AVFrame* frame = sound_.frame;
+    if (const int result = av_frame_make_writable(frame); result < 0)
+        return failed("av_frame_make_writable", result);
+    frame->nb_samples = static_cast<int>(frames);
+    for (int channel = 0; channel < audio::Channels; ++channel) {
+        auto* plane = reinterpret_cast<float*>(frame->extended_data[channel]);
+        for (std::size_t i = 0; i < frames; ++i)
+            plane[i] = heldSound_[i * audio::Channels + channel];
+    }
+    heldSound_.erase(heldSound_.begin(),
+                     heldSound_.begin() + static_cast<std::ptrdiff_t>(frames * audio::Channels));
+    frame->pts = soundEncoded_;
+    soundEncoded_ += static_cast<std::int64_t>(frames);
+    return encode(sound_, frame);
+}
+
+bool Encoder::encode(Stream& stream, AVFrame* frame)
+{
+    if (const int result = avcodec_send_frame(stream.codec, frame); result < 0)
+        return failed("avcodec_send_frame", result);
+    for (;;) {
+        const int received = avcodec_receive_packet(stream.codec, packet_);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return true;
+        if (received < 0)
+            return failed("avcodec_receive_packet", received);
+        // A picture lasts one tick of its rate, the last one too: the file then lasts as long as
+        // its pictures, not one picture less.
+        if (&stream == &pictures_ && packet_->duration == 0)
+            packet_->duration = 1;
+        av_packet_rescale_ts(packet_, stream.codec->time_base, stream.stream->time_base);
+        packet_->stream_index = stream.stream->index;
+        if (const int result = av_interleaved_write_frame(file_, packet_); result < 0)
+            return failed("av_interleaved_write_frame", result);
+        if (file_->pb->error < 0)
+            return failed("writing the file", file_->pb->error);
+    }
+}
+
+bool Encoder::finish()
+{
+    if (!failure_.empty())
+        return false;
+    if (sound_.codec != nullptr && !heldSound_.empty() && !encodeSound(heldSound_.size() / audio::Channels))
+        return false;
+    for (Stream* stream : {&pictures_, &sound_})
+        if (stream->codec != nullptr && !encode(*stream, nullptr))
+            return false;
+    if (const int result = av_write_trailer(file_); result < 0)
+        return failed("av_write_trailer", result);
+    fileOpen_ = false;
+    if (const int result = avio_closep(&file_->pb); result < 0)
+        return failed("avio_closep", result);
+    return true;
+}
+
+} // namespace orb::render

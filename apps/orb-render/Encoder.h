@@ -1,0 +1,84 @@
+#pragma once
+
+// Encoder -- H.264 pictures (4:2:0, BT.709, limited range) and AAC sound into an MP4 file,
+// through FFmpeg's libraries. Its calls come from one thread, in order; every library result is
+// checked, and a failure names the call and the library's own words for it.
+//
+//   std::string failure;
+//   auto encoder = Encoder::open({"demo.part.mp4", 1280, 720, 60.0, true}, failure);
+//   encoder->picture(bgra);                // B, G, R, A; rows top first
+//   encoder->sound(samples, frames);       // interleaved stereo float at 44100 Hz
+//   if (!encoder->finish()) { /* encoder->failure() */ }
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+struct SwsContext;
+
+namespace orb::render {
+
+class Encoder
+{
+public:
+    struct Settings
+    {
+        std::string file;
+        int width = 0, height = 0;
+        double fps = 60;
+        bool withSound = true;
+    };
+
+    // Why the picture encoder would not take pictures of this size and rate; empty when it would.
+    static std::string refusal(const Settings& settings);
+    // Null, with why in `failure`, when the file or an encoder cannot be opened.
+    static std::unique_ptr<Encoder> open(const Settings& settings, std::string& failure);
+    // Closes the file without finishing it.
+    ~Encoder();
+    Encoder(const Encoder&) = delete;
+    Encoder& operator=(const Encoder&) = delete;
+
+    bool picture(const std::uint8_t* bgra);
+    bool sound(const float* samples, std::size_t frames);
+    // Encodes what is held back, ends both streams and writes the file's index.
+    bool finish();
+    const std::string& failure() const { return failure_; }
+
+private:
+    struct Stream
+    {
+        AVCodecContext* codec = nullptr;
+        AVStream* stream = nullptr;
+        AVFrame* frame = nullptr;
+    };
+
+    Encoder() = default;
+    bool start(const Settings& settings);
+    bool openPictures(const Settings& settings);
+    bool openPictureCodec(const Settings& settings);
+    bool openSound();
+    bool encode(Stream& stream, AVFrame* frame); // null frame: the end of the stream
+    bool encodeSound(std::size_t frames);
+    // False, with the call and the library's message as the failure.
+    bool failed(const char* call, int result);
+
+    AVFormatContext* file_ = nullptr;
+    bool fileOpen_ = false;
+    Stream pictures_, sound_;
+    AVPacket* packet_ = nullptr;
+    SwsContext* conversion_ = nullptr;
+    int width_ = 0, height_ = 0;
+    std::int64_t picturesEncoded_ = 0;
+    std::int64_t soundEncoded_ = 0; // sample frames
+    std::vector<float> heldSound_;  // interleaved, less than one encoder frame's worth
+    std::string failure_;
+};
+
+} // namespace orb::render
