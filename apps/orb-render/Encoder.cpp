@@ -36,7 +36,17 @@ std::string Encoder::refusal(const Settings& settings)
 std::unique_ptr<Encoder> Encoder::open(const Settings& settings, std::string& failure)
 {
     std::unique_ptr<Encoder> encoder(new Encoder);
-    if (encoder->start(settings))
+    if (encoder->start(settings, nullptr))
+        return encoder;
+    failure = encoder->failure_;
+    return nullptr;
+}
+
+std::unique_ptr<Encoder> Encoder::openCopying(const Settings& settings, const AVStream& pictures,
+                                              std::string& failure)
+{
+    std::unique_ptr<Encoder> encoder(new Encoder);
+    if (encoder->start(settings, &pictures))
         return encoder;
     failure = encoder->failure_;
     return nullptr;
@@ -62,7 +72,7 @@ bool Encoder::failed(const char* call, int result)
     return false;
 }
 
-bool Encoder::start(const Settings& settings)
+bool Encoder::start(const Settings& settings, const AVStream* copied)
 {
     width_ = settings.width;
     height_ = settings.height;
@@ -75,7 +85,9 @@ bool Encoder::start(const Settings& settings)
     packet_ = av_packet_alloc();
     if (packet_ == nullptr)
         return failed("av_packet_alloc", AVERROR(ENOMEM));
-    if (!openPictures(settings) || (settings.withSound && !openSound()))
+    fps_ = settings.fps;
+    if (!(copied != nullptr ? openCopiedPictures(*copied) : openPictures(settings)) ||
+        (settings.withSound && !openSound()))
         return false;
     if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
         return failed(("avio_open " + settings.file).c_str(), result);
@@ -145,6 +157,17 @@ bool Encoder::openPictures(const Settings& settings)
     const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
     // From full-range RGB to limited-range BT.709.
     sws_setColorspaceDetails(conversion_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    return true;
+}
+
+bool Encoder::openCopiedPictures(const AVStream& copied)
+{
+    pictures_.stream = avformat_new_stream(file_, nullptr);
+    if (pictures_.stream == nullptr)
+        return failed("avformat_new_stream", AVERROR(ENOMEM));
+    pictures_.stream->time_base = copied.time_base;
+    if (const int result = avcodec_parameters_copy(pictures_.stream->codecpar, copied.codecpar); result < 0)
+        return failed("avcodec_parameters_copy", result);
     return true;
 }
 
@@ -241,12 +264,35 @@ bool Encoder::encode(Stream& stream, AVFrame* frame)
         if (&stream == &pictures_ && packet_->duration == 0)
             packet_->duration = 1;
         av_packet_rescale_ts(packet_, stream.codec->time_base, stream.stream->time_base);
-        packet_->stream_index = stream.stream->index;
-        if (const int result = av_interleaved_write_frame(file_, packet_); result < 0)
-            return failed("av_interleaved_write_frame", result);
-        if (file_->pb->error < 0)
-            return failed("writing the file", file_->pb->error);
+        if (!write(*packet_, *stream.stream))
+            return false;
     }
+}
+
+const AVCodecParameters& Encoder::pictureParameters() const
+{
+    return *pictures_.stream->codecpar;
+}
+
+bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later)
+{
+    av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
+    const std::int64_t shift = av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
+    packet.pts += shift;
+    packet.dts += shift;
+    packet.pos = -1;
+    return write(packet, *pictures_.stream);
+}
+
+// Hands the muxer the packet (which it empties) for `stream`.
+bool Encoder::write(AVPacket& packet, const AVStream& stream)
+{
+    packet.stream_index = stream.index;
+    if (const int result = av_interleaved_write_frame(file_, &packet); result < 0)
+        return failed("av_interleaved_write_frame", result);
+    if (file_->pb->error < 0)
+        return failed("writing the file", file_->pb->error);
+    return true;
 }
 
 bool Encoder::finish()

@@ -17,6 +17,7 @@
 #include <vector>
 
 struct AVCodecContext;
+struct AVCodecParameters;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
@@ -40,12 +41,21 @@ public:
     static std::string refusal(const Settings& settings);
     // Null, with why in `failure`, when the file or an encoder cannot be opened.
     static std::unique_ptr<Encoder> open(const Settings& settings, std::string& failure);
+    // Pictures already encoded, as `copyPicture` takes them from another file of this encoder's
+    // making (whose stream is `pictures`), with sound encoded here as `settings` ask.
+    static std::unique_ptr<Encoder> openCopying(const Settings& settings, const AVStream& pictures,
+                                                std::string& failure);
     // Closes the file without finishing it.
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
 
     bool picture(const std::uint8_t* bgra);
+    // How the pictures in the file are encoded.
+    const AVCodecParameters& pictureParameters() const;
+    // A packet of the pictures of `openCopying`, in its own stream's time base, put `later`
+    // pictures later.
+    bool copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later);
     bool sound(const float* samples, std::size_t frames);
     // Encodes what is held back, ends both streams and writes the file's index.
     bool finish();
@@ -60,7 +70,9 @@ private:
     };
 
     Encoder() = default;
-    bool start(const Settings& settings);
+    bool start(const Settings& settings, const AVStream* copied);
+    bool openCopiedPictures(const AVStream& copied);
+    bool write(AVPacket& packet, const AVStream& stream);
     bool openPictures(const Settings& settings);
     bool openPictureCodec(const Settings& settings);
     bool openSound();
@@ -76,6 +88,7 @@ private:
     SwsContext* conversion_ = nullptr;
     int width_ = 0, height_ = 0;
     std::int64_t picturesEncoded_ = 0;
+    double fps_ = 0;
     std::int64_t soundEncoded_ = 0; // sample frames
     std::vector<float> heldSound_;  // interleaved, less than one encoder frame's worth
     std::string failure_;

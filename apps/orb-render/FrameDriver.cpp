@@ -1,5 +1,6 @@
 #include "FrameDriver.h"
 
+#include "JoinedVideo.h"
 #include "LogFile.h"
 #include "OperatorManager.h"
 #include "VideoFile.h"
@@ -19,6 +20,7 @@ namespace orb::render {
 namespace {
 
 constexpr std::int64_t TicksPerSecond = 1'000'000'000;
+constexpr int JoiningWidth = 64, JoiningHeight = 36;
 
 // A bar on stderr, for renders that take longer than a second.
 class Progress
@@ -138,6 +140,13 @@ std::unique_ptr<FrameSink> FrameDriver::openSink()
         std::filesystem::create_directories(options_.framesDirectory, ignored);
         return std::make_unique<PngFrames>(options_.framesDirectory);
     }
+    if (!options_.joinParts.empty()) {
+        auto joined = std::make_unique<JoinedVideo>(options_.videoFile, options_.joinParts, options_.fps,
+                                                    options_.at.empty());
+        if (!joined->open())
+            std::cerr << "orb-render: " << joined->failure() << "\n";
+        return joined->open() ? std::move(joined) : nullptr;
+    }
     if (!options_.videoFile.empty()) {
         // Single pictures at chosen times have no soundtrack.
         auto video = std::make_unique<VideoFile>(options_.videoFile, options_.width, options_.height,
@@ -234,8 +243,10 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
 DemoSettings FrameDriver::demoSettings() const
 {
     DemoSettings settings;
-    settings.width = options_.width;
-    settings.height = options_.height;
+    // Joining, the pictures only keep time: the smallest frame will do.
+    const bool joining = !options_.joinParts.empty();
+    settings.width = joining ? JoiningWidth : options_.width;
+    settings.height = joining ? JoiningHeight : options_.height;
     settings.aspectRatio =
         options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
     settings.multisampleType = options_.multisample;
@@ -283,6 +294,11 @@ int FrameDriver::run()
     if (const std::string reason = timeBeyondTheScript(); !reason.empty()) {
         std::cerr << "orb-render: " << reason << "\n";
         return 2;
+    }
+    if (options_.lastPicture) {
+        // Standard output is the log's while the log is open.
+        std::fputs((std::to_string(lastPicture()) + "\n").c_str(), stdout);
+        return 0;
     }
     if (picturesChosen())
         start_ = pictureTime(options_.fromPicture.value_or(0));

@@ -28,6 +28,8 @@ Options:
                      rendering one in parts (neither goes with --start, --end, --at or --loop)
   --frames DIR       write DIR/frame_000000.png and on, in render order
   --video FILE       write an MP4 (H.264 and AAC), with the sound the engine mixes (none with --at)
+  --join P1,P2,...   with --video: copy the pictures of these videos, renders of consecutive parts
+                     of the range asked for with the same options, and mix the range's sound
   --data DIR         read the production's files from the directory DIR (build/production/Data,
                      for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
@@ -36,6 +38,7 @@ Options:
   --passes           --stats, and each scene's median time per pass: its own passes, overlay, text,
                      mesh batches and the steps of the post-processing, each timed to its own end
                      (which makes every frame slower)
+  --last-picture     print the number of a whole render's last picture at --fps, render nothing
   --help             this text
 
 Times are in seconds, none negative. A file appears under its name only once it is whole; a video
@@ -131,6 +134,13 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
              options.videoFile = v;
              return !v.empty();
          }},
+        {"--join",
+         [&](const std::string& v) {
+             std::istringstream list(v);
+             for (std::string part; std::getline(list, part, ',');)
+                 options.joinParts.push_back(part);
+             return !options.joinParts.empty();
+         }},
         {"--data",
          [&](const std::string& v) {
              options.dataDirectory = v;
@@ -147,6 +157,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
             options.stats = options.passes = true;
         else if (argument == "--help")
             options.help = true;
+        else if (argument == "--last-picture")
+            options.lastPicture = true;
         else if (const auto found = valued.find(argument); found != valued.end()) {
             if (i + 1 == arguments.size() || !found->second(arguments[++i])) {
                 error = "bad or missing value for " + argument;
@@ -164,6 +176,10 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
     }
     if (options.fromPicture && options.toPicture && *options.toPicture < *options.fromPicture) {
         error = "--to-picture comes before --from-picture";
+        return std::nullopt;
+    }
+    if (!options.joinParts.empty() && (options.videoFile.empty() || !options.at.empty() || options.loop)) {
+        error = "--join goes with --video, and without --at and --loop";
         return std::nullopt;
     }
     if (options.end && *options.end < options.start) {

@@ -23,12 +23,14 @@ struct RenderOptions
     // Picture numbers at --fps from the demo's start, both included: a part of a whole render,
     // the same pictures as it has under those numbers.
     std::optional<std::uint64_t> fromPicture, toPicture;
-    std::string framesDirectory; // PNG frames, when not empty
-    std::string videoFile;       // an MP4, when not empty
-    std::string dataDirectory;   // the production's files from here rather than Data.qel
+    std::string framesDirectory;        // PNG frames, when not empty
+    std::string videoFile;              // an MP4, when not empty
+    std::vector<std::string> joinParts; // --video's pictures copied from these, when not empty
+    std::string dataDirectory;          // the production's files from here rather than Data.qel
     bool stats = false;
     bool passes = false; // implies stats
     bool help = false;
+    bool lastPicture = false; // only tell the number of the whole render's last picture
 };
 
 // Null with the reason in `error` when the arguments are not usable.

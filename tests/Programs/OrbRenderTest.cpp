@@ -162,8 +162,10 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
 TEST_F(OrbRenderTest, APartOfARenderDrawsTheWholeRendersPictures)
 {
     const std::string options = " --fps 3 --width 160 --height 90";
-    ASSERT_EQ(runProgram(OrbRender + options + " --end 70 --frames whole").status, 0) << readFile("stderr.txt");
-    ASSERT_EQ(runProgram(OrbRender + options + " --from-picture 200 --to-picture 205 --frames part").status, 0)
+    ASSERT_EQ(runProgram(OrbRender + options + " --end 70 --frames whole").status, 0)
+        << readFile("stderr.txt");
+    ASSERT_EQ(runProgram(OrbRender + options + " --from-picture 200 --to-picture 205 --frames part").status,
+              0)
         << readFile("stderr.txt");
     for (int picture = 200; picture <= 205; ++picture) {
         char whole[32], part[32];
@@ -172,6 +174,72 @@ TEST_F(OrbRenderTest, APartOfARenderDrawsTheWholeRendersPictures)
         EXPECT_TRUE(readFile(whole) == readFile(part)) << picture;
     }
     EXPECT_FALSE(std::filesystem::exists("part/frame_000006.png"));
+}
+
+// Pictures 600 to 839 rendered in three parts on two processors and joined: every picture of the
+// one-process render, in its place. Around the joins, each decoded picture is nearer the picture
+// drawn for its own time than its neighbours' (none repeated, none missing), and as near the
+// one-process video's picture as two encodings of it are.
+TEST_F(OrbRenderTest, ARenderInPartsOnTwoProcessorsMakesTheOneProcessVideo)
+{
+    const std::string size = " --width 640 --height 360";
+    const std::string options = size + " --from-picture 600 --to-picture 839";
+    const Result farm = runProgram("ORB_RENDER=" + OrbRender +
+                                   " " ORB_SOURCE_DIR "/scripts/render-farm -j 2 --parts parts "
+                                   "--part-pictures 80 farm.mp4" +
+                                   options);
+    ASSERT_EQ(farm.status, 0) << farm.output << readFile("stderr.txt");
+    ASSERT_EQ(runProgram(OrbRender + options + " --video single.mp4").status, 0) << readFile("stderr.txt");
+    // Decoded to RGB, and to the encoder's own 4:2:0 planes for the luma.
+    const auto decoded = [](const std::string& video, const std::string& format) {
+        runProgram("ffmpeg -nostdin -v error -y -i " + video + " -f rawvideo -pix_fmt " + format + " " +
+                   video + "." + format);
+        return readFile(video + "." + format);
+    };
+    const std::string joined = decoded("farm.mp4", "rgb24");
+    const std::string joinedPlanes = decoded("farm.mp4", "yuv420p"),
+                      singlePlanes = decoded("single.mp4", "yuv420p");
+    constexpr std::size_t PictureBytes = 640 * 360 * 3, LumaBytes = 640 * 360,
+                          PlanesBytes = LumaBytes * 3 / 2;
+    ASSERT_EQ(joined.size(), 240 * PictureBytes);
+    ASSERT_EQ(singlePlanes.size(), 240 * PlanesBytes);
+    ASSERT_EQ(joinedPlanes.size(), singlePlanes.size());
+    for (std::size_t picture = 1; picture < 240; ++picture)
+        EXPECT_NE(joined.compare((picture - 1) * PictureBytes, PictureBytes, joined, picture * PictureBytes,
+                                 PictureBytes),
+                  0)
+            << "picture " << picture << " repeats the one before";
+
+    const std::vector<int> sampled = {1, 40, 79, 80, 81, 159, 160, 238}; // from picture 600
+    std::string times;
+    for (const int picture : sampled)
+        for (const int neighbour : {picture - 1, picture, picture + 1})
+            times += (times.empty() ? "" : ",") + std::to_string((600 + neighbour) / 60.0);
+    ASSERT_EQ(runProgram(OrbRender + size + " --at " + times + " --frames drawn").status, 0);
+    const auto squaredError = [&](const std::string& video, int picture,
+                                  const std::vector<unsigned char>& rgb) {
+        double sum = 0;
+        for (std::size_t i = 0; i < PictureBytes; ++i)
+            sum += std::pow(static_cast<unsigned char>(video[picture * PictureBytes + i]) - rgb[i], 2);
+        return sum / PictureBytes;
+    };
+    for (std::size_t s = 0; s < sampled.size(); ++s) {
+        std::vector<double> distances;
+        for (int neighbour = 0; neighbour < 3; ++neighbour) {
+            char name[32];
+            std::snprintf(name, sizeof name, "drawn/frame_%06zu.png", s * 3 + neighbour);
+            distances.push_back(squaredError(joined, sampled[s], readPng(name).rgb));
+        }
+        EXPECT_LT(distances[1], distances[0]) << "picture " << 600 + sampled[s] << " against the one before";
+        EXPECT_LT(distances[1], distances[2]) << "picture " << 600 + sampled[s] << " against the one after";
+        double lumaError = 0;
+        for (std::size_t i = 0; i < LumaBytes; ++i)
+            lumaError += std::pow(static_cast<unsigned char>(joinedPlanes[sampled[s] * PlanesBytes + i]) -
+                                      static_cast<unsigned char>(singlePlanes[sampled[s] * PlanesBytes + i]),
+                                  2);
+        const double psnr = 10 * std::log10(255.0 * 255.0 / std::max(lumaError / LumaBytes, 1e-9));
+        EXPECT_GE(psnr, 40.0) << "luma of picture " << 600 + sampled[s];
+    }
 }
 
 // A video made again from the same range with the same options is the same file, byte for byte.
