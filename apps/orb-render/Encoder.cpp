@@ -6,10 +6,10 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
-#include <cstring>
 
 namespace orb::render {
 
@@ -59,6 +59,7 @@ Encoder::~Encoder()
         av_frame_free(&stream->frame);
     }
     av_packet_free(&packet_);
+    sws_freeContext(conversion_);
     if (fileOpen_)
         avio_closep(&file_->pb);
     avformat_free_context(file_);
@@ -148,6 +149,14 @@ bool Encoder::openPictures(const Settings& settings)
     frame->height = settings.height;
     if (const int result = av_frame_get_buffer(frame, 0); result < 0)
         return failed("av_frame_get_buffer", result);
+    conversion_ =
+        sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGRA, settings.width, settings.height,
+                       AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    if (conversion_ == nullptr)
+        return failed("sws_getContext", AVERROR(EINVAL));
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    // From full-range RGB to limited-range BT.709.
+    sws_setColorspaceDetails(conversion_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     return true;
 }
 
@@ -198,18 +207,13 @@ bool Encoder::openSound()
     return true;
 }
 
-bool Encoder::picture(const std::uint8_t* planes)
+bool Encoder::picture(const std::uint8_t* bgra)
 {
     AVFrame* frame = pictures_.frame;
     if (const int result = av_frame_make_writable(frame); result < 0)
         return failed("av_frame_make_writable", result);
-    // The planes one after the other, rows unpadded; the frame's rows may be padded.
-    for (int plane = 0; plane < 3; ++plane) {
-        const int width = plane == 0 ? width_ : width_ / 2, height = plane == 0 ? height_ : height_ / 2;
-        for (int row = 0; row < height; ++row, planes += width)
-            std::memcpy(frame->data[plane] + static_cast<std::ptrdiff_t>(row) * frame->linesize[plane],
-                        planes, static_cast<std::size_t>(width));
-    }
+    const int stride = width_ * 4;
+    sws_scale(conversion_, &bgra, &stride, 0, height_, frame->data, frame->linesize);
     frame->pts = picturesEncoded_++;
     return encode(pictures_, frame);
 }
@@ -273,8 +277,7 @@ const AVCodecParameters& Encoder::pictureParameters() const
 bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later)
 {
     av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
-    const std::int64_t shift =
-        av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
+    const std::int64_t shift = av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
     packet.pts += shift;
     packet.dts += shift;
     packet.pos = -1;

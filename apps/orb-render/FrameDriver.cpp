@@ -83,10 +83,6 @@ FrameDriver::FrameDriver(const RenderOptions& options)
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
         [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
     host.dataDirectory = options.dataDirectory;
-    // A video's pictures are converted to the encoder's planes on the renderer and read back one
-    // picture late (VideoFile); a join draws its pictures only to keep time.
-    if (!options.videoFile.empty() && options.joinParts.empty())
-        host.frameLayout = gfx::PixelLayout::Planar420;
     host.watchDrawStates = options.stats;
     demo_ = std::make_unique<DemoSystem>(host);
 }

@@ -11,7 +11,7 @@
 namespace orb::render {
 
 VideoFile::VideoFile(const std::string& file, int width, int height, double fps, bool withSound)
-    : file_(file), pictureBytes_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 / 2)
+    : file_(file), pictureBytes_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
 {
     encoder_ = Encoder::open({partialPath(file), width, height, fps, withSound}, failure_);
     if (!encoder_) {
@@ -32,22 +32,6 @@ bool VideoFile::write(const gfx::FramePixels& frame)
 {
     if (!open())
         return false;
-    if (frame.layout != gfx::PixelLayout::Planar420) {
-        failure_ = "the pictures did not come as 4:2:0 planes";
-        return false;
-    }
-    const bool queued = !held_ || queuePicture(*held_);
-    held_ = frame;
-    return queued;
-}
-
-bool VideoFile::queuePicture(const gfx::FramePixels& frame)
-{
-    const std::uint8_t* planes = frame.pixels();
-    if (planes == nullptr) {
-        failure_ = "reading a picture back failed";
-        return false;
-    }
     std::vector<std::uint8_t> slot;
     {
         std::unique_lock lock(mutex_);
@@ -59,7 +43,7 @@ bool VideoFile::queuePicture(const gfx::FramePixels& frame)
         slot = std::move(free_.back());
         free_.pop_back();
     }
-    std::memcpy(slot.data(), planes, pictureBytes_);
+    std::memcpy(slot.data(), frame.pixels(), pictureBytes_);
     {
         std::lock_guard lock(mutex_);
         queued_.push_back(std::move(slot));
@@ -134,9 +118,7 @@ bool VideoFile::finish(bool keep)
 {
     if (!open())
         return false;
-    const bool last = !keep || !held_ || queuePicture(*held_);
-    held_.reset();
-    const bool encoded = stopEncoding() && last && (!keep || encoder_->finish());
+    const bool encoded = stopEncoding() && (!keep || encoder_->finish());
     if (failure_.empty())
         failure_ = encoder_->failure();
     encoder_.reset(); // closes the file

@@ -1,10 +1,8 @@
 #pragma once
 
 // VideoFile -- an MP4 written by an Encoder on a thread of its own, so that the renderer goes on
-// with the next frame while the last is encoded. It takes pictures as 4:2:0 planes and each one
-// picture late, when the renderer has read it back behind the next (gfx::PixelLayout::Planar420).
-// Pictures wait in a few slots, the sound in a buffer; a renderer that gets ahead waits for a
-// free slot.
+// with the next frame while the last is encoded. Pictures wait in a few slots, the sound in a
+// buffer; a renderer that gets ahead waits for a free slot.
 
 #include "Encoder.h"
 #include "FrameSinks.h"
@@ -12,7 +10,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace orb::render {
@@ -37,14 +34,12 @@ private:
     static constexpr std::size_t Slots = 3;
 
     void encodeAll();
-    bool queuePicture(const gfx::FramePixels& frame);
     bool stopEncoding();
 
     std::string file_;
     std::size_t pictureBytes_;
     std::unique_ptr<Encoder> encoder_;
     std::thread thread_;
-    std::optional<gfx::FramePixels> held_; // the last picture, read at the next
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -51,32 +51,19 @@ struct WindowDescription
 
 std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error);
 
-// How a finished frame's pixels come to its reader. Bgra: A8R8G8B8 (bytes B, G, R, A), rows top
-// first, no padding, read back when the reader asks, in the present. Planar420: the planes of
-// 4:2:0 BT.709 limited range (see PlanarReadback), converted on the renderer and readable until
-// the picture after next is presented, so that a reader taking them one picture late finds them
-// read without waiting.
-enum class PixelLayout
-{
-    Bgra,
-    Planar420,
-};
-
-// A finished frame: its size, and its pixels, which are read back only when a reader asks.
+// A finished frame: its size, and its pixels (A8R8G8B8: bytes B, G, R, A; rows top first; no
+// padding), which are read back only when a reader asks for them.
 class FramePixels
 {
 public:
-    FramePixels(int width, int height, std::function<const std::uint8_t*()> read,
-                PixelLayout layout = PixelLayout::Bgra)
-        : width(width), height(height), layout(layout), read_(std::move(read))
+    FramePixels(int width, int height, std::function<const std::uint8_t*()> read)
+        : width(width), height(height), read_(std::move(read))
     {}
 
-    // Null when reading back failed.
     const std::uint8_t* pixels() const { return read_(); }
 
     int width;
     int height;
-    PixelLayout layout;
 
 private:
     std::function<const std::uint8_t*()> read_;
@@ -84,8 +71,7 @@ private:
 
 using FrameReader = std::function<void(const FramePixels& frame)>;
 
-std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader = {},
-                                                PixelLayout layout = PixelLayout::Bgra);
+std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader = {});
 
 // Whether a back buffer or depth buffer of `format` can have `multisampleType` samples
 // (0 none, 1 non-maskable, 2 to 16). Needs a backend's context to be current.
