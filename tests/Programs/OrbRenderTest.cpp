@@ -242,6 +242,30 @@ TEST_F(OrbRenderTest, ARenderInPartsOnTwoProcessorsMakesTheOneProcessVideo)
     }
 }
 
+// A part that fails stops the run with its pictures and its host named and no video made; the
+// run made again renders only that part and joins them.
+TEST_F(OrbRenderTest, ARenderInPartsWithAFailedPartNamesItAndRendersOnlyItAgain)
+{
+    writeFile("failing-render",
+              "#!/bin/sh\ncase \" $* \" in *\" --from-picture 40 \"*) exit 1 ;; esac\nexec " + OrbRender +
+                  " \"$@\"\n");
+    std::filesystem::permissions("failing-render", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    const std::string farm =
+        " " ORB_SOURCE_DIR "/scripts/render-farm -j 2 --parts parts --part-pictures 40 farm.mp4 --width 64 "
+        "--height 36 --from-picture 0 --to-picture 119";
+    EXPECT_EQ(runProgram("ORB_RENDER=./failing-render" + farm).status, 1);
+    EXPECT_NE(readFile("stderr.txt").find("render-farm: pictures 40 to 79 failed on this machine"),
+              std::string::npos)
+        << readFile("stderr.txt");
+    EXPECT_FALSE(std::filesystem::exists("farm.mp4"));
+    const Result again = runProgram("ORB_RENDER=" + OrbRender + farm);
+    ASSERT_EQ(again.status, 0) << readFile("stderr.txt");
+    EXPECT_NE(again.output.find("parts already rendered"), std::string::npos);
+    EXPECT_EQ(again.output.find("0 of 3 parts already rendered"), std::string::npos) << again.output;
+    EXPECT_TRUE(std::filesystem::exists("farm.mp4"));
+}
+
 // A video made again from the same range with the same options is the same file, byte for byte.
 TEST_F(OrbRenderTest, RendersTheSameVideoTwiceToTheByte)
 {
