@@ -277,7 +277,8 @@ const AVCodecParameters& Encoder::pictureParameters() const
 bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later)
 {
     av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
-    const std::int64_t shift = av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
+    const std::int64_t shift =
+        av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
     packet.pts += shift;
     packet.dts += shift;
     packet.pos = -1;
