@@ -17,11 +17,10 @@ namespace {
 
 constexpr std::int64_t SoundBitRate = 192'000;
 
-std::string libraryMessage(int result)
+// One picture's time at `fps` pictures a second.
+AVRational pictureDuration(double fps)
 {
-    char message[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(result, message, sizeof message);
-    return message;
+    return av_inv_q(av_d2q(fps, 1'000'000));
 }
 
 } // namespace
@@ -31,6 +30,18 @@ std::string Encoder::refusal(const Settings& settings)
     Encoder trial;
     trial.openPictureCodec(settings);
     return trial.failure_;
+}
+
+std::string Encoder::libraryMessage(int result)
+{
+    char message[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(result, message, sizeof message);
+    return message;
+}
+
+std::int64_t Encoder::pictureAt(std::int64_t timestamp, const AVStream& stream) const
+{
+    return av_rescale_q(timestamp, stream.time_base, pictureDuration(fps_));
 }
 
 std::unique_ptr<Encoder> Encoder::open(const Settings& settings, std::string& failure)
@@ -110,7 +121,7 @@ bool Encoder::openPictureCodec(const Settings& settings)
     AVCodecContext* context = pictures_.codec = avcodec_alloc_context3(codec);
     if (context == nullptr)
         return failed("avcodec_alloc_context3", AVERROR(ENOMEM));
-    const AVRational rate = av_d2q(settings.fps, 1'000'000);
+    const AVRational rate = av_inv_q(pictureDuration(settings.fps));
     context->width = settings.width;
     context->height = settings.height;
     context->framerate = rate;
@@ -277,8 +288,7 @@ const AVCodecParameters& Encoder::pictureParameters() const
 bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later)
 {
     av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
-    const std::int64_t shift =
-        av_rescale_q(later, av_inv_q(av_d2q(fps_, 1'000'000)), pictures_.stream->time_base);
+    const std::int64_t shift = av_rescale_q(later, pictureDuration(fps_), pictures_.stream->time_base);
     packet.pts += shift;
     packet.dts += shift;
     packet.pos = -1;

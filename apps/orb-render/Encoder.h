@@ -60,6 +60,10 @@ public:
     // Encodes what is held back, ends both streams and writes the file's index.
     bool finish();
     const std::string& failure() const { return failure_; }
+    // FFmpeg's libraries' words for a result below 0.
+    static std::string libraryMessage(int result);
+    // The number of the picture at `timestamp` in a stream of this encoder's pictures.
+    std::int64_t pictureAt(std::int64_t timestamp, const AVStream& stream) const;
 
 private:
     struct Stream

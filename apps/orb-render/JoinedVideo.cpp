@@ -11,22 +11,11 @@ extern "C" {
 
 namespace orb::render {
 
-namespace {
-
-std::string libraryMessage(int result)
-{
-    char message[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(result, message, sizeof message);
-    return message;
-}
-
-} // namespace
-
 JoinedVideo::JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps, bool withSound)
-    : file_(file), parts_(std::move(parts)), fps_(fps), packet_(av_packet_alloc())
+    : file_(file), parts_(std::move(parts)), packet_(av_packet_alloc())
 {
     if (packet_ == nullptr) {
-        failure_ = "av_packet_alloc: " + libraryMessage(AVERROR(ENOMEM));
+        failure_ = "av_packet_alloc: " + Encoder::libraryMessage(AVERROR(ENOMEM));
         return;
     }
     if (parts_.empty()) {
@@ -65,9 +54,9 @@ bool JoinedVideo::openPart(std::size_t index)
     const std::string& name = parts_[index];
     const std::string url = "file:" + name;
     if (const int result = avformat_open_input(&part_, url.c_str(), nullptr, nullptr); result < 0)
-        return failedWith("avformat_open_input " + name + ": " + libraryMessage(result));
+        return failedWith("avformat_open_input " + name + ": " + Encoder::libraryMessage(result));
     if (const int result = avformat_find_stream_info(part_, nullptr); result < 0)
-        return failedWith("avformat_find_stream_info " + name + ": " + libraryMessage(result));
+        return failedWith("avformat_find_stream_info " + name + ": " + Encoder::libraryMessage(result));
     partPictures_ = av_find_best_stream(part_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (partPictures_ < 0)
         return failedWith(name + " holds no pictures");
@@ -106,7 +95,8 @@ bool JoinedVideo::copyBefore(std::int64_t pictures)
                 continue;
             }
             if (read < 0)
-                return failedWith("av_read_frame " + parts_[partIndex_] + ": " + libraryMessage(read));
+                return failedWith("av_read_frame " + parts_[partIndex_] + ": " +
+                                  Encoder::libraryMessage(read));
             if (packet_->stream_index != partPictures_) {
                 av_packet_unref(packet_);
                 continue;
@@ -114,8 +104,7 @@ bool JoinedVideo::copyBefore(std::int64_t pictures)
             held_ = true;
         }
         const AVStream& stream = *part_->streams[partPictures_];
-        const std::int64_t decoded =
-            partStart_ + av_rescale_q(packet_->dts, stream.time_base, av_inv_q(av_d2q(fps_, 1'000'000)));
+        const std::int64_t decoded = partStart_ + encoder_->pictureAt(packet_->dts, stream);
         if (pictures >= 0 && decoded >= pictures)
             return true;
         held_ = false;

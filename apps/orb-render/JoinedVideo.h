@@ -39,7 +39,6 @@ private:
 
     std::string file_;
     std::vector<std::string> parts_;
-    double fps_;
     std::unique_ptr<Encoder> encoder_;
     AVFormatContext* part_ = nullptr;
     int partPictures_ = -1; // the part's picture stream
