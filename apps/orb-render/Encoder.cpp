@@ -97,7 +97,7 @@ bool Encoder::start(const Settings& settings, const AVStream* copied)
     if (packet_ == nullptr)
         return failed("av_packet_alloc", AVERROR(ENOMEM));
     fps_ = settings.fps;
-    if (!(copied != nullptr ? openCopiedPictures(*copied) : openPictures(settings)) ||
+    if (!(copied != nullptr ? addStream(pictures_, copied) : openPictures(settings)) ||
         (settings.withSound && !openSound()))
         return false;
     if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
@@ -145,12 +145,8 @@ bool Encoder::openPictures(const Settings& settings)
     if (!openPictureCodec(settings))
         return false;
     AVCodecContext* context = pictures_.codec;
-    pictures_.stream = avformat_new_stream(file_, nullptr);
-    if (pictures_.stream == nullptr)
-        return failed("avformat_new_stream", AVERROR(ENOMEM));
-    pictures_.stream->time_base = context->time_base;
-    if (const int result = avcodec_parameters_from_context(pictures_.stream->codecpar, context); result < 0)
-        return failed("avcodec_parameters_from_context", result);
+    if (!addStream(pictures_, nullptr))
+        return false;
 
     AVFrame* frame = pictures_.frame = av_frame_alloc();
     if (frame == nullptr)
@@ -171,15 +167,18 @@ bool Encoder::openPictures(const Settings& settings)
     return true;
 }
 
-bool Encoder::openCopiedPictures(const AVStream& copied)
+// The file's stream for `stream`: its encoder's parameters, or those of the stream it copies.
+bool Encoder::addStream(Stream& stream, const AVStream* copied)
 {
-    pictures_.stream = avformat_new_stream(file_, nullptr);
-    if (pictures_.stream == nullptr)
+    stream.stream = avformat_new_stream(file_, nullptr);
+    if (stream.stream == nullptr)
         return failed("avformat_new_stream", AVERROR(ENOMEM));
-    pictures_.stream->time_base = copied.time_base;
-    if (const int result = avcodec_parameters_copy(pictures_.stream->codecpar, copied.codecpar); result < 0)
-        return failed("avcodec_parameters_copy", result);
-    return true;
+    stream.stream->time_base = copied != nullptr ? copied->time_base : stream.codec->time_base;
+    const int result = copied != nullptr
+                           ? avcodec_parameters_copy(stream.stream->codecpar, copied->codecpar)
+                           : avcodec_parameters_from_context(stream.stream->codecpar, stream.codec);
+    return result >= 0 ||
+           failed(copied != nullptr ? "avcodec_parameters_copy" : "avcodec_parameters_from_context", result);
 }
 
 bool Encoder::openSound()
@@ -198,12 +197,8 @@ bool Encoder::openSound()
     context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
         return failed("avcodec_open2 aac", result);
-    sound_.stream = avformat_new_stream(file_, nullptr);
-    if (sound_.stream == nullptr)
-        return failed("avformat_new_stream", AVERROR(ENOMEM));
-    sound_.stream->time_base = context->time_base;
-    if (const int result = avcodec_parameters_from_context(sound_.stream->codecpar, context); result < 0)
-        return failed("avcodec_parameters_from_context", result);
+    if (!addStream(sound_, nullptr))
+        return false;
 
     AVFrame* frame = sound_.frame = av_frame_alloc();
     if (frame == nullptr)

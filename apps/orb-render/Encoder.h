@@ -75,7 +75,7 @@ private:
 
     Encoder() = default;
     bool start(const Settings& settings, const AVStream* copied);
-    bool openCopiedPictures(const AVStream& copied);
+    bool addStream(Stream& stream, const AVStream* copied);
     bool write(AVPacket& packet, const AVStream& stream);
     bool openPictures(const Settings& settings);
     bool openPictureCodec(const Settings& settings);

@@ -47,6 +47,17 @@ std::string partialPath(const std::string& path)
     return partial.string();
 }
 
+bool FrameSink::settle(const std::string& file, bool written, bool keep)
+{
+    const std::string partial = partialPath(file);
+    if (written && keep && std::rename(partial.c_str(), file.c_str()) == 0)
+        return true;
+    if (written && keep)
+        failure_ = "cannot name " + partial + " " + file + ": " + std::strerror(errno);
+    std::remove(partial.c_str());
+    return !keep && failure_.empty();
+}
+
 bool PngFrames::write(const gfx::FramePixels& frame)
 {
     const std::uint8_t* pixels = frame.pixels();

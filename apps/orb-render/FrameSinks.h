@@ -28,6 +28,10 @@ public:
     virtual std::string costs() const { return {}; }
 
 protected:
+    // Ends a file written as partialPath(file): named `file` when it was written whole and is to be
+    // kept, removed otherwise. What finish() returns.
+    bool settle(const std::string& file, bool written, bool keep);
+
     std::string failure_;
 };
 

@@ -135,13 +135,7 @@ bool JoinedVideo::finish(bool keep)
                             std::to_string(written_));
     joined = joined && (!keep || encoder_->finish() || failedWith(encoder_->failure()));
     encoder_.reset(); // closes the file
-    const std::string partial = partialPath(file_);
-    if (joined && keep && std::rename(partial.c_str(), file_.c_str()) == 0)
-        return true;
-    if (joined && keep)
-        failure_ = "cannot name " + partial + " " + file_ + ": " + std::strerror(errno);
-    std::remove(partial.c_str());
-    return !keep && failure_.empty();
+    return settle(file_, joined, keep);
 }
 
 } // namespace orb::render

@@ -2,7 +2,6 @@
 
 #include "platform/audio/Mp3Stream.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -122,13 +121,7 @@ bool VideoFile::finish(bool keep)
     if (failure_.empty())
         failure_ = encoder_->failure();
     encoder_.reset(); // closes the file
-    const std::string partial = partialPath(file_);
-    if (encoded && keep && std::rename(partial.c_str(), file_.c_str()) == 0)
-        return true;
-    if (encoded && keep)
-        failure_ = "cannot name " + partial + " " + file_ + ": " + std::strerror(errno);
-    std::remove(partial.c_str());
-    return !keep && failure_.empty();
+    return settle(file_, encoded, keep);
 }
 
 std::string VideoFile::costs() const
