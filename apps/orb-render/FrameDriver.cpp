@@ -140,21 +140,18 @@ std::unique_ptr<FrameSink> FrameDriver::openSink()
         std::filesystem::create_directories(options_.framesDirectory, ignored);
         return std::make_unique<PngFrames>(options_.framesDirectory);
     }
-    if (!options_.joinParts.empty()) {
-        auto joined = std::make_unique<JoinedVideo>(options_.videoFile, options_.joinParts, options_.fps,
-                                                    options_.at.empty());
-        if (!joined->open())
-            std::cerr << "orb-render: " << joined->failure() << "\n";
-        return joined->open() ? std::move(joined) : nullptr;
-    }
-    if (!options_.videoFile.empty()) {
+    const auto opened = [](auto video) -> std::unique_ptr<FrameSink> {
+        if (video->open())
+            return video;
+        std::cerr << "orb-render: " << video->failure() << "\n";
+        return nullptr;
+    };
+    if (!options_.joinParts.empty())
+        return opened(std::make_unique<JoinedVideo>(options_.videoFile, options_.joinParts, options_.fps));
+    if (!options_.videoFile.empty())
         // Single pictures at chosen times have no soundtrack.
-        auto video = std::make_unique<VideoFile>(options_.videoFile, options_.width, options_.height,
-                                                 options_.fps, options_.at.empty());
-        if (!video->open())
-            std::cerr << "orb-render: " << video->failure() << "\n";
-        return video->open() ? std::move(video) : nullptr;
-    }
+        return opened(std::make_unique<VideoFile>(options_.videoFile, options_.width, options_.height,
+                                                  options_.fps, options_.at.empty()));
     return nullptr;
 }
 

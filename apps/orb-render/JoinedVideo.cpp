@@ -11,7 +11,7 @@ extern "C" {
 
 namespace orb::render {
 
-JoinedVideo::JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps, bool withSound)
+JoinedVideo::JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps)
     : file_(file), parts_(std::move(parts)), packet_(av_packet_alloc())
 {
     if (packet_ == nullptr) {
@@ -26,7 +26,7 @@ JoinedVideo::JoinedVideo(const std::string& file, std::vector<std::string> parts
         return;
     const AVStream& pictures = *part_->streams[partPictures_];
     encoder_ = Encoder::openCopying(
-        {partialPath(file), pictures.codecpar->width, pictures.codecpar->height, fps, withSound}, pictures,
+        {partialPath(file), pictures.codecpar->width, pictures.codecpar->height, fps, true}, pictures,
         failure_);
     if (!encoder_)
         std::remove(partialPath(file).c_str());

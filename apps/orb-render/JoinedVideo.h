@@ -19,7 +19,7 @@ class JoinedVideo final : public FrameSink
 {
 public:
     // Check failure() when it did not open.
-    JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps, bool withSound);
+    JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps);
     ~JoinedVideo() override;
     JoinedVideo(const JoinedVideo&) = delete;
     JoinedVideo& operator=(const JoinedVideo&) = delete;
