@@ -33,10 +33,17 @@ std::string output(const std::string& command)
 }
 
 // The first window whose name, or class, matches `pattern`, waiting up to 20 seconds; 0 if none.
+// Searched again and again rather than with --sync: a window closing while xdotool walks the tree
+// (the dialog, as the player's window opens) ends xdotool with BadWindow and no answer.
 std::uintptr_t findWindow(const std::string& what, const std::string& pattern)
 {
-    const std::string id =
-        output("timeout 20 xdotool search --sync " + what + " '" + pattern + "' | head -n 1");
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    std::string id;
+    while (id.empty() && std::chrono::steady_clock::now() < deadline) {
+        id = output("xdotool search " + what + " '" + pattern + "' 2>/dev/null | head -n 1");
+        if (id.empty())
+            std::this_thread::sleep_for(100ms);
+    }
     return id.empty() ? 0 : std::stoul(id);
 }
 
