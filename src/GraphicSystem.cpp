@@ -17,7 +17,7 @@ constexpr int NoiseSize = 64;
 
 GraphicSystem::GraphicSystem(FileSystem& fileSystem, const Host& host)
     : fileSystem_(fileSystem), backendKind_(host.graphics), frameReader_(host.frameReader),
-      watchDrawStates_(host.watchDrawStates)
+      frameLayout_(host.frameLayout), watchDrawStates_(host.watchDrawStates)
 {}
 
 GraphicSystem::~GraphicSystem()
@@ -78,7 +78,8 @@ std::unique_ptr<gfx::Backend> GraphicSystem::createBackend(DemoSettings& setting
         return nullptr;
     }
     if (backendKind_ == GraphicsBackend::Offscreen) {
-        std::unique_ptr<gfx::Backend> backend = gfx::createOffscreenBackend(&error, frameReader_);
+        std::unique_ptr<gfx::Backend> backend =
+            gfx::createOffscreenBackend(&error, frameReader_, frameLayout_);
         if (!backend)
             ORB_ERROR_WITH_DETAIL("Direct3DCreate9 failed", error);
         return backend;

@@ -110,6 +110,7 @@ private:
     FileSystem& fileSystem_;
     GraphicsBackend backendKind_;
     gfx::FrameReader frameReader_;
+    gfx::PixelLayout frameLayout_;
     bool watchDrawStates_;
     std::unique_ptr<gfx::Device> device_;
     fx::MatrixStack matrixStack_;

@@ -47,6 +47,8 @@ struct Host
     // The production's files from this directory (it stands for "Data"); when empty, from the
     // archive "Data.qel" in the working directory, or the directory of that name.
     std::string dataDirectory = {};
+    // How presented frames reach the frame reader: planes for a video encoder, BGRA otherwise.
+    gfx::PixelLayout frameLayout = gfx::PixelLayout::Bgra;
     // For frame statistics: the device counts draws at state combinations it has not drawn at
     // (gfx::Work::NewDrawState) from its creation on, the loading's unseen frames included.
     bool watchDrawStates = false;

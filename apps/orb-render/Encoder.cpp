@@ -1,12 +1,13 @@
 #include "Encoder.h"
 
 #include "platform/audio/Mp3Stream.h"
+#include "platform/gfx/Backend.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -70,7 +71,6 @@ Encoder::~Encoder()
         av_frame_free(&stream->frame);
     }
     av_packet_free(&packet_);
-    sws_freeContext(conversion_);
     if (fileOpen_)
         avio_closep(&file_->pb);
     avformat_free_context(file_);
@@ -156,14 +156,6 @@ bool Encoder::openPictures(const Settings& settings)
     frame->height = settings.height;
     if (const int result = av_frame_get_buffer(frame, 0); result < 0)
         return failed("av_frame_get_buffer", result);
-    conversion_ =
-        sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGRA, settings.width, settings.height,
-                       AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
-    if (conversion_ == nullptr)
-        return failed("sws_getContext", AVERROR(EINVAL));
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    // From full-range RGB to limited-range BT.709.
-    sws_setColorspaceDetails(conversion_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     return true;
 }
 
@@ -213,13 +205,17 @@ bool Encoder::openSound()
     return true;
 }
 
-bool Encoder::picture(const std::uint8_t* bgra)
+bool Encoder::picture(const std::uint8_t* planes)
 {
     AVFrame* frame = pictures_.frame;
     if (const int result = av_frame_make_writable(frame); result < 0)
         return failed("av_frame_make_writable", result);
-    const int stride = width_ * 4;
-    sws_scale(conversion_, &bgra, &stride, 0, height_, frame->data, frame->linesize);
+    const gfx::PlanarPlanes layout(width_, height_);
+    const std::uint8_t* from[3] = {planes, planes + layout.blueAt, planes + layout.redAt};
+    for (int plane = 0; plane < 3; ++plane)
+        av_image_copy_plane(frame->data[plane], frame->linesize[plane], from[plane],
+                            plane == 0 ? layout.lumaRow : layout.differenceRow,
+                            plane == 0 ? width_ : width_ / 2, plane == 0 ? height_ : height_ / 2);
     frame->pts = picturesEncoded_++;
     return encode(pictures_, frame);
 }

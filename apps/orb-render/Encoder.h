@@ -6,7 +6,7 @@
 //
 //   std::string failure;
 //   auto encoder = Encoder::open({"demo.part.mp4", 1280, 720, 60.0, true}, failure);
-//   encoder->picture(bgra);                // B, G, R, A; rows top first
+//   encoder->picture(planes);              // 4:2:0, laid out as gfx::PlanarPlanes
 //   encoder->sound(samples, frames);       // interleaved stereo float at 44100 Hz
 //   if (!encoder->finish()) { /* encoder->failure() */ }
 
@@ -22,7 +22,6 @@ struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
 struct AVStream;
-struct SwsContext;
 
 namespace orb::render {
 
@@ -50,7 +49,7 @@ public:
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
 
-    bool picture(const std::uint8_t* bgra);
+    bool picture(const std::uint8_t* planes);
     // How the pictures in the file are encoded.
     const AVCodecParameters& pictureParameters() const;
     // A packet of the pictures of `openCopying`, in its own stream's time base, put `later`
@@ -89,7 +88,6 @@ private:
     bool fileOpen_ = false;
     Stream pictures_, sound_;
     AVPacket* packet_ = nullptr;
-    SwsContext* conversion_ = nullptr;
     int width_ = 0, height_ = 0;
     std::int64_t picturesEncoded_ = 0;
     double fps_ = 0;

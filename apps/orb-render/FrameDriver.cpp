@@ -83,6 +83,10 @@ FrameDriver::FrameDriver(const RenderOptions& options)
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
         [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
     host.dataDirectory = options.dataDirectory;
+    // A video's pictures are converted to the encoder's planes on the renderer and read back one
+    // picture late (VideoFile); a join draws its pictures only to keep time.
+    if (!options.videoFile.empty() && options.joinParts.empty())
+        host.frameLayout = gfx::PixelLayout::Planar420;
     host.watchDrawStates = options.stats;
     demo_ = std::make_unique<DemoSystem>(host);
 }
@@ -212,11 +216,13 @@ std::uint64_t FrameDriver::rangeFrames() const
 
 // A software rasteriser runs behind the calls that feed it: a frame is timed from an idle
 // rasteriser to the end of its own work, so that nothing queued before it (the loading screen's
-// fade, say) is charged to it.
+// fade, say) is charged to it. A video's capture is not held up so: its frames are timed as the
+// renderer feeds the rasteriser, which draws one picture while the next is fed.
 bool FrameDriver::renderFrame(const float* seek, double demoTime)
 {
     gfx::Device* device = demo_->graphicSystem()->device();
-    if (options_.stats && device != nullptr)
+    const bool waitForRasteriser = options_.stats && options_.videoFile.empty() && device != nullptr;
+    if (waitForRasteriser)
         device->finish();
     gfx::PassTimer* passes = device != nullptr ? device->passTimer() : nullptr;
     if (passes != nullptr)
@@ -224,7 +230,7 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
     const FrameWork before = options_.stats ? FrameWork::now() : FrameWork{};
     const auto begun = std::chrono::steady_clock::now();
     const bool running = demo_->frame(0, seek);
-    if (options_.stats && device != nullptr)
+    if (waitForRasteriser)
         device->finish();
     const double milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();

@@ -9,8 +9,19 @@
 
 namespace orb::render {
 
+namespace {
+
+double processorSeconds(clockid_t clock)
+{
+    timespec used{};
+    ::clock_gettime(clock, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
+}
+
+} // namespace
+
 VideoFile::VideoFile(const std::string& file, int width, int height, double fps, bool withSound)
-    : file_(file), pictureBytes_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
+    : file_(file), fps_(fps), pictureBytes_(gfx::PlanarPlanes(width, height).size)
 {
     encoder_ = Encoder::open({partialPath(file), width, height, fps, withSound}, failure_);
     if (!encoder_) {
@@ -31,6 +42,26 @@ bool VideoFile::write(const gfx::FramePixels& frame)
 {
     if (!open())
         return false;
+    if (frame.layout != gfx::PixelLayout::Planar420) {
+        failure_ = "the pictures did not come as 4:2:0 planes";
+        return false;
+    }
+    if (!held_) {
+        firstPicture_ = std::chrono::steady_clock::now();
+        processorAtFirstPicture_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    }
+    const bool queued = !held_ || queuePicture(*held_);
+    held_ = frame;
+    return queued;
+}
+
+bool VideoFile::queuePicture(const gfx::FramePixels& frame)
+{
+    const std::uint8_t* planes = frame.pixels();
+    if (planes == nullptr) {
+        failure_ = "reading a picture back failed";
+        return false;
+    }
     std::vector<std::uint8_t> slot;
     {
         std::unique_lock lock(mutex_);
@@ -42,7 +73,7 @@ bool VideoFile::write(const gfx::FramePixels& frame)
         slot = std::move(free_.back());
         free_.pop_back();
     }
-    std::memcpy(slot.data(), frame.pixels(), pictureBytes_);
+    std::memcpy(slot.data(), planes, pictureBytes_);
     {
         std::lock_guard lock(mutex_);
         queued_.push_back(std::move(slot));
@@ -96,9 +127,7 @@ void VideoFile::encodeAll()
         if (!encoded)
             break;
     }
-    timespec processor{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &processor);
-    encoderSeconds_ = static_cast<double>(processor.tv_sec) + static_cast<double>(processor.tv_nsec) * 1e-9;
+    encoderSeconds_ = processorSeconds(CLOCK_THREAD_CPUTIME_ID);
 }
 
 // Lets the encoder's thread take what is queued and end; true when it encoded all of it.
@@ -117,21 +146,31 @@ bool VideoFile::finish(bool keep)
 {
     if (!open())
         return false;
-    const bool encoded = stopEncoding() && (!keep || encoder_->finish());
+    const bool last = !keep || !held_ || queuePicture(*held_);
+    held_.reset();
+    const bool encoded = stopEncoding() && last && (!keep || encoder_->finish());
     if (failure_.empty())
         failure_ = encoder_->failure();
     encoder_.reset(); // closes the file
+    captureSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstPicture_).count();
+    processorSeconds_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID) - processorAtFirstPicture_;
     return settle(file_, encoded, keep);
 }
 
 std::string VideoFile::costs() const
 {
-    char line[200];
-    std::snprintf(
-        line, sizeof line,
-        "video: the renderer waited %.1f s for the encoder, which used %.1f s of processor time for "
-        "%ld pictures\n",
-        rendererWaited_, encoderSeconds_, pictures_);
+    if (pictures_ == 0)
+        return {};
+    const double length = static_cast<double>(pictures_) / fps_;
+    char line[400];
+    std::snprintf(line, sizeof line,
+                  "video: %ld pictures (%.1f s) captured in %.1f s, %.2f times their length; of %.1f s of "
+                  "processor time the encoder used %.1f s (%.0f %%), the renderer and the rest %.1f s "
+                  "(%.0f %%); the renderer waited %.1f s for the encoder\n",
+                  pictures_, length, captureSeconds_, captureSeconds_ / length, processorSeconds_,
+                  encoderSeconds_, 100.0 * encoderSeconds_ / processorSeconds_,
+                  processorSeconds_ - encoderSeconds_,
+                  100.0 * (processorSeconds_ - encoderSeconds_) / processorSeconds_, rendererWaited_);
     return line;
 }
 

@@ -131,17 +131,23 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
     const Result rendered =
         runProgram("timeout 600 " + OrbRender + " --fps 20 --width 64 --height 36 --video whole.mp4 --stats");
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
-    double waited = -1, encoderTime = -1;
     long pictures = -1;
+    double length = -1, took = -1, times = -1, processor = -1, encoder = -1, encoderShare = -1, renderer = -1,
+           rendererShare = -1, waited = -1;
     ASSERT_EQ(std::sscanf(rendered.output.c_str() + rendered.output.find("video: "),
-                          "video: the renderer waited %lf s for the encoder, which used %lf s of processor "
-                          "time for %ld pictures",
-                          &waited, &encoderTime, &pictures),
-              3)
+                          "video: %ld pictures (%lf s) captured in %lf s, %lf times their length; of %lf s "
+                          "of processor time the encoder used %lf s (%lf %%), the renderer and the rest "
+                          "%lf s (%lf %%); the renderer waited %lf s for the encoder",
+                          &pictures, &length, &took, &times, &processor, &encoder, &encoderShare, &renderer,
+                          &rendererShare, &waited),
+              10)
         << rendered.output;
     EXPECT_EQ(pictures, 4870);
+    EXPECT_NEAR(length, 243.5, 0.05);
+    EXPECT_GT(took, 0.0);
+    EXPECT_GT(encoder, 0.0);
+    EXPECT_GT(renderer, 0.0);
     EXPECT_GE(waited, 0.0);
-    EXPECT_GT(encoderTime, 0.0);
     const auto duration = [](const char* stream) {
         const Result probe = runProgram(std::string("ffprobe -v error -select_streams ") + stream +
                                         " -show_entries stream=duration -of csv=p=0 whole.mp4");

@@ -17,6 +17,7 @@
 #include "platform/gfx/Codes.h"
 #include "platform/win/MessageQueue.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <epoxy/gl.h>
 #include <functional>
@@ -51,19 +52,47 @@ struct WindowDescription
 
 std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error);
 
-// A finished frame: its size, and its pixels (A8R8G8B8: bytes B, G, R, A; rows top first; no
-// padding), which are read back only when a reader asks for them.
+// How a finished frame's pixels come to its reader. Bgra: A8R8G8B8 (bytes B, G, R, A), rows top
+// first, no padding, read back when the reader asks, in the present. Planar420: 4:2:0 BT.709 in
+// limited range (see PlanarPlanes), converted on the renderer and readable until the picture after
+// next is presented, so that a reader taking them one picture late finds them read without waiting.
+enum class PixelLayout
+{
+    Bgra,
+    Planar420,
+};
+
+// Where a Planar420 frame's planes lie: the luma's rows top first, then the blue difference's and
+// the red difference's at half the size both ways (an even width and height); every row of a plane
+// padded to a whole number of 4-byte groups.
+struct PlanarPlanes
+{
+    PlanarPlanes(int width, int height)
+        : lumaRow((width + 3) / 4 * 4), differenceRow((width / 2 + 3) / 4 * 4),
+          blueAt(static_cast<std::size_t>(lumaRow) * static_cast<std::size_t>(height)),
+          redAt(blueAt + static_cast<std::size_t>(differenceRow) * static_cast<std::size_t>(height / 2)),
+          size(redAt + (redAt - blueAt))
+    {}
+
+    int lumaRow, differenceRow; // bytes from one row to the next
+    std::size_t blueAt, redAt, size;
+};
+
+// A finished frame: its size, and its pixels, which are read back only when a reader asks.
 class FramePixels
 {
 public:
-    FramePixels(int width, int height, std::function<const std::uint8_t*()> read)
-        : width(width), height(height), read_(std::move(read))
+    FramePixels(int width, int height, std::function<const std::uint8_t*()> read,
+                PixelLayout layout = PixelLayout::Bgra)
+        : width(width), height(height), layout(layout), read_(std::move(read))
     {}
 
+    // Null when reading back failed.
     const std::uint8_t* pixels() const { return read_(); }
 
     int width;
     int height;
+    PixelLayout layout;
 
 private:
     std::function<const std::uint8_t*()> read_;
@@ -71,7 +100,8 @@ private:
 
 using FrameReader = std::function<void(const FramePixels& frame)>;
 
-std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader = {});
+std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader = {},
+                                                PixelLayout layout = PixelLayout::Bgra);
 
 // Whether a back buffer or depth buffer of `format` can have `multisampleType` samples
 // (0 none, 1 non-maskable, 2 to 16). Needs a backend's context to be current.

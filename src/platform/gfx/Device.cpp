@@ -234,10 +234,11 @@ Device::~Device()
     for (const auto& [attachments, framebuffer] : framebuffers_)
         glDeleteFramebuffers(1, &framebuffer);
     glDeleteFramebuffers(1, &resolveFramebuffer_);
-    glDeleteRenderbuffers(1, &resolveRenderbuffer_);
+    glDeleteTextures(1, &resolveTexture_);
     for (Surface* surface : {backBuffer_.get(), autoDepthStencil_.get()}) {
         if (surface != nullptr)
-            glDeleteRenderbuffers(1, &surface->name_);
+            surface->renderbuffer_ ? glDeleteRenderbuffers(1, &surface->name_)
+                                   : glDeleteTextures(1, &surface->name_);
     }
     for (const auto& [fvf, vertexArray] : vertexArrays_)
         glDeleteVertexArrays(1, &vertexArray);

@@ -226,7 +226,7 @@ private:
     Surface* depthStencil_ = nullptr;
     std::map<Attachments, GLuint> framebuffers_;
     GLuint resolveFramebuffer_ = 0; // single-sampled copy of the back buffer, made when needed
-    GLuint resolveRenderbuffer_ = 0;
+    GLuint resolveTexture_ = 0;
 
     std::unique_ptr<FixedStages> fixedStages_;
     std::unique_ptr<VertexStream> vertexStream_;

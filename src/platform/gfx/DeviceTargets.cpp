@@ -62,8 +62,10 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
             *error = reason;
         return false;
     };
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
+    GLint renderbufferSize = 0, textureSize = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferSize);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureSize);
+    const GLint maxSize = std::min(renderbufferSize, textureSize);
     if (parameters.width <= 0 || parameters.height <= 0 || parameters.width > maxSize ||
         parameters.height > maxSize)
         return refuse("invalid back buffer size " + std::to_string(parameters.width) + " x " +
@@ -81,7 +83,16 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
         return std::unique_ptr<Surface>(
             new Surface(name, true, 0, parameters.width, parameters.height, format, samples, nullptr));
     };
-    backBuffer_ = renderbuffer(Format::A8R8G8B8);
+    // A single-sampled back buffer is a texture, so that a backend can sample the finished frame
+    // (a video's conversion) without first copying it, which waits for the rasteriser.
+    const auto texture = [&](Format format) {
+        GLuint name = 0;
+        glCreateTextures(GL_TEXTURE_2D, 1, &name);
+        glTextureStorage2D(name, 1, glFormat(format)->internalFormat, parameters.width, parameters.height);
+        return std::unique_ptr<Surface>(
+            new Surface(name, false, 0, parameters.width, parameters.height, format, 1, nullptr));
+    };
+    backBuffer_ = samples <= 1 ? texture(Format::A8R8G8B8) : renderbuffer(Format::A8R8G8B8);
     autoDepthStencil_ = renderbuffer(Format::D24S8);
     renderTargets_[0] = backBuffer_.get();
     depthStencil_ = autoDepthStencil_.get();
@@ -166,11 +177,10 @@ GLuint Device::resolved(Surface* surface)
     if (surface->samples() <= 1 || framebuffer == 0)
         return framebuffer;
     if (resolveFramebuffer_ == 0) {
-        glCreateRenderbuffers(1, &resolveRenderbuffer_);
-        glNamedRenderbufferStorage(resolveRenderbuffer_, GL_RGBA8, surface->width(), surface->height());
+        glCreateTextures(GL_TEXTURE_2D, 1, &resolveTexture_);
+        glTextureStorage2D(resolveTexture_, 1, GL_RGBA8, surface->width(), surface->height());
         glCreateFramebuffers(1, &resolveFramebuffer_);
-        glNamedFramebufferRenderbuffer(resolveFramebuffer_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                       resolveRenderbuffer_);
+        glNamedFramebufferTexture(resolveFramebuffer_, GL_COLOR_ATTACHMENT0, resolveTexture_, 0);
     }
     glBlitNamedFramebuffer(framebuffer, resolveFramebuffer_, 0, 0, surface->width(), surface->height(), 0, 0,
                            surface->width(), surface->height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);

@@ -1,4 +1,5 @@
 #include "platform/gfx/Backend.h"
+#include "platform/gfx/PlanarReadback.h"
 
 #include <epoxy/egl.h>
 #include <vector>
@@ -11,12 +12,13 @@ namespace {
 class OffscreenBackend final : public Backend
 {
 public:
-    OffscreenBackend(EGLDisplay display, EGLContext context, FrameReader reader)
-        : display_(display), context_(context), reader_(std::move(reader))
+    OffscreenBackend(EGLDisplay display, EGLContext context, FrameReader reader, PixelLayout layout)
+        : display_(display), context_(context), reader_(std::move(reader)), layout_(layout)
     {}
 
     ~OffscreenBackend() override
     {
+        planes_.reset(); // while the context is current
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display_, context_);
     }
@@ -25,9 +27,15 @@ public:
     {
         if (!reader_)
             return;
+        // Capturing no more than `this` and an index keeps the function within std::function's
+        // own storage: a frame presented allocates nothing.
+        if (layout_ == PixelLayout::Planar420) {
+            const std::size_t index = planes_->queue(framebuffer, width, height);
+            reader_(FramePixels(
+                width, height, [this, index] { return planes_->bytes(index); }, layout_));
+            return;
+        }
         presented_ = {framebuffer, width, height};
-        // Capturing `this` alone keeps the function within std::function's own storage: a frame
-        // presented allocates nothing.
         reader_(FramePixels(width, height, [this] { return readPresented(); }));
     }
 
@@ -52,6 +60,8 @@ private:
     EGLDisplay display_;
     EGLContext context_;
     FrameReader reader_;
+    PixelLayout layout_;
+    std::unique_ptr<PlanarReadback> planes_ = std::make_unique<PlanarReadback>();
     Presented presented_{};
     std::vector<std::uint8_t> pixels_;
 };
@@ -69,7 +79,7 @@ std::unique_ptr<Backend> refuse(std::string* error, const std::string& reason)
 
 } // namespace
 
-std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader)
+std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader reader, PixelLayout layout)
 {
     if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless"))
         return refuse(error, "EGL has no surfaceless platform");
@@ -96,7 +106,7 @@ std::unique_ptr<Backend> createOffscreenBackend(std::string* error, FrameReader 
         eglDestroyContext(display, context);
         return refuse(error, "cannot make the OpenGL context current");
     }
-    return std::make_unique<OffscreenBackend>(display, context, std::move(reader));
+    return std::make_unique<OffscreenBackend>(display, context, std::move(reader), layout);
 }
 
 } // namespace orb::gfx

@@ -1,0 +1,72 @@
+#pragma once
+
+// PlanarReadback -- a presented frame converted to 4:2:0 planes (PlanarPlanes) by two full-screen
+// passes and read back one picture late: the passes and the read of picture N are queued behind
+// it for the rasteriser's threads, and its bytes are taken only once picture N + 1 has been drawn,
+// so the renderer neither waits for the rasteriser nor copies four bytes a pixel.
+//
+//   PlanarReadback planes;
+//   const std::size_t index = planes.queue(framebuffer, width, height); // at picture N's present
+//   ...                                                                 // picture N + 1 drawn
+//   const std::uint8_t* bytes = planes.bytes(index); // until picture N + 2 is queued
+//
+// The frame's colour must be a texture: it is sampled where it was drawn.
+// Each fragment writes four bytes of a plane, which a software rasteriser draws several times
+// faster than one. The passes leave the GL state a device keeps as they found it.
+
+#include "platform/gfx/Backend.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <epoxy/gl.h>
+#include <memory>
+#include <optional>
+
+namespace orb::gfx {
+
+class ShaderProgram;
+
+class PlanarReadback
+{
+public:
+    PlanarReadback();
+    ~PlanarReadback();
+    PlanarReadback(const PlanarReadback&) = delete;
+    PlanarReadback& operator=(const PlanarReadback&) = delete;
+
+    // Converts the frame and queues its read; the index to ask bytes() for.
+    std::size_t queue(GLuint framebuffer, int width, int height);
+    // The planes of a queued picture, once read; null when the conversion could not be made.
+    const std::uint8_t* bytes(std::size_t index);
+
+private:
+    struct Target
+    {
+        GLuint framebuffer = 0;
+        std::array<GLuint, 2> textures{};
+    };
+
+    static void makeTarget(Target& target, GLenum format, int width, int height, int count);
+    static void releaseTarget(Target& target);
+    bool prepare(int width, int height);
+    static GLuint frameTexture(GLuint framebuffer);
+    void convert(GLuint picture);
+    void read(std::size_t index);
+    void release();
+    void unmap(std::size_t index);
+
+    int width_ = 0, height_ = 0;
+    std::optional<PlanarPlanes> planes_;
+    std::shared_ptr<const void> lifetime_ = std::make_shared<int>(); // the GL context outlives this
+    std::unique_ptr<ShaderProgram> lumaPass_, differencePass_;
+    GLuint vertexArray_ = 0, sampler_ = 0;
+    Target luma_;        // four luma bytes a texel
+    Target differences_; // the blue and the red difference, four bytes a texel each
+    std::array<GLuint, 2> buffers_{};
+    std::array<const std::uint8_t*, 2> mapped_{};
+    std::array<bool, 2> read_{}; // whether the picture queued into each buffer was converted
+    std::size_t next_ = 0;
+};
+
+} // namespace orb::gfx

@@ -1,0 +1,90 @@
+#include "platform/gfx/PlanarReadback.h"
+
+#include "GfxTestSupport.h"
+
+namespace orb::gfx::test {
+namespace {
+
+// A frame of 70 x 48, whose rows take padding in every plane: red in its top left (the first 34
+// columns of the first 24 rows), white elsewhere; in a framebuffer of its own, row 0 at the top as
+// the device draws.
+class PlanarReadbackTest : public DeviceTest
+{
+protected:
+    static constexpr int FrameWidth = 70, FrameHeight = 48, RedWidth = 34, RedHeight = 24;
+
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        glCreateTextures(GL_TEXTURE_2D, 1, &frame_);
+        glTextureStorage2D(frame_, 1, GL_RGBA8, FrameWidth, FrameHeight);
+        const std::uint8_t red[4] = {255, 0, 0, 255}, white[4] = {255, 255, 255, 255};
+        glClearTexImage(frame_, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+        glClearTexSubImage(frame_, 0, 0, 0, 0, RedWidth, RedHeight, 1, GL_RGBA, GL_UNSIGNED_BYTE, red);
+        glCreateFramebuffers(1, &framebuffer_);
+        glNamedFramebufferTexture(framebuffer_, GL_COLOR_ATTACHMENT0, frame_, 0);
+    }
+
+    void TearDown() override
+    {
+        glDeleteFramebuffers(1, &framebuffer_);
+        glDeleteTextures(1, &frame_);
+    }
+
+    GLuint frame_ = 0, framebuffer_ = 0;
+};
+
+// BT.709 in limited range: red is Y 63, U 102, V 240; white is Y 235 with both differences at 128.
+// Each plane's rows top first, at the row length PlanarPlanes gives.
+TEST_F(PlanarReadbackTest, GivesTheEncodersPlanesOfTheFrameTopFirst)
+{
+    PlanarReadback readback;
+    const std::uint8_t* bytes = readback.bytes(readback.queue(framebuffer_, FrameWidth, FrameHeight));
+    ASSERT_NE(bytes, nullptr);
+    const PlanarPlanes planes(FrameWidth, FrameHeight);
+    // `scale` 1 for the luma, 2 for the differences, whose samples stand for 2 x 2 pixels.
+    const auto expectPlane = [](const std::uint8_t* plane, int row, int scale, int onRed, int onWhite,
+                                const char* what) {
+        for (int y = 0; y < FrameHeight / scale; ++y)
+            for (int x = 0; x < FrameWidth / scale; ++x) {
+                const bool red = x * scale < RedWidth && y * scale < RedHeight;
+                ASSERT_EQ(plane[y * row + x], red ? onRed : onWhite) << what << " at " << x << ", " << y;
+            }
+    };
+    expectPlane(bytes, planes.lumaRow, 1, 63, 235, "luma");
+    expectPlane(bytes + planes.blueAt, planes.differenceRow, 2, 102, 128, "blue difference");
+    expectPlane(bytes + planes.redAt, planes.differenceRow, 2, 240, 128, "red difference");
+}
+
+// A video takes each picture's planes one picture late, after the next has been queued.
+TEST_F(PlanarReadbackTest, APictureStaysReadableWhileTheNextIsQueued)
+{
+    PlanarReadback readback;
+    const std::size_t first = readback.queue(framebuffer_, FrameWidth, FrameHeight);
+    const std::uint8_t white[4] = {255, 255, 255, 255};
+    glClearTexImage(frame_, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    const std::size_t second = readback.queue(framebuffer_, FrameWidth, FrameHeight);
+    const std::uint8_t* firstBytes = readback.bytes(first);
+    ASSERT_NE(firstBytes, nullptr);
+    EXPECT_EQ(firstBytes[0], 63) << "the first picture's red";
+    const std::uint8_t* secondBytes = readback.bytes(second);
+    ASSERT_NE(secondBytes, nullptr);
+    EXPECT_EQ(secondBytes[0], 235) << "the second picture's white";
+}
+
+// The conversion leaves the device's GL state as it was: the device draws on as before.
+TEST_F(PlanarReadbackTest, LeavesTheDevicesStateAsItWas)
+{
+    clear(Black);
+    auto green = makeTexture(*device_, 1, 1, {Green});
+    device_->setTexture(0, green.get());
+    drawRectangle(*device_, 0, 0, 8, 8);
+    PlanarReadback readback;
+    ASSERT_NE(readback.bytes(readback.queue(framebuffer_, FrameWidth, FrameHeight)), nullptr);
+    drawRectangle(*device_, 8, 8, 16, 16);
+    EXPECT_EQ(pixel(4, 4), Green);
+    EXPECT_EQ(pixel(12, 12), Green);
+}
+
+} // namespace
+} // namespace orb::gfx::test
