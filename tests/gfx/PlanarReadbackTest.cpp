@@ -2,6 +2,8 @@
 
 #include "GfxTestSupport.h"
 
+#include <vector>
+
 namespace orb::gfx::test {
 namespace {
 
@@ -54,6 +56,26 @@ TEST_F(PlanarReadbackTest, GivesTheEncodersPlanesOfTheFrameTopFirst)
     expectPlane(bytes, planes.lumaRow, 1, 63, 235, "luma");
     expectPlane(bytes + planes.blueAt, planes.differenceRow, 2, 102, 128, "blue difference");
     expectPlane(bytes + planes.redAt, planes.differenceRow, 2, 240, 128, "red difference");
+}
+
+// Every pixel's luma at its own place, with red and white scattered so that no two neighbours in a
+// row or a column follow the same pattern.
+TEST_F(PlanarReadbackTest, PutsEveryPixelsLumaInItsPlace)
+{
+    const auto isRed = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0; };
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < FrameHeight; ++y)
+        for (int x = 0; x < FrameWidth; ++x)
+            pixels.insert(pixels.end(), {255, isRed(x, y) ? std::uint8_t{0} : std::uint8_t{255},
+                                         isRed(x, y) ? std::uint8_t{0} : std::uint8_t{255}, 255});
+    glTextureSubImage2D(frame_, 0, 0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    PlanarReadback readback;
+    const std::uint8_t* bytes = readback.bytes(readback.queue(framebuffer_, FrameWidth, FrameHeight));
+    ASSERT_NE(bytes, nullptr);
+    const int row = PlanarPlanes(FrameWidth, FrameHeight).lumaRow;
+    for (int y = 0; y < FrameHeight; ++y)
+        for (int x = 0; x < FrameWidth; ++x)
+            ASSERT_EQ(bytes[y * row + x], isRed(x, y) ? 63 : 235) << "at " << x << ", " << y;
 }
 
 // A video takes each picture's planes one picture late, after the next has been queued.

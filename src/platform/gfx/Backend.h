@@ -63,12 +63,12 @@ enum class PixelLayout
 };
 
 // Where a Planar420 frame's planes lie: the luma's rows top first, then the blue difference's and
-// the red difference's at half the size both ways (an even width and height); every row of a plane
-// padded to a whole number of 4-byte groups.
+// the red difference's at half the size both ways (an even width and height); the luma's rows
+// padded to a whole number of 4-byte groups, the differences' to half as many bytes.
 struct PlanarPlanes
 {
     PlanarPlanes(int width, int height)
-        : lumaRow((width + 3) / 4 * 4), differenceRow((width / 2 + 3) / 4 * 4),
+        : lumaRow((width + 3) / 4 * 4), differenceRow(lumaRow / 2),
           blueAt(static_cast<std::size_t>(lumaRow) * static_cast<std::size_t>(height)),
           redAt(blueAt + static_cast<std::size_t>(differenceRow) * static_cast<std::size_t>(height / 2)),
           size(redAt + (redAt - blueAt))

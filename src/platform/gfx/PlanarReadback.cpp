@@ -17,42 +17,53 @@ void main()
 }
 )";
 
-// BT.709 in limited range. Past the frame's right edge (a row's padding) the edge repeats.
-const char* const LumaSource = R"(#version 450 core
+// Each fragment converts a block of 4 x 2 pixels: eight luma samples, four above and four below,
+// and the blue and the red difference of its two 2 x 2 halves, from their mean colour. BT.709 in
+// limited range. Past the frame's right edge (a row's padding) the edge repeats.
+const char* const ConversionSource = R"(#version 450 core
 layout(binding = 16) uniform sampler2D picture;
-layout(location = 0) out vec4 luma;
+layout(location = 0) out vec4 upperLuma;
+layout(location = 1) out vec4 lowerLuma;
+layout(location = 2) out vec2 blue;
+layout(location = 3) out vec2 red;
 
-float lumaAt(ivec2 at, int last)
+const vec3 Luma = vec3(0.2126, 0.7152, 0.0722);
+
+struct Half
 {
-    vec3 c = texelFetch(picture, ivec2(min(at.x, last), at.y), 0).rgb;
-    return (16.0 + 219.0 * dot(c, vec3(0.2126, 0.7152, 0.0722))) / 255.0;
+    vec2 upper, lower;
+    float blue, red;
+};
+
+vec3 colourAt(ivec2 at, int last)
+{
+    return texelFetch(picture, ivec2(min(at.x, last), at.y), 0).rgb;
+}
+
+float limited(vec3 c)
+{
+    return (16.0 + 219.0 * dot(c, Luma)) / 255.0;
+}
+
+Half halfBlock(ivec2 at, int last)
+{
+    vec3 a = colourAt(at, last), b = colourAt(at + ivec2(1, 0), last);
+    vec3 c = colourAt(at + ivec2(0, 1), last), d = colourAt(at + ivec2(1, 1), last);
+    vec3 mean = 0.25 * (a + b + c + d);
+    float y = dot(mean, Luma);
+    return Half(vec2(limited(a), limited(b)), vec2(limited(c), limited(d)),
+                (128.0 + 224.0 * (mean.b - y) / 1.8556) / 255.0, (128.0 + 224.0 * (mean.r - y) / 1.5748) / 255.0);
 }
 
 void main()
 {
-    ivec2 at = ivec2(gl_FragCoord.xy) * ivec2(4, 1);
+    ivec2 at = ivec2(gl_FragCoord.xy) * ivec2(4, 2);
     int last = textureSize(picture, 0).x - 1;
-    luma = vec4(lumaAt(at, last), lumaAt(at + ivec2(1, 0), last), lumaAt(at + ivec2(2, 0), last),
-                lumaAt(at + ivec2(3, 0), last));
-}
-)";
-
-// The colour of each 2 x 2 block is its mean: one filtered read at its middle.
-const char* const DifferenceSource = R"(#version 450 core
-layout(binding = 16) uniform sampler2D picture;
-layout(location = 0) out vec4 blue;
-layout(location = 1) out vec4 red;
-
-void main()
-{
-    vec2 size = vec2(textureSize(picture, 0));
-    vec2 first = 2.0 * (vec2(4.0, 1.0) * floor(gl_FragCoord.xy)) + 1.0;
-    for (int i = 0; i < 4; ++i) {
-        vec3 c = textureLod(picture, (first + vec2(2 * i, 0)) / size, 0.0).rgb;
-        float y = dot(c, vec3(0.2126, 0.7152, 0.0722));
-        blue[i] = (128.0 + 224.0 * (c.b - y) / 1.8556) / 255.0;
-        red[i] = (128.0 + 224.0 * (c.r - y) / 1.5748) / 255.0;
-    }
+    Half left = halfBlock(at, last), right = halfBlock(at + ivec2(2, 0), last);
+    upperLuma = vec4(left.upper, right.upper);
+    lowerLuma = vec4(left.lower, right.lower);
+    blue = vec2(left.blue, right.blue);
+    red = vec2(left.red, right.red);
 }
 )";
 
@@ -69,6 +80,7 @@ public:
         glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
         glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer_);
         glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment_);
+        glGetIntegerv(GL_PACK_ROW_LENGTH, &packRowLength_);
         for (std::size_t i = 0; i < Switches.size(); ++i)
             enabled_[i] = glIsEnabled(Switches[i]);
         for (const GLenum which : Switches)
@@ -80,6 +92,7 @@ public:
         for (std::size_t i = 0; i < Switches.size(); ++i)
             enabled_[i] == GL_TRUE ? glEnable(Switches[i]) : glDisable(Switches[i]);
         glPixelStorei(GL_PACK_ALIGNMENT, packAlignment_);
+        glPixelStorei(GL_PACK_ROW_LENGTH, packRowLength_);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer_));
         glBindVertexArray(static_cast<GLuint>(vertexArray_));
         glUseProgram(static_cast<GLuint>(program_));
@@ -97,33 +110,12 @@ private:
                                                        GL_RASTERIZER_DISCARD};
 
     GLint drawFramebuffer_ = 0, readFramebuffer_ = 0, program_ = 0, vertexArray_ = 0, packBuffer_ = 0;
-    GLint packAlignment_ = 4;
+    GLint packAlignment_ = 4, packRowLength_ = 0;
     GLint viewport_[4] = {};
     std::array<GLboolean, Switches.size()> enabled_{};
 };
 
 } // namespace
-
-// A framebuffer drawing into `count` textures of `format`, all `width` x `height`.
-void PlanarReadback::makeTarget(Target& target, GLenum format, int width, int height, int count)
-{
-    glCreateFramebuffers(1, &target.framebuffer);
-    glCreateTextures(GL_TEXTURE_2D, count, target.textures.data());
-    for (int i = 0; i < count; ++i) {
-        glTextureStorage2D(target.textures[static_cast<std::size_t>(i)], 1, format, width, height);
-        glNamedFramebufferTexture(target.framebuffer, GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i),
-                                  target.textures[static_cast<std::size_t>(i)], 0);
-    }
-    const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
-    glNamedFramebufferDrawBuffers(target.framebuffer, count, both);
-}
-
-void PlanarReadback::releaseTarget(Target& target)
-{
-    glDeleteFramebuffers(1, &target.framebuffer);
-    glDeleteTextures(static_cast<GLsizei>(target.textures.size()), target.textures.data());
-    target = {};
-}
 
 PlanarReadback::PlanarReadback() = default;
 
@@ -138,47 +130,54 @@ void PlanarReadback::release()
         unmap(index);
     glDeleteBuffers(static_cast<GLsizei>(buffers_.size()), buffers_.data());
     buffers_ = {};
-    for (Target* target : {&luma_, &differences_})
-        releaseTarget(*target);
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteTextures(static_cast<GLsizei>(targets_.size()), targets_.data());
+    framebuffer_ = 0;
+    targets_ = {};
     glDeleteSamplers(1, &sampler_);
     glDeleteVertexArrays(1, &vertexArray_);
     sampler_ = vertexArray_ = 0;
-    lumaPass_.reset();
-    differencePass_.reset();
-    planes_.reset();
+    program_.reset();
+    layout_.reset();
     width_ = height_ = 0;
 }
 
 bool PlanarReadback::prepare(int width, int height)
 {
-    if (width == width_ && height == height_ && planes_)
+    if (width == width_ && height == height_ && layout_)
         return true;
     release();
     if (width % 2 != 0 || height % 2 != 0)
         return false;
-    lumaPass_ = ShaderProgram::link(CoverSource, LumaSource, nullptr, lifetime_);
-    differencePass_ = ShaderProgram::link(CoverSource, DifferenceSource, nullptr, lifetime_);
-    if (!lumaPass_ || !differencePass_)
+    program_ = ShaderProgram::link(CoverSource, ConversionSource, nullptr, lifetime_);
+    if (!program_)
         return false;
     width_ = width;
     height_ = height;
-    planes_.emplace(width, height);
-    makeTarget(luma_, GL_RGBA8, planes_->lumaRow / 4, height, 1);
-    makeTarget(differences_, GL_RGBA8, planes_->differenceRow / 4, height / 2, 2);
+    layout_.emplace(width, height);
+    blocks_ = layout_->lumaRow / 4;
+    // The luma's upper and lower rows of each block, then the blue and the red difference.
+    glCreateFramebuffers(1, &framebuffer_);
+    glCreateTextures(GL_TEXTURE_2D, static_cast<GLsizei>(targets_.size()), targets_.data());
+    const GLenum formats[] = {GL_RGBA8, GL_RGBA8, GL_RG8, GL_RG8};
+    std::array<GLenum, 4> attachments{};
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        glTextureStorage2D(targets_[i], 1, formats[i], blocks_, height / 2);
+        attachments[i] = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i);
+        glNamedFramebufferTexture(framebuffer_, attachments[i], targets_[i], 0);
+    }
+    glNamedFramebufferDrawBuffers(framebuffer_, static_cast<GLsizei>(attachments.size()), attachments.data());
     // The device's vertex stages move vertices by a part of a pixel of the target they draw to.
-    glProgramUniform2f(lumaPass_->name(), lumaPass_->uniformLocation("orb_ViewportSize"),
-                       static_cast<float>(planes_->lumaRow / 4), static_cast<float>(height));
-    glProgramUniform2f(differencePass_->name(), differencePass_->uniformLocation("orb_ViewportSize"),
-                       static_cast<float>(planes_->differenceRow / 4), static_cast<float>(height / 2));
+    glProgramUniform2f(program_->name(), program_->uniformLocation("orb_ViewportSize"),
+                       static_cast<float>(blocks_), static_cast<float>(height / 2));
+    // Without mipmaps the texture is complete only for a filter that needs none.
     glCreateSamplers(1, &sampler_);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glCreateVertexArrays(1, &vertexArray_);
     glCreateBuffers(static_cast<GLsizei>(buffers_.size()), buffers_.data());
     for (const GLuint buffer : buffers_)
-        glNamedBufferStorage(buffer, static_cast<GLsizeiptr>(planes_->size), nullptr,
+        glNamedBufferStorage(buffer, static_cast<GLsizeiptr>(layout_->size), nullptr,
                              GL_MAP_READ_BIT | GL_CLIENT_STORAGE_BIT);
     return true;
 }
@@ -222,36 +221,33 @@ GLuint PlanarReadback::frameTexture(GLuint framebuffer)
 
 void PlanarReadback::convert(GLuint picture)
 {
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, blocks_, height_ / 2);
+    glUseProgram(program_->name());
     glBindVertexArray(vertexArray_);
     glBindTextureUnit(PictureUnit, picture);
     glBindSampler(PictureUnit, sampler_);
-    const auto pass = [](const Target& target, const ShaderProgram& program, int width, int height) {
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer);
-        glViewport(0, 0, width, height);
-        glUseProgram(program.name());
-        glDrawArrays(GL_TRIANGLES, 0, 3);
-    };
-    pass(luma_, *lumaPass_, planes_->lumaRow / 4, height_);
-    pass(differences_, *differencePass_, planes_->differenceRow / 4, height_ / 2);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
     // Unbound, so that the frame's texture may be drawn into again.
     glBindTextureUnit(PictureUnit, 0);
 }
 
-// The three planes into one pixel buffer, one after another.
+// The planes into one pixel buffer, one after another; the luma's two targets row by row in turn.
 void PlanarReadback::read(std::size_t index)
 {
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[index]);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    const auto plane = [](GLuint framebuffer, GLenum attachment, int row, int height, std::size_t at) {
-        glNamedFramebufferReadBuffer(framebuffer, attachment);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        glReadPixels(0, 0, row / 4, height, GL_RGBA, GL_UNSIGNED_BYTE, reinterpret_cast<void*>(at));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const auto plane = [this](int target, GLenum format, std::size_t at) {
+        glNamedFramebufferReadBuffer(framebuffer_, GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(target));
+        glReadPixels(0, 0, blocks_, height_ / 2, format, GL_UNSIGNED_BYTE, reinterpret_cast<void*>(at));
     };
-    plane(luma_.framebuffer, GL_COLOR_ATTACHMENT0, planes_->lumaRow, height_, 0);
-    plane(differences_.framebuffer, GL_COLOR_ATTACHMENT0, planes_->differenceRow, height_ / 2,
-          planes_->blueAt);
-    plane(differences_.framebuffer, GL_COLOR_ATTACHMENT1, planes_->differenceRow, height_ / 2,
-          planes_->redAt);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 2 * blocks_);
+    plane(0, GL_RGBA, 0);
+    plane(1, GL_RGBA, static_cast<std::size_t>(layout_->lumaRow));
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    plane(2, GL_RG, layout_->blueAt);
+    plane(3, GL_RG, layout_->redAt);
 }
 
 const std::uint8_t* PlanarReadback::bytes(std::size_t index)
@@ -260,7 +256,7 @@ const std::uint8_t* PlanarReadback::bytes(std::size_t index)
         return nullptr;
     if (mapped_[index] == nullptr)
         mapped_[index] = static_cast<const std::uint8_t*>(glMapNamedBufferRange(
-            buffers_[index], 0, static_cast<GLsizeiptr>(planes_->size), GL_MAP_READ_BIT));
+            buffers_[index], 0, static_cast<GLsizeiptr>(layout_->size), GL_MAP_READ_BIT));
     return mapped_[index];
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// PlanarReadback -- a presented frame converted to 4:2:0 planes (PlanarPlanes) by two full-screen
-// passes and read back one picture late: the passes and the read of picture N are queued behind
-// it for the rasteriser's threads, and its bytes are taken only once picture N + 1 has been drawn,
+// PlanarReadback -- a presented frame converted to 4:2:0 planes (PlanarPlanes) by a full-screen
+// pass and read back one picture late: the pass and the read of picture N are queued behind it for
+// the rasteriser's threads, and its bytes are taken only once picture N + 1 has been drawn,
 // so the renderer neither waits for the rasteriser nor copies four bytes a pixel.
 //
 //   PlanarReadback planes;
@@ -10,9 +10,9 @@
 //   ...                                                                 // picture N + 1 drawn
 //   const std::uint8_t* bytes = planes.bytes(index); // until picture N + 2 is queued
 //
-// The frame's colour must be a texture: it is sampled where it was drawn.
-// Each fragment writes four bytes of a plane, which a software rasteriser draws several times
-// faster than one. The passes leave the GL state a device keeps as they found it.
+// The frame's colour must be a texture: it is sampled where it was drawn. Each fragment converts a block of 4
+// x 2 pixels and writes twelve bytes into four targets, which a software rasteriser draws several times
+// faster than a byte a fragment. The pass leaves the GL state a device keeps as it found it.
 
 #include "platform/gfx/Backend.h"
 
@@ -41,14 +41,6 @@ public:
     const std::uint8_t* bytes(std::size_t index);
 
 private:
-    struct Target
-    {
-        GLuint framebuffer = 0;
-        std::array<GLuint, 2> textures{};
-    };
-
-    static void makeTarget(Target& target, GLenum format, int width, int height, int count);
-    static void releaseTarget(Target& target);
     bool prepare(int width, int height);
     static GLuint frameTexture(GLuint framebuffer);
     void convert(GLuint picture);
@@ -57,12 +49,13 @@ private:
     void unmap(std::size_t index);
 
     int width_ = 0, height_ = 0;
-    std::optional<PlanarPlanes> planes_;
+    int blocks_ = 0; // 4 x 2 pixel blocks across the frame, its padding included
+    std::optional<PlanarPlanes> layout_;
     std::shared_ptr<const void> lifetime_ = std::make_shared<int>(); // the GL context outlives this
-    std::unique_ptr<ShaderProgram> lumaPass_, differencePass_;
+    std::unique_ptr<ShaderProgram> program_;
     GLuint vertexArray_ = 0, sampler_ = 0;
-    Target luma_;        // four luma bytes a texel
-    Target differences_; // the blue and the red difference, four bytes a texel each
+    GLuint framebuffer_ = 0;
+    std::array<GLuint, 4> targets_{}; // the luma's upper and lower rows, the blue and the red difference
     std::array<GLuint, 2> buffers_{};
     std::array<const std::uint8_t*, 2> mapped_{};
     std::array<bool, 2> read_{}; // whether the picture queued into each buffer was converted
