@@ -14,6 +14,7 @@
 #include <iostream>
 #include <limits>
 #include <sstream>
+#include <thread>
 
 namespace orb::render {
 
@@ -85,8 +86,14 @@ FrameDriver::FrameDriver(const RenderOptions& options)
     host.dataDirectory = options.dataDirectory;
     // A video's pictures are converted to the encoder's planes on the renderer and read back one
     // picture late (VideoFile); a join draws its pictures only to keep time.
-    if (!options.videoFile.empty() && options.joinParts.empty())
+    if (!options.videoFile.empty() && options.joinParts.empty()) {
         host.frameLayout = gfx::PixelLayout::Planar420;
+        // llvmpipe draws on a thread a processor; one more keeps the processors busy while the
+        // encoder's thread holds one (4 % less time at 1280 x 720 on two). The viewer's own
+        // setting stays.
+        const unsigned rasterisers = std::max(1u, std::thread::hardware_concurrency()) + 1;
+        ::setenv("LP_NUM_THREADS", std::to_string(rasterisers).c_str(), 0);
+    }
     host.watchDrawStates = options.stats;
     demo_ = std::make_unique<DemoSystem>(host);
 }
