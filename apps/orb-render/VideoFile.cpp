@@ -162,15 +162,15 @@ std::string VideoFile::costs() const
     if (pictures_ == 0)
         return {};
     const double length = static_cast<double>(pictures_) / fps_;
+    const double renderer = processorSeconds_ - encoderSeconds_;
     char line[400];
     std::snprintf(line, sizeof line,
                   "video: %ld pictures (%.1f s) captured in %.1f s, %.2f times their length; of %.1f s of "
                   "processor time the encoder used %.1f s (%.0f %%), the renderer and the rest %.1f s "
                   "(%.0f %%); the renderer waited %.1f s for the encoder\n",
                   pictures_, length, captureSeconds_, captureSeconds_ / length, processorSeconds_,
-                  encoderSeconds_, 100.0 * encoderSeconds_ / processorSeconds_,
-                  processorSeconds_ - encoderSeconds_,
-                  100.0 * (processorSeconds_ - encoderSeconds_) / processorSeconds_, rendererWaited_);
+                  encoderSeconds_, 100.0 * encoderSeconds_ / processorSeconds_, renderer,
+                  100.0 * renderer / processorSeconds_, rendererWaited_);
     return line;
 }
 

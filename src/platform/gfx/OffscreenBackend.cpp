@@ -13,7 +13,8 @@ class OffscreenBackend final : public Backend
 {
 public:
     OffscreenBackend(EGLDisplay display, EGLContext context, FrameReader reader, PixelLayout layout)
-        : display_(display), context_(context), reader_(std::move(reader)), layout_(layout)
+        : display_(display), context_(context), reader_(std::move(reader)), layout_(layout),
+          planes_(layout == PixelLayout::Planar420 ? std::make_unique<PlanarReadback>() : nullptr)
     {}
 
     ~OffscreenBackend() override
@@ -61,7 +62,7 @@ private:
     EGLContext context_;
     FrameReader reader_;
     PixelLayout layout_;
-    std::unique_ptr<PlanarReadback> planes_ = std::make_unique<PlanarReadback>();
+    std::unique_ptr<PlanarReadback> planes_; // for Planar420 only
     Presented presented_{};
     std::vector<std::uint8_t> pixels_;
 };

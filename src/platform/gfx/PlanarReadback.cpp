@@ -155,21 +155,20 @@ bool PlanarReadback::prepare(int width, int height)
     width_ = width;
     height_ = height;
     layout_.emplace(width, height);
-    blocks_ = layout_->lumaRow / 4;
     // The luma's upper and lower rows of each block, then the blue and the red difference.
     glCreateFramebuffers(1, &framebuffer_);
     glCreateTextures(GL_TEXTURE_2D, static_cast<GLsizei>(targets_.size()), targets_.data());
     const GLenum formats[] = {GL_RGBA8, GL_RGBA8, GL_RG8, GL_RG8};
     std::array<GLenum, 4> attachments{};
     for (std::size_t i = 0; i < targets_.size(); ++i) {
-        glTextureStorage2D(targets_[i], 1, formats[i], blocks_, height / 2);
+        glTextureStorage2D(targets_[i], 1, formats[i], blocks(), height / 2);
         attachments[i] = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i);
         glNamedFramebufferTexture(framebuffer_, attachments[i], targets_[i], 0);
     }
     glNamedFramebufferDrawBuffers(framebuffer_, static_cast<GLsizei>(attachments.size()), attachments.data());
     // The device's vertex stages move vertices by a part of a pixel of the target they draw to.
     glProgramUniform2f(program_->name(), program_->uniformLocation("orb_ViewportSize"),
-                       static_cast<float>(blocks_), static_cast<float>(height / 2));
+                       static_cast<float>(blocks()), static_cast<float>(height / 2));
     // Without mipmaps the texture is complete only for a filter that needs none.
     glCreateSamplers(1, &sampler_);
     glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -222,7 +221,7 @@ GLuint PlanarReadback::frameTexture(GLuint framebuffer)
 void PlanarReadback::convert(GLuint picture)
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
-    glViewport(0, 0, blocks_, height_ / 2);
+    glViewport(0, 0, blocks(), height_ / 2);
     glUseProgram(program_->name());
     glBindVertexArray(vertexArray_);
     glBindTextureUnit(PictureUnit, picture);
@@ -240,9 +239,9 @@ void PlanarReadback::read(std::size_t index)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     const auto plane = [this](int target, GLenum format, std::size_t at) {
         glNamedFramebufferReadBuffer(framebuffer_, GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(target));
-        glReadPixels(0, 0, blocks_, height_ / 2, format, GL_UNSIGNED_BYTE, reinterpret_cast<void*>(at));
+        glReadPixels(0, 0, blocks(), height_ / 2, format, GL_UNSIGNED_BYTE, reinterpret_cast<void*>(at));
     };
-    glPixelStorei(GL_PACK_ROW_LENGTH, 2 * blocks_);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 2 * blocks());
     plane(0, GL_RGBA, 0);
     plane(1, GL_RGBA, static_cast<std::size_t>(layout_->lumaRow));
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);

@@ -47,9 +47,10 @@ private:
     void read(std::size_t index);
     void release();
     void unmap(std::size_t index);
+    // 4 x 2 pixel blocks across the frame, its padding included.
+    int blocks() const { return layout_->lumaRow / 4; }
 
     int width_ = 0, height_ = 0;
-    int blocks_ = 0; // 4 x 2 pixel blocks across the frame, its padding included
     std::optional<PlanarPlanes> layout_;
     std::shared_ptr<const void> lifetime_ = std::make_shared<int>(); // the GL context outlives this
     std::unique_ptr<ShaderProgram> program_;
