@@ -370,10 +370,14 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
     std::cout << "[ preview  ] " << log.substr(shown, log.find('\n', shown) - shown) << "\n";
     std::this_thread::sleep_for(200ms);
     EXPECT_GT(floor()[0], 200) << "the saved effect draws";
-    // Paused, the picture under the overlay stands still.
+    // Paused, the picture under the status lines and between the panels (whose costs change)
+    // stands still.
     const auto picture = [&] {
         const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
-        return std::vector<std::uint8_t>(shown.begin() + 200 * 1280 * 4, shown.end());
+        std::vector<std::uint8_t> middle;
+        for (int y = 200; y < 600; ++y)
+            middle.insert(middle.end(), &shown[(y * 1280 + 320) * 4], &shown[(y * 1280 + 960) * 4]);
+        return middle;
     };
     const std::vector<std::uint8_t> first = picture();
     std::this_thread::sleep_for(1s);

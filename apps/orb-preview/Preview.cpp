@@ -1,14 +1,16 @@
 #include "Preview.h"
 
+#include "Application.h"
 #include "GraphicSystem.h"
 #include "LogCapture.h"
 #include "LogFile.h"
 #include "platform/fx/Font.h"
-#include "platform/win/MessageQueue.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -18,6 +20,7 @@ namespace {
 
 constexpr const char* ScriptFile = "DemoScript.xml";
 constexpr const char* ScriptPath = "Data\\DemoScript.xml";
+constexpr const char* MusicFile = "velmora.mp3";
 constexpr auto NoteShownFor = std::chrono::seconds(3);
 constexpr std::size_t ErrorLinesShown = 4;
 constexpr gfx::Color StatusColour = 0xFFFFFFFF;
@@ -79,20 +82,53 @@ bool Preview::start()
     if (!demo_->init(settings_))
         return false;
     demo_->setFrameOverlay(this);
+    gui_ = Gui::create(demo_->graphicSystem()->device()->backend(), [this] { drawPanels(); });
+    showPanels(true);
     reloadDemo();
+    loadWaveform();
     return true;
 }
 
 void Preview::frame()
 {
     takeInChanges();
-    if (loaded_) {
-        const std::optional<float> seek = std::exchange(seek_, std::nullopt);
-        demo_->frame(0, seek ? &*seek : nullptr);
-    } else {
-        drawAlone();
+    if (gui_ && panelsShown_) {
+        gui_->beginFrame();
+        const StripGesture gesture = interactWithStrip(view_);
+        if (gesture.releasedAt)
+            release(*gesture.releasedAt);
+        else if (gesture.heldAt)
+            hold(*gesture.heldAt);
     }
+    if (loaded_)
+        playFrame();
+    else
+        drawAlone();
+    if (gui_)
+        gui_->endFrame();
     reportShown();
+}
+
+void Preview::playFrame()
+{
+    const std::optional<float> seek = std::exchange(seek_, std::nullopt);
+    if (seek && std::exchange(seekLogged_, false))
+        logSeek(*seek);
+    gfx::PassTimer* timer = demo_->graphicSystem()->device()->passTimer();
+    if (timer != nullptr)
+        timer->startFrame();
+    timing_ = timer != nullptr;
+    const float before = demo_->time();
+    demo_->frame(0, seek ? &*seek : nullptr);
+    if (std::exchange(timing_, false))
+        timer->endFrame(); // a frame that drew nothing costs nothing to show
+    if (std::exchange(playAfterSeek_, false))
+        demo_->setPaused(false);
+    const float now = demo_->time();
+    if (!heldWhilePaused_)
+        view_.follow(now);
+    if (!seek && loop_ && loop_->end && before < *loop_->end && now >= *loop_->end)
+        seekTo(loop_->start);
 }
 
 void Preview::press(int key)
@@ -121,9 +157,66 @@ void Preview::press(int key)
         if (demo_->graphicSystem()->device()->backend().setFullscreen(!fullscreen_))
             fullscreen_ = !fullscreen_;
         break;
+    case win::KeyTab:
+        showPanels(!panelsShown_);
+        break;
+    case win::KeyL:
+        markLoop();
+        break;
     default:
         break;
     }
+}
+
+void Preview::hold(float time)
+{
+    if (!loaded_)
+        return;
+    if (!heldWhilePaused_) {
+        heldWhilePaused_ = demo_->paused();
+        demo_->setPaused(true);
+    }
+    const float target = std::clamp(time, 0.0f, demo_->length());
+    if (target != targetTime()) {
+        seek_ = target;
+        seekLogged_ = false;
+    }
+}
+
+void Preview::release(float time)
+{
+    seekTo(time);
+    playAfterSeek_ = heldWhilePaused_ && !*heldWhilePaused_;
+    heldWhilePaused_.reset();
+}
+
+// First the loop's start, then its end; a third press loops the whole demo again.
+void Preview::markLoop()
+{
+    const float time = targetTime();
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(2);
+    if (!loop_) {
+        loop_ = Loop{time, std::nullopt};
+        text << "loop from " << time << " s: L again at its end";
+    } else if (!loop_->end && time != loop_->start) {
+        const auto [start, end] = std::minmax(loop_->start, time);
+        loop_ = Loop{start, end};
+        text << "looping " << start << " s to " << end << " s";
+    } else if (!loop_->end) {
+        text << "the loop's end is where it starts: move on and press L again";
+    } else {
+        loop_.reset();
+        text << "looping the whole demo";
+    }
+    note(text.str());
+}
+
+void Preview::showPanels(bool shown)
+{
+    panelsShown_ = shown;
+    // Timing every pass waits for the rasteriser at each: only while the costs are shown.
+    demo_->graphicSystem()->device()->setPassTiming(shown);
 }
 
 std::vector<std::string> Preview::messages() const
@@ -139,6 +232,8 @@ std::vector<Preview::Message> Preview::shownMessages() const
     std::vector<Message> shown;
     for (const auto& [file, error] : errors_)
         shown.push_back({firstLines(error, ErrorLinesShown), ErrorColour});
+    if (!waveformError_.empty())
+        shown.push_back({"no waveform of " + dataName(MusicFile) + ": " + waveformError_, ErrorColour});
     if (!note_.empty() && std::chrono::steady_clock::now() < noteShownUntil_)
         shown.push_back({note_, NoteColour});
     return shown;
@@ -147,7 +242,9 @@ std::vector<Preview::Message> Preview::shownMessages() const
 void Preview::takeInChanges()
 {
     std::vector<std::string> demoFiles;
+    bool music = false;
     for (const std::string& name : watch_->changedFiles()) {
+        music = music || name == MusicFile;
         const bool effect = std::filesystem::path(name).extension() == ".fx";
         if (effect && loaded_)
             reloadEffect(name);
@@ -157,6 +254,8 @@ void Preview::takeInChanges()
     if (demoFiles.empty())
         return;
     reloadDemo();
+    if (music)
+        loadWaveform();
     if (loaded_)
         awaitingShow_.insert(awaitingShow_.end(), demoFiles.begin(), demoFiles.end());
 }
@@ -187,6 +286,8 @@ void Preview::reloadDemo()
         loaded_ = true;
         errors_.clear();
         spans_ = demo_->scene(0) != nullptr ? sceneSpans(*demo_->scene(0)) : std::vector<SceneSpan>{};
+        if (view_.length() != demo_->length())
+            view_.setLength(demo_->length());
         note("demo loaded");
         return;
     case DemoSystem::ScriptReload::Refused:
@@ -194,10 +295,24 @@ void Preview::reloadDemo()
         return;
     case DemoSystem::ScriptReload::Failed:
         loaded_ = false;
+        spans_.clear(); // their operators are gone
         errors_.clear();
         errors_[ScriptPath] = capture.errors();
         return;
     }
+}
+
+// Decoded once per load of the music, not per frame or per reload of the script.
+void Preview::loadWaveform()
+{
+    std::ifstream file(std::filesystem::path(directory_) / MusicFile, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    waveformError_.clear();
+    waveform_ = file ? Waveform::decode(bytes.data(), bytes.size(), &waveformError_) : Waveform{};
+    if (!file)
+        waveformError_ = "the file cannot be read";
+    if (!waveformError_.empty())
+        ORB_ERROR("no waveform of " << dataName(MusicFile) << ": " << waveformError_);
 }
 
 float Preview::targetTime() const
@@ -208,11 +323,22 @@ float Preview::targetTime() const
 void Preview::seekTo(float time)
 {
     seek_ = std::clamp(time, 0.0f, demo_->length());
+    seekLogged_ = true;
 }
 
 void Preview::seekBy(float seconds)
 {
     seekTo(targetTime() + seconds);
+}
+
+void Preview::logSeek(float time) const
+{
+    std::ostringstream line;
+    line << "seek to " << std::fixed << std::setprecision(2) << time << " s (bar " << barAndBeatAt(time).bar;
+    if (const SceneSpan* scene = sceneAt(spans_, time))
+        line << ", " << scene->name;
+    line << ")";
+    ORB_INFO(line.str());
 }
 
 void Preview::note(std::string text)
@@ -238,6 +364,17 @@ std::string Preview::statusLine() const
 
 void Preview::draw()
 {
+    if (std::exchange(timing_, false))
+        costs_.add(demo_->graphicSystem()->device()->passTimer()->endFrame(), PassCosts::Clock::now());
+    if (panelsShown_) {
+        const SceneSpan* scene = sceneAt(spans_, demo_->time());
+        values_ = preview::liveValues(scene != nullptr ? scene->op : nullptr, *demo_->graphicSystem());
+    }
+    drawText();
+}
+
+void Preview::drawText()
+{
     fx::Font* font = demo_->font16();
     if (font == nullptr)
         return;
@@ -249,9 +386,21 @@ void Preview::draw()
         top += font->drawText(text.c_str(), -1, {Margin, top, settings_.width, settings_.height},
                               fx::TextFormat::NoClip, colour);
     };
-    write(statusLine(), StatusColour);
-    for (const Message& message : shownMessages())
-        write(message.text, message.colour);
+    if (panelsShown_)
+        write(statusLine(), StatusColour);
+    for (const Message& message : shownMessages()) {
+        if (panelsShown_ || message.colour == ErrorColour)
+            write(message.text, message.colour);
+    }
+}
+
+void Preview::drawPanels()
+{
+    const float time = demo_->time();
+    drawStrip({view_, spans_, waveform_, waveformError_, time, loop_});
+    const SceneSpan* scene = sceneAt(spans_, time);
+    drawValues(scene != nullptr ? scene->name : std::string(), values_);
+    drawCosts(costs_);
 }
 
 // Without a demo the frame shows only what the overlay says.
@@ -261,7 +410,7 @@ void Preview::drawAlone()
     graphics.beginScene();
     graphics.device()->clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer | gfx::ClearFlag::Stencil, 0,
                              1.0f, 0);
-    draw();
+    drawText();
     graphics.endSceneAndPresent();
 }
 
@@ -278,6 +427,21 @@ void Preview::reportShown()
         ORB_INFO(dataName(name) << " on screen " << age.count() << " ms after it was saved");
     }
     awaitingShow_.clear();
+}
+
+bool takeMessages(win::MessageQueue& queue, Preview& preview)
+{
+    win::Message message;
+    while (queue.peek(message)) {
+        if (Application::endsTheLoop(message) || message.kind == win::MessageKind::CloseRequest)
+            return false;
+        if (message.kind == win::MessageKind::KeyDown) {
+            if (message.key == win::KeyEscape)
+                return false;
+            preview.press(message.key);
+        }
+    }
+    return true;
 }
 
 } // namespace orb::preview

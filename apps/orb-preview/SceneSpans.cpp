@@ -13,7 +13,7 @@ std::vector<SceneSpan> sceneSpans(const Scene& scene)
     std::vector<SceneSpan> spans;
     for (const auto& layer : scene.layers()) {
         for (const IOperator* op : layer->children())
-            spans.push_back({op->typeName(), layer->start() + op->start(), layer->start() + op->end()});
+            spans.push_back({op->typeName(), layer->start() + op->start(), layer->start() + op->end(), op});
     }
     std::stable_sort(spans.begin(), spans.end(),
                      [](const SceneSpan& a, const SceneSpan& b) { return a.start < b.start; });

@@ -21,6 +21,7 @@ struct SceneSpan
     std::string name;
     float start;
     float end;
+    const IOperator* op; // lives as long as the demo it was found in
 };
 
 // In order of their starts.

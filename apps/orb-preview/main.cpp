@@ -1,7 +1,6 @@
 // orb-preview -- the production played from a directory for its authors, with what they save
 // shown as they save it. Logs to standard output.
 
-#include "Application.h"
 #include "LogFile.h"
 #include "Preview.h"
 #include "platform/win/QuitRequests.h"
@@ -21,18 +20,30 @@ $XDG_STATE_HOME/orb/preview/Data, else ~/.local/state/orb/preview/Data) in a 128
 an effect (.fx) is compiled again and swapped in, and the script, an image, the mesh or the music
 reloads the demo at the same time. A compile error keeps the old effect and is shown with its line.
 
+Under the picture the timeline shows the scenes, the bars (every fourth numbered) and the
+music's waveform; on the right the values the frame's effects were given, on the left what
+each pass of the frame costs (the median of the last second) against 16.7 ms.
+
+Mouse on the timeline:
+  click               go there
+  drag                scrub: the picture follows, the music waits; it plays on when let go
+  wheel               zoom in or out around the pointer
+
 Keys:
   Space               pause or resume, the music with the picture
   Left, Right         one bar back or on
   Page Up, Page Down  the previous or the next scene
   Home                back to the start
+  L                   mark the start of a loop, then its end; a third press loops the whole demo
+  Tab                 hide or show the timeline, panels and status (errors stay)
   F                   full screen or back to the window
   Escape              quit
 
 Options:
   --help              this text
 
-The log goes to standard output.
+The log goes to standard output, with a line for every seek, such as
+  seek to 118.26 s (bar 68, Scene6)
 
 Exit status: 0 after Escape or a closed window, 1 when the demo cannot be shown (the log says
 why), 2 on bad usage.
@@ -99,20 +110,8 @@ std::unique_ptr<orb::audio::Output> openDeviceOrSilence(orb::audio::Mixer& mixer
 void run(orb::preview::Preview& preview)
 {
     orb::win::MessageQueue queue;
-    for (;;) {
-        orb::win::Message message;
-        if (!queue.peek(message)) {
-            preview.frame();
-            continue;
-        }
-        if (orb::Application::endsTheLoop(message) || message.kind == orb::win::MessageKind::CloseRequest)
-            return;
-        if (message.kind == orb::win::MessageKind::KeyDown) {
-            if (message.key == orb::win::KeyEscape)
-                return;
-            preview.press(message.key);
-        }
-    }
+    while (orb::preview::takeMessages(queue, preview))
+        preview.frame();
 }
 
 } // namespace

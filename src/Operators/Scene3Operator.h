@@ -17,6 +17,7 @@ class Scene3Operator final : public SceneOperator
 public:
     using SceneOperator::SceneOperator;
     const char* typeName() const override { return "Scene3"; }
+    const fx::Effect* effect() const override { return effect_.get(); }
 
     static constexpr int ParticleCount = 5000;
     struct Particle

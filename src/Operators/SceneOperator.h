@@ -38,6 +38,10 @@ class SceneOperator : public IOperator
 public:
     using IOperator::IOperator;
 
+    // The effect the scene draws with, holding the values of the last frame drawn; null before
+    // init, or for a scene drawn without one.
+    virtual const fx::Effect* effect() const { return nullptr; }
+
 protected:
     // Loads what the scene needs; false (after logging) when a file is missing or unusable.
     virtual bool load() = 0;

@@ -25,8 +25,7 @@ public:
     virtual ShaderSceneParams params(const FrameTime& time) const = 0;
     virtual PostProcessParams look(const FrameTime& time) const = 0;
 
-    // The effect with the values of the last frame drawn; null before init.
-    const fx::Effect* effect() const { return effect_.get(); }
+    const fx::Effect* effect() const override { return effect_.get(); }
 
 protected:
     virtual const char* effectFile() const = 0;

@@ -162,6 +162,16 @@ bool Effect::setValue(const Parameter* parameter, const void* data, std::size_t 
     return true;
 }
 
+const Effect::Parameter* Effect::parameter(unsigned index) const
+{
+    return index < parameters_.size() ? parameters_[index].get() : nullptr;
+}
+
+Effect::ParameterDescription Effect::describe(const Parameter& parameter)
+{
+    return {parameter.name, parameter.floats};
+}
+
 bool Effect::getValue(const Parameter* parameter, void* data, std::size_t bytes) const
 {
     if (parameter == nullptr || data == nullptr)

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -52,9 +53,18 @@ public:
     std::weak_ptr<const void> lifetime() const { return lifetime_; }
     // What its passes are called when the device times passes: "<name> pass <n>".
     void setName(std::string name) { name_ = std::move(name); }
+    const std::string& name() const { return name_; }
 
     // Null when no pass uses a parameter of that name.
     const Parameter* parameterByName(const char* name) const;
+    // Every parameter in turn, as D3DX's GetParameter(NULL, index): null past the last.
+    const Parameter* parameter(unsigned index) const;
+    struct ParameterDescription
+    {
+        std::string_view name;
+        std::size_t floats; // 1 to 4, or 16 for a matrix
+    };
+    static ParameterDescription describe(const Parameter& parameter);
     // Copies min(bytes, declared size) bytes of floats; a mat4 is row-major as Direct3D's.
     // Takes effect at the next commitChanges or beginPass.
     bool setValue(const Parameter* parameter, const void* data, std::size_t bytes);

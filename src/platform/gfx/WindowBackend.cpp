@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace orb::gfx {
 
@@ -64,6 +65,8 @@ public:
         glBlitNamedFramebuffer(framebuffer, 0, 0, 0, width, height, placed.left,
                                placed.bottom + placed.height, placed.left + placed.width, placed.bottom,
                                GL_COLOR_BUFFER_BIT, exact ? GL_NEAREST : GL_LINEAR);
+        if (overlay_)
+            drawOverlay(shownWidth, shownHeight);
         SDL_GL_SwapWindow(window_);
     }
 
@@ -77,10 +80,32 @@ public:
         return true;
     }
 
+    bool setOverlay(WindowOverlay overlay) override
+    {
+        overlay_ = std::move(overlay);
+        return true;
+    }
+
 private:
+    // The device keeps its own target bound and may have masked colour channels: the overlay
+    // draws into the window with every channel, and the device finds its state as it left it.
+    void drawOverlay(int width, int height)
+    {
+        GLint target = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
+        GLboolean mask[4];
+        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        overlay_(width, height);
+        glColorMask(mask[0], mask[1], mask[2], mask[3]);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(target));
+    }
+
     SDL_Window* window_;
     SDL_GLContext context_;
     win::WindowHandle handle_;
+    WindowOverlay overlay_;
 };
 
 std::unique_ptr<Backend> refuse(std::string* error, const std::string& reason)

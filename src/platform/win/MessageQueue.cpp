@@ -18,9 +18,11 @@ std::map<std::uint32_t, WindowProc>& windowProcs()
 int virtualKey(SDL_Keycode key)
 {
     static const std::map<SDL_Keycode, int> keys = {
-        {SDLK_ESCAPE, KeyEscape},     {SDLK_SPACE, KeySpace}, {SDLK_PAGEUP, KeyPageUp},
-        {SDLK_PAGEDOWN, KeyPageDown}, {SDLK_HOME, KeyHome},   {SDLK_LEFT, KeyLeft},
-        {SDLK_RIGHT, KeyRight},       {SDLK_f, KeyF},
+        {SDLK_ESCAPE, KeyEscape}, {SDLK_SPACE, KeySpace},
+        {SDLK_PAGEUP, KeyPageUp}, {SDLK_PAGEDOWN, KeyPageDown},
+        {SDLK_HOME, KeyHome},     {SDLK_LEFT, KeyLeft},
+        {SDLK_RIGHT, KeyRight},   {SDLK_f, KeyF},
+        {SDLK_TAB, KeyTab},       {SDLK_l, KeyL},
     };
     const auto found = keys.find(key);
     return found != keys.end() ? found->second : 0;

@@ -28,6 +28,7 @@ enum class MessageKind
 };
 
 // Virtual-key codes of the keys the engine and its tools react to.
+constexpr int KeyTab = 0x09;
 constexpr int KeyEscape = 0x1B;
 constexpr int KeySpace = 0x20;
 constexpr int KeyPageUp = 0x21;
@@ -36,6 +37,7 @@ constexpr int KeyHome = 0x24;
 constexpr int KeyLeft = 0x25;
 constexpr int KeyRight = 0x27;
 constexpr int KeyF = 0x46;
+constexpr int KeyL = 0x4C;
 
 // A window as the engine's settings and log know it: its X11 id, 0 for none.
 using WindowHandle = std::uintptr_t;
