@@ -127,7 +127,8 @@ void Preview::playFrame()
     const float now = demo_->time();
     if (!heldWhilePaused_)
         view_.follow(now);
-    if (!seek && loop_ && loop_->end && before < *loop_->end && now >= *loop_->end)
+    // Playing on to or past the loop's end (marked where it stands, or reached).
+    if (!seek && loop_ && loop_->end && before <= *loop_->end && now >= *loop_->end && now > before)
         seekTo(loop_->start);
 }
 

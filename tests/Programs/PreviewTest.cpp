@@ -5,6 +5,7 @@
 #include "platform/win/MessageQueue.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -86,6 +87,17 @@ protected:
                std::equal(earlier.begin() + below, earlier.end(), lastFrame_.begin() + below);
     }
 
+    // The seeks logged so far, without their "ORB_INFO: ".
+    std::vector<std::string> seeksLogged() const
+    {
+        std::vector<std::string> seeks;
+        for (const std::string& line : log()) {
+            if (line.starts_with("ORB_INFO: seek to "))
+                seeks.push_back(line.substr(std::string_view("ORB_INFO: ").size()));
+        }
+        return seeks;
+    }
+
     win::SteppedCounter counter_{TicksPerSecond};
     std::unique_ptr<Preview> preview_;
     std::vector<std::uint8_t> lastFrame_;
@@ -144,6 +156,159 @@ TEST_F(PreviewTest, SeeksAndPausesMoveTheClockAndTheMusicTogether)
     preview_->press(win::KeyLeft);
     step(0.1);
     EXPECT_FLOAT_EQ(demo().time(), 0.0f) << "never before the start";
+}
+
+TEST_F(PreviewTest, EverySeekByKeyWritesOneLineWithItsBarAndScene)
+{
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    preview_->press(win::KeyPageDown);
+    step(0.1);
+    preview_->press(win::KeyRight);
+    preview_->press(win::KeyRight); // two presses in one frame are one seek
+    step(0.1);
+    EXPECT_EQ(seeksLogged(), (std::vector<std::string>{"seek to 6.96 s (bar 5, Scene2)",
+                                                       "seek to 10.43 s (bar 7, Scene2)"}));
+}
+
+TEST_F(PreviewTest, HoldingTheTimelineScrubsInSilenceAndLettingGoPlaysOnInStep)
+{
+    ASSERT_TRUE(preview_->start());
+    step(0.5);
+    preview_->hold(100.0f);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 100.0f);
+    preview_->hold(120.0f);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 120.0f) << "the picture follows";
+    step(0.5);
+    EXPECT_FLOAT_EQ(demo().time(), 120.0f) << "held, the picture stands";
+    EXPECT_NEAR(musicTime(), 120.0, 1.0 / audio::SampleRate) << "and the music is silent";
+
+    preview_->release(130.0f);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 130.0f);
+    expectMusicAtTheClock();
+    step(0.25);
+    EXPECT_NEAR(demo().time(), 130.25f, 1e-4f) << "let go, it plays on";
+    expectMusicAtTheClock();
+    EXPECT_EQ(seeksLogged(), std::vector<std::string>{"seek to 130.00 s (bar 75, Scene6)"})
+        << "a scrub is one seek, where it is let go";
+
+    preview_->press(win::KeySpace);
+    preview_->hold(10.0f);
+    step(0.1);
+    preview_->release(12.0f);
+    step(0.1);
+    step(0.5);
+    EXPECT_FLOAT_EQ(demo().time(), 12.0f) << "paused before, it stays paused";
+    EXPECT_NEAR(musicTime(), 12.0, 1.0 / audio::SampleRate);
+}
+
+TEST_F(PreviewTest, AMarkedLoopPlaysItsSpanOverAndOver)
+{
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    preview_->press(win::KeyPageDown); // Scene2, 6.9564 s
+    step(0.1);
+    preview_->press(win::KeyL);
+    preview_->press(win::KeyRight);
+    step(0.1);
+    preview_->press(win::KeyL); // the loop's end one bar on, at 8.6955 s
+    ASSERT_TRUE(preview_->loop() && preview_->loop()->end);
+    EXPECT_FLOAT_EQ(preview_->loop()->start, 6.9564f);
+
+    step(1.0); // past the end: the next frame is at the start
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 6.9564f);
+    expectMusicAtTheClock();
+    step(1.0);
+    step(1.0);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 6.9564f) << "and again";
+
+    preview_->press(win::KeyL);
+    EXPECT_FALSE(preview_->loop());
+    step(1.0);
+    step(1.0);
+    EXPECT_NEAR(demo().time(), 8.9564f, 1e-4f) << "the whole demo again";
+}
+
+TEST_F(PreviewTest, TheValuesShownAreTheOnesTheEffectsDrewWith)
+{
+    // Probes: the scene draws the fractions of its `a` as its colour; the compositor shows the
+    // scene's picture on the left half and the fractions of its own `d` on the right.
+    const std::string scene6Output = "colour = vec4(rockColour * light * light + c3.rgb * c3.w, 1.0);";
+    save("Scene6.fx", scene6Output, "colour = vec4(fract(a), 1.0);");
+    save("Compositor.fx", "colour = vec4(picture * keep + wash, 1.0);",
+         "colour = gl_FragCoord.x < 160.0 ? texelFetch(frame, ivec2(gl_FragCoord.xy), 0)"
+         " : vec4(fract(d.xyz), 1.0);");
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    preview_->release(131.3f);
+    step(0.1);
+    step(0.4);
+
+    const auto shown = [this](const std::string& effect, const std::string& name) {
+        for (const EffectValues& values : preview_->liveValues()) {
+            for (const NamedValue& value : values.values) {
+                if (values.effect == effect && value.name == name)
+                    return value.floats;
+            }
+        }
+        return std::vector<float>{};
+    };
+    // A pixel's channels, red first, as fractions.
+    const auto drawn = [this](int x, int y) {
+        const std::uint8_t* bgr = pixel(x, y);
+        return std::array<double, 3>{bgr[2] / 255.0, bgr[1] / 255.0, bgr[0] / 255.0};
+    };
+    const auto expectDrawnWith = [](const std::array<double, 3>& colour, const std::vector<float>& value) {
+        ASSERT_GE(value.size(), 3u);
+        for (std::size_t channel = 0; channel < 3; ++channel) {
+            const double apart = std::fabs(colour[channel] - (value[channel] - std::floor(value[channel])));
+            EXPECT_LT(std::min(apart, 1.0 - apart), 0.6 / 255.0)
+                << "channel " << channel << " of " << value[channel];
+        }
+    };
+    const std::vector<float> a = shown("Scene6.fx", "a");
+    expectDrawnWith(drawn(40, 150), a);
+    EXPECT_GT(a[2], 20.0f) << "a moment well into the scene";
+    expectDrawnWith(drawn(280, 150), shown("Compositor.fx", "d"));
+}
+
+TEST_F(PreviewTest, MusicThatCannotBeDecodedLeavesTheWaveformEmptyAndSaysWhy)
+{
+    const std::string music = readFile("Production/velmora.mp3");
+    writeFile("Production/velmora.mp3", "not a sound");
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    EXPECT_TRUE(preview_->waveform().empty());
+    EXPECT_TRUE(showing("no waveform of Data\\velmora.mp3: not MPEG audio"));
+    preview_->press(win::KeyPageDown);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 6.9564f) << "the rest works";
+
+    writeFile("Production/velmora.mp3", music);
+    step(0.1);
+    EXPECT_FALSE(preview_->waveform().empty()) << "made again when the music is saved";
+    EXPECT_FALSE(showing("no waveform"));
+}
+
+TEST_F(PreviewTest, AScriptWithoutScenesPlaysBlackAndASeekPastItsEndLandsOnTheEnd)
+{
+    std::string script = readFile("Production/DemoScript.xml");
+    const std::size_t first = script.find("<operator name=\"Scene1\"");
+    const std::size_t last = script.find('\n', script.find("<operator name=\"Scene10\""));
+    ASSERT_LT(first, last);
+    writeFile("Production/DemoScript.xml", script.erase(first, last + 1 - first));
+    ASSERT_TRUE(preview_->start());
+    step(0.1);
+    EXPECT_TRUE(showing("demo loaded"));
+    preview_->release(1000.0f);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), demo().length());
+    EXPECT_EQ(seeksLogged(), std::vector<std::string>{"seek to 243.47 s (bar 141)"});
 }
 
 TEST_F(PreviewTest, AnEffectSavedOnDiskIsDrawnAtTheNextFrame)
