@@ -64,6 +64,14 @@ void Gui::beginFrame()
 {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The backend reads the pointer from SDL's global state, which on X11 follows raw input
+    // events that synthetic input (xdotool, remote desktops) need not send; the window's own
+    // pointer position comes from the events it gets, and follows a drag that leaves it.
+    if (SDL_Window* window = SDL_GetMouseFocus(); window != nullptr && window == SDL_GL_GetCurrentWindow()) {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        ImGui::GetIO().MousePos = {static_cast<float>(x), static_cast<float>(y)};
+    }
     ImGui::NewFrame();
     begun_ = true;
 }

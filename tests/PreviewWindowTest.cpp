@@ -1,0 +1,191 @@
+// The preview's panels as an author uses them, under Xvfb (see tests/CMakeLists.txt): the preview
+// runs in this process, in a window, on a clock that moves only when a test steps it and with the
+// silent sound output; the mouse and the keys come from xdotool.
+
+#include "Preview.h"
+#include "ProgramSupport.h"
+#include "TestSupport.h"
+#include "XWindowProbe.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace orb::preview {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int Width = 1280;
+constexpr int Height = 720;
+constexpr std::int64_t TicksPerSecond = 1'000'000;
+constexpr int StripY = Height - 40; // in the strip's waveform, whatever its height
+constexpr double Frame = 1.0 / 60.0;
+
+void xdotool(const std::string& arguments)
+{
+    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+class PreviewWindowTest : public test::LoggedTest
+{
+protected:
+    void SetUp() override
+    {
+        if (!probe_.connected())
+            GTEST_SKIP() << "no X display; run under xvfb-run";
+        fs::copy(ORB_PRODUCTION_DATA, "Production", fs::copy_options::recursive);
+        Host host{counter_, GraphicsBackend::Window, {}, SoundOutput::Silent};
+        host.dataDirectory = "Production";
+        preview_ = std::make_unique<Preview>(host, Width, Height);
+        ASSERT_TRUE(preview_->start());
+        step(0.1);
+    }
+
+    // As the preview's own loop: the messages waiting, then a frame, after `seconds` of the clock
+    // and of the music.
+    void step(double seconds)
+    {
+        counter_.advance(std::llround(seconds * TicksPerSecond));
+        demo().soundSystem()->pump(static_cast<std::size_t>(std::llround(seconds * audio::SampleRate)));
+        ASSERT_TRUE(takeMessages(queue_, *preview_));
+        preview_->frame();
+    }
+
+    DemoSystem& demo() { return preview_->demo(); }
+    std::uintptr_t window() { return demo().graphicSystem()->device()->backend().windowHandle(); }
+    std::vector<std::uint8_t> shown(int width = Width, int height = Height)
+    {
+        return probe_.pixels(window(), width, height);
+    }
+
+    // The time at the strip's x while it shows the whole demo.
+    float timeAtStrip(int x) { return demo().length() * static_cast<float>(x) / Width; }
+
+    double musicTime()
+    {
+        const auto frame = demo().soundSystem()->mixer().currentPosition(demo().musicStream());
+        return frame ? static_cast<double>(*frame) / audio::SampleRate : -1.0;
+    }
+
+    // The times of the seeks logged so far.
+    std::vector<double> seeksLogged() const
+    {
+        std::vector<double> times;
+        for (const std::string& line : log()) {
+            if (line.starts_with("ORB_INFO: seek to "))
+                times.push_back(std::stod(line.substr(std::string_view("ORB_INFO: seek to ").size())));
+        }
+        return times;
+    }
+
+    gfx::test::XWindowProbe probe_;
+    win::SteppedCounter counter_{TicksPerSecond};
+    win::MessageQueue queue_;
+    std::unique_ptr<Preview> preview_;
+};
+
+TEST_F(PreviewWindowTest, AClickOnTheStripSeeksWithinAFrameOfTheTimeThere)
+{
+    std::vector<double> latencies;
+    for (int click = 0; click < 20; ++click) {
+        const int x = click % 2 == 0 ? 700 : 300 + 20 * click;
+        xdotool("mousemove " + std::to_string(x) + " " + std::to_string(StripY) + " click 1");
+        const auto released = std::chrono::steady_clock::now();
+        for (int frame = 0; frame < 10 && std::fabs(demo().time() - timeAtStrip(x)) > Frame; ++frame)
+            step(0.0);
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - released).count());
+        EXPECT_NEAR(demo().time(), timeAtStrip(x), Frame) << "click " << click << " at x " << x;
+        for (int frame = 0; frame < 10 && seeksLogged().size() <= std::size_t(click); ++frame)
+            step(0.0);
+        ASSERT_EQ(seeksLogged().size(), click + 1u) << "one line a click";
+        EXPECT_NEAR(seeksLogged().back(), timeAtStrip(x), Frame);
+    }
+    std::nth_element(latencies.begin(), latencies.begin() + 10, latencies.end());
+    std::printf("[ preview  ] from a click's release to its picture presented: median %.0f ms of 20\n",
+                latencies[10]);
+}
+
+TEST_F(PreviewWindowTest, ADragScrubsSilentlyAndTheReleasePlaysOnWithTheMusicInStep)
+{
+    step(0.5);
+    xdotool("mousemove 300 " + std::to_string(StripY) + " mousedown 1");
+    step(0.1);
+    step(0.1);
+    EXPECT_NEAR(demo().time(), timeAtStrip(300), Frame);
+    xdotool("mousemove 500 " + std::to_string(StripY));
+    step(0.1);
+    step(0.5);
+    EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame) << "the picture follows the pointer";
+    EXPECT_NEAR(musicTime(), demo().time(), 1.0 / audio::SampleRate)
+        << "the music waits where the picture is";
+
+    xdotool("mouseup 1");
+    step(0.1);
+    EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame);
+    step(0.25);
+    EXPECT_NEAR(demo().time(), timeAtStrip(500) + 0.25, Frame) << "it plays on";
+    EXPECT_NEAR(musicTime(), demo().time(), 1.0 / audio::SampleRate) << "with the music in step";
+    EXPECT_EQ(seeksLogged().size(), 1u);
+}
+
+// Byte for byte, the window shows what the off-screen renderer draws at that time.
+TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveItsMiddle)
+{
+    xdotool("key --delay 100 space Next Next Tab"); // paused at Scene3's start, hidden
+    for (int frame = 0; frame < 3; ++frame)
+        step(0.0);
+    ASSERT_FALSE(preview_->panelsShown());
+    const std::vector<std::uint8_t> hidden = shown();
+
+    char at[32];
+    std::snprintf(at, sizeof at, "%.9g", static_cast<double>(demo().time()));
+    ASSERT_EQ(test::runProgram(test::OrbRender + " --data Production --at " + at + " --frames player").status,
+              0);
+    const test::Picture player = test::readPng("player/frame_000000.png");
+    ASSERT_EQ(player.width, Width);
+    long differing = 0;
+    for (std::size_t pixel = 0; pixel < std::size_t(Width) * Height; ++pixel) {
+        for (int c = 0; c < 3; ++c)
+            differing += hidden[pixel * 4 + 2 - c] != player.rgb[pixel * 3 + c];
+    }
+    EXPECT_EQ(differing, 0) << "of the player's frame at " << at << " s";
+
+    xdotool("key Tab");
+    step(0.0);
+    step(0.0);
+    const std::vector<std::uint8_t> withPanels = shown();
+    const auto sameRows = [&](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b,
+                              int width, int fromX, int toX, int fromY, int toY) {
+        for (int y = fromY; y < toY; ++y) {
+            const std::size_t row = std::size_t(y) * width;
+            if (!std::equal(&a[(row + fromX) * 4], &a[(row + toX) * 4], &b[(row + fromX) * 4]))
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(sameRows(hidden, withPanels, Width, Width / 4, 3 * Width / 4, Height / 4, 3 * Height / 4))
+        << "the middle stays clear";
+    EXPECT_FALSE(sameRows(hidden, withPanels, Width, 0, Width, Height - 20, Height))
+        << "the strip along the bottom";
+
+    constexpr int Smaller = 960, Lower = 540;
+    probe_.resize(window(), Smaller, Lower);
+    step(0.0);
+    step(0.0);
+    const std::vector<std::uint8_t> smallerWithPanels = shown(Smaller, Lower);
+    xdotool("key Tab");
+    step(0.0);
+    const std::vector<std::uint8_t> smallerHidden = shown(Smaller, Lower);
+    EXPECT_TRUE(
+        sameRows(smallerHidden, smallerWithPanels, Smaller, Smaller / 4, 3 * Smaller / 4, 0, Lower - 90))
+        << "between the side panels the picture is clear down to the strip";
+    EXPECT_FALSE(sameRows(smallerHidden, smallerWithPanels, Smaller, 0, Smaller, Lower - 20, Lower))
+        << "the strip follows the window's bottom";
+}
+
+} // namespace
+} // namespace orb::preview
