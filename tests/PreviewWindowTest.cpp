@@ -132,6 +132,33 @@ TEST_F(PreviewWindowTest, ADragScrubsSilentlyAndTheReleasePlaysOnWithTheMusicInS
     EXPECT_EQ(seeksLogged().size(), 1u);
 }
 
+TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBetween)
+{
+    xdotool("mousemove 0 " + std::to_string(StripY) + " click --repeat 18 --delay 20 4"); // the wheel, up
+    xdotool("key --delay 100 space Next"); // paused at Scene2's start, which the span turns to
+    for (int frame = 0; frame < 3; ++frame)
+        step(0.0);
+    const TimelineView& view = preview_->timeline();
+    ASSERT_LT(view.to() - view.from(), 5.0f) << "zoomed in";
+    // The waveform's light blue, from the strip's bottom up to where its band of scenes ends.
+    const std::vector<std::uint8_t> window = shown();
+    const auto height = [&](float time) {
+        const int x = static_cast<int>(std::lround(view.xOf(time, Width)));
+        int lit = 0;
+        for (int y = Height - 90; y < Height; ++y)
+            lit += window[(std::size_t(y) * Width + x) * 4] > 120 ? 1 : 0;
+        return lit;
+    };
+    // The kicks after the first (under the playhead) and the middle of the beats between them.
+    const float bar = barSeconds(), beat = bar / 4.0f;
+    for (int kick = 1; kick <= 3; ++kick) {
+        const float at = 4.0f * bar + static_cast<float>(kick) * beat + 0.005f;
+        ASSERT_LT(at + beat / 2.0f, view.to());
+        EXPECT_GT(height(at), 1.3 * height(at + beat / 2.0f)) << "kick at " << at << " s";
+        EXPECT_GT(height(at), 1.3 * height(at - 0.02f)) << "the kick at " << at << " s starts there";
+    }
+}
+
 // Byte for byte, the window shows what the off-screen renderer draws at that time.
 TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveItsMiddle)
 {

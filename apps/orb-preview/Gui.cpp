@@ -30,8 +30,8 @@ bool isInput(const SDL_Event& event)
 
 std::unique_ptr<Gui> Gui::create(gfx::Backend& backend, std::function<void()> draw)
 {
-    SDL_Window* window = SDL_GL_GetCurrentWindow();
-    if (window == nullptr || backend.windowHandle() == 0)
+    SDL_Window* window = SDL_GL_GetCurrentWindow(); // none off-screen, where EGL has the context
+    if (window == nullptr)
         return nullptr;
     auto gui = std::unique_ptr<Gui>(new Gui(backend, std::move(draw)));
     ImGui::CreateContext();
@@ -44,7 +44,7 @@ std::unique_ptr<Gui> Gui::create(gfx::Backend& backend, std::function<void()> dr
     ImGui_ImplOpenGL3_CreateDeviceObjects();
     SDL_SetWindowResizable(window, SDL_TRUE);
     SDL_AddEventWatch(&Gui::watch, gui.get());
-    backend.setOverlay([raw = gui.get()](int, int) { raw->render(); });
+    backend.setOverlay([raw = gui.get()] { raw->render(); });
     return gui;
 }
 

@@ -70,6 +70,7 @@ public:
     const std::vector<EffectValues>& liveValues() const { return values_; }
     const PassCosts& costs() const { return costs_; }
     const Waveform& waveform() const { return waveform_; }
+    const TimelineView& timeline() const { return view_; }
     const std::optional<Loop>& loop() const { return loop_; }
 
 private:

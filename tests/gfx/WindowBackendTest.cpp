@@ -92,6 +92,43 @@ TEST_F(WindowBackendTest, ShowsTheSameFrameAsTheOffscreenBackendPixelForPixel)
     EXPECT_EQ(differing, 0u);
 }
 
+TEST_F(WindowBackendTest, AnOverlayDrawsOverTheWindowOnlyAndTheDeviceDrawsOnIntoItsOwnTarget)
+{
+    std::vector<std::uint8_t> expected = renderOffscreen();
+    ASSERT_EQ(expected.size(), std::size_t{Width} * Height * 4);
+    auto device = openWindow(false);
+    ASSERT_NE(device, nullptr);
+    // A green square in the window's bottom left corner, 100 pixels wide.
+    ASSERT_TRUE(device->backend().setOverlay([] {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 100, 100);
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    }));
+    device->clear(ClearFlag::Target, argb(255, 255, 0, 0), 1.0f, 0);
+    device->present();
+    drawReferenceFrame(*device); // drawn where the device left its target bound
+
+    const std::vector<Color> backBuffer = device->readPixels(device->backBuffer());
+    const std::vector<std::uint8_t> shown = probe_.pixels(device->backend().windowHandle(), Width, Height);
+    std::size_t wrongInWindow = 0, wrongInBackBuffer = 0;
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            const std::size_t at = (std::size_t(y) * Width + x) * 4;
+            const bool square = x < 100 && y >= Height - 100;
+            const std::uint8_t* pixel = &shown[at];
+            const bool green = pixel[0] == 0 && pixel[1] == 255 && pixel[2] == 0;
+            wrongInWindow += square ? !green : !std::equal(pixel, pixel + 3, &expected[at]);
+            const Color drawn = backBuffer[std::size_t(y) * Width + x];
+            wrongInBackBuffer +=
+                (drawn & 0xFFFFFF) != argb(0, expected[at + 2], expected[at + 1], expected[at]);
+        }
+    }
+    EXPECT_EQ(wrongInWindow, 0u);
+    EXPECT_EQ(wrongInBackBuffer, 0u) << "the overlay never reaches the frame";
+}
+
 TEST_F(WindowBackendTest, OpensAtTheTopLeftWithTheClientSizeClassAndTitle)
 {
     auto device = openWindow(false);

@@ -41,11 +41,11 @@ public:
     // false off-screen or when the window system refuses.
     virtual bool setFullscreen(bool) { return false; }
 
-    // Draws over every frame the window shows, in the window's own pixels (its drawable's width
-    // and height), after the frame is placed and before it is shown, with the window's
-    // framebuffer bound for drawing; whatever GL state it changes, it restores. An empty one
-    // draws nothing. False off-screen, where there is no window to draw over.
-    using WindowOverlay = std::function<void(int width, int height)>;
+    // Draws over every frame the window shows, in the window's own pixels, after the frame is
+    // placed and before it is shown, with the window's framebuffer bound for drawing; whatever GL
+    // state it changes, it restores. An empty one draws nothing. False off-screen, where there is
+    // no window to draw over.
+    using WindowOverlay = std::function<void()>;
     virtual bool setOverlay(WindowOverlay) { return false; }
 };
 

@@ -66,7 +66,7 @@ public:
                                placed.bottom + placed.height, placed.left + placed.width, placed.bottom,
                                GL_COLOR_BUFFER_BIT, exact ? GL_NEAREST : GL_LINEAR);
         if (overlay_)
-            drawOverlay(shownWidth, shownHeight);
+            drawOverlay();
         SDL_GL_SwapWindow(window_);
     }
 
@@ -87,18 +87,13 @@ public:
     }
 
 private:
-    // The device keeps its own target bound and may have masked colour channels: the overlay
-    // draws into the window with every channel, and the device finds its state as it left it.
-    void drawOverlay(int width, int height)
+    // The device keeps its own target bound for drawing and expects to find it so.
+    void drawOverlay()
     {
         GLint target = 0;
         glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
-        GLboolean mask[4];
-        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        overlay_(width, height);
-        glColorMask(mask[0], mask[1], mask[2], mask[3]);
+        overlay_();
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(target));
     }
 
