@@ -54,6 +54,15 @@ protected:
         preview_->frame();
     }
 
+    // Frames until `done` holds, as many as the X server takes to bring xdotool's input; at
+    // most twenty.
+    template <typename Condition>
+    void stepUntil(Condition done)
+    {
+        for (int frame = 0; frame < 20 && !done(); ++frame)
+            step(0.0);
+    }
+
     DemoSystem& demo() { return preview_->demo(); }
     std::uintptr_t window() { return demo().graphicSystem()->device()->backend().windowHandle(); }
     std::vector<std::uint8_t> shown(int width = Width, int height = Height)
@@ -94,13 +103,11 @@ TEST_F(PreviewWindowTest, AClickOnTheStripSeeksWithinAFrameOfTheTimeThere)
         const int x = click % 2 == 0 ? 700 : 300 + 20 * click;
         xdotool("mousemove " + std::to_string(x) + " " + std::to_string(StripY) + " click 1");
         const auto released = std::chrono::steady_clock::now();
-        for (int frame = 0; frame < 10 && std::fabs(demo().time() - timeAtStrip(x)) > Frame; ++frame)
-            step(0.0);
+        stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(x)) <= Frame; });
         latencies.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - released).count());
         EXPECT_NEAR(demo().time(), timeAtStrip(x), Frame) << "click " << click << " at x " << x;
-        for (int frame = 0; frame < 10 && seeksLogged().size() <= std::size_t(click); ++frame)
-            step(0.0);
+        stepUntil([&] { return seeksLogged().size() > std::size_t(click); });
         ASSERT_EQ(seeksLogged().size(), click + 1u) << "one line a click";
         EXPECT_NEAR(seeksLogged().back(), timeAtStrip(x), Frame);
     }
@@ -113,18 +120,18 @@ TEST_F(PreviewWindowTest, ADragScrubsSilentlyAndTheReleasePlaysOnWithTheMusicInS
 {
     step(0.5);
     xdotool("mousemove 300 " + std::to_string(StripY) + " mousedown 1");
-    step(0.1);
+    stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(300)) <= Frame; });
     step(0.1);
     EXPECT_NEAR(demo().time(), timeAtStrip(300), Frame);
     xdotool("mousemove 500 " + std::to_string(StripY));
-    step(0.1);
+    stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(500)) <= Frame; });
     step(0.5);
     EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame) << "the picture follows the pointer";
     EXPECT_NEAR(musicTime(), demo().time(), 1.0 / audio::SampleRate)
         << "the music waits where the picture is";
 
     xdotool("mouseup 1");
-    step(0.1);
+    stepUntil([&] { return !seeksLogged().empty(); });
     EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame);
     step(0.25);
     EXPECT_NEAR(demo().time(), timeAtStrip(500) + 0.25, Frame) << "it plays on";
@@ -136,9 +143,9 @@ TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBe
 {
     xdotool("mousemove 0 " + std::to_string(StripY) + " click --repeat 18 --delay 20 4"); // the wheel, up
     xdotool("key --delay 100 space Next"); // paused at Scene2's start, which the span turns to
-    for (int frame = 0; frame < 3; ++frame)
-        step(0.0);
     const TimelineView& view = preview_->timeline();
+    stepUntil([&] { return demo().paused() && demo().time() > 6.0f && view.to() - view.from() < 5.0f; });
+    step(0.0);
     ASSERT_LT(view.to() - view.from(), 5.0f) << "zoomed in";
     // The waveform's light blue, from the strip's bottom up to where its band of scenes ends.
     const std::vector<std::uint8_t> window = shown();
@@ -163,8 +170,8 @@ TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBe
 TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveItsMiddle)
 {
     xdotool("key --delay 100 space Next Next Tab"); // paused at Scene3's start, hidden
-    for (int frame = 0; frame < 3; ++frame)
-        step(0.0);
+    stepUntil([&] { return !preview_->panelsShown() && demo().time() > 30.0f; });
+    step(0.0);
     ASSERT_FALSE(preview_->panelsShown());
     const std::vector<std::uint8_t> hidden = shown();
 
@@ -182,7 +189,7 @@ TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveIt
     EXPECT_EQ(differing, 0) << "of the player's frame at " << at << " s";
 
     xdotool("key Tab");
-    step(0.0);
+    stepUntil([&] { return preview_->panelsShown(); });
     step(0.0);
     const std::vector<std::uint8_t> withPanels = shown();
     const auto sameRows = [&](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b,
@@ -201,10 +208,11 @@ TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveIt
 
     constexpr int Smaller = 960, Lower = 540;
     probe_.resize(window(), Smaller, Lower);
-    step(0.0);
-    step(0.0);
+    for (int frame = 0; frame < 3; ++frame)
+        step(0.0);
     const std::vector<std::uint8_t> smallerWithPanels = shown(Smaller, Lower);
     xdotool("key Tab");
+    stepUntil([&] { return !preview_->panelsShown(); });
     step(0.0);
     const std::vector<std::uint8_t> smallerHidden = shown(Smaller, Lower);
     EXPECT_TRUE(
