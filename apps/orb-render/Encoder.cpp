@@ -11,12 +11,16 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
 
 namespace orb::render {
 
 namespace {
 
 constexpr std::int64_t SoundBitRate = 192'000;
+// The file's own tag for its numbered pictures: "first last rate".
+constexpr const char* SpanTag = "orb_pictures";
 
 // One picture's time at `fps` pictures a second.
 AVRational pictureDuration(double fps)
@@ -33,6 +37,35 @@ std::string Encoder::refusal(const Settings& settings)
     return trial.failure_;
 }
 
+std::string Encoder::rateOf(double fps)
+{
+    const AVRational rate = av_inv_q(pictureDuration(fps));
+    return std::to_string(rate.num) + "/" + std::to_string(rate.den);
+}
+
+void Encoder::record(const Settings& settings)
+{
+    if (!settings.span)
+        return;
+    const std::string value = std::to_string(settings.span->first) + " " +
+                              std::to_string(settings.span->last) + " " + rateOf(settings.fps);
+    av_dict_set(&file_->metadata, SpanTag, value.c_str(), 0);
+}
+
+std::optional<Encoder::Recorded> Encoder::recorded(const AVFormatContext& file)
+{
+    const AVDictionaryEntry* tag = av_dict_get(file.metadata, SpanTag, nullptr, 0);
+    Recorded recorded;
+    char rate[32] = {};
+    if (tag == nullptr ||
+        std::sscanf(tag->value, "%" SCNu64 " %" SCNu64 " %31s", &recorded.span.first, &recorded.span.last,
+                    rate) != 3 ||
+        recorded.span.last < recorded.span.first)
+        return std::nullopt;
+    recorded.rate = rate;
+    return recorded;
+}
+
 std::string Encoder::libraryMessage(int result)
 {
     char message[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -40,9 +73,9 @@ std::string Encoder::libraryMessage(int result)
     return message;
 }
 
-std::int64_t Encoder::pictureAt(std::int64_t timestamp, const AVStream& stream) const
+std::int64_t Encoder::pictureAt(std::int64_t timestamp, const AVStream& stream, double fps)
 {
-    return av_rescale_q(timestamp, stream.time_base, pictureDuration(fps_));
+    return av_rescale_q(timestamp, stream.time_base, pictureDuration(fps));
 }
 
 std::unique_ptr<Encoder> Encoder::open(const Settings& settings, std::string& failure)
@@ -103,8 +136,10 @@ bool Encoder::start(const Settings& settings, const AVStream* copied)
     if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
         return failed(("avio_open " + settings.file).c_str(), result);
     fileOpen_ = true;
+    record(settings);
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "movflags", "+faststart", 0);
+    // Tags of our own are written only when asked for.
+    av_dict_set(&options, "movflags", settings.span ? "+faststart+use_metadata_tags" : "+faststart", 0);
     const int result = avformat_write_header(file_, &options);
     av_dict_free(&options);
     return result >= 0 || failed("avformat_write_header", result);
@@ -276,12 +311,15 @@ const AVCodecParameters& Encoder::pictureParameters() const
     return *pictures_.stream->codecpar;
 }
 
-bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later)
+bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later,
+                          std::int64_t decodedEarlier)
 {
     av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
-    const std::int64_t shift = av_rescale_q(later, pictureDuration(fps_), pictures_.stream->time_base);
-    packet.pts += shift;
-    packet.dts += shift;
+    const auto shift = [this](std::int64_t pictures) {
+        return av_rescale_q(pictures, pictureDuration(fps_), pictures_.stream->time_base);
+    };
+    packet.pts += shift(later);
+    packet.dts += shift(later - decodedEarlier);
     packet.pos = -1;
     return write(packet, *pictures_.stream);
 }

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ struct AVStream;
 
 namespace orb::render {
 
+// Pictures `first` to `last` of a whole render at its rate, both included.
+struct PictureSpan
+{
+    std::uint64_t first = 0, last = 0;
+    std::uint64_t count() const { return last - first + 1; }
+};
+
 class Encoder
 {
 public:
@@ -34,10 +42,22 @@ public:
         int width = 0, height = 0;
         double fps = 60;
         bool withSound = true;
+        // Recorded in the file when its pictures are numbered ones of a whole render, so that a
+        // join can tell its parts' order, gaps and overlaps.
+        std::optional<PictureSpan> span = {};
+    };
+    // What a file of this encoder's making says of its pictures: null when it is not one with
+    // numbered pictures.
+    struct Recorded
+    {
+        PictureSpan span;
+        std::string rate; // pictures a second, as a fraction "60/1"
     };
 
     // Why the picture encoder would not take pictures of this size and rate; empty when it would.
     static std::string refusal(const Settings& settings);
+    static std::optional<Recorded> recorded(const AVFormatContext& file);
+    static std::string rateOf(double fps);
     // Null, with why in `failure`, when the file or an encoder cannot be opened.
     static std::unique_ptr<Encoder> open(const Settings& settings, std::string& failure);
     // Pictures already encoded, as `copyPicture` takes them from another file of this encoder's
@@ -53,16 +73,17 @@ public:
     // How the pictures in the file are encoded.
     const AVCodecParameters& pictureParameters() const;
     // A packet of the pictures of `openCopying`, in its own stream's time base, put `later`
-    // pictures later.
-    bool copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later);
+    // pictures later, and decoded `decodedEarlier` pictures before that: files whose encoder held
+    // back fewer pictures are joined to those that held back more without two decoding at once.
+    bool copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later, std::int64_t decodedEarlier);
     bool sound(const float* samples, std::size_t frames);
     // Encodes what is held back, ends both streams and writes the file's index.
     bool finish();
     const std::string& failure() const { return failure_; }
     // FFmpeg's libraries' words for a result below 0.
     static std::string libraryMessage(int result);
-    // The number of the picture at `timestamp` in a stream of this encoder's pictures.
-    std::int64_t pictureAt(std::int64_t timestamp, const AVStream& stream) const;
+    // The number of the picture at `timestamp` in a stream of pictures at `fps` a second.
+    static std::int64_t pictureAt(std::int64_t timestamp, const AVStream& stream, double fps);
 
 private:
     struct Stream
@@ -77,6 +98,7 @@ private:
     bool addStream(Stream& stream, const AVStream* copied);
     bool write(AVPacket& packet, const AVStream& stream);
     bool openPictures(const Settings& settings);
+    void record(const Settings& settings);
     bool openPictureCodec(const Settings& settings);
     bool openSound();
     bool encode(Stream& stream, AVFrame* frame); // null frame: the end of the stream

@@ -1,9 +1,7 @@
 #include "FrameDriver.h"
 
-#include "JoinedVideo.h"
 #include "LogFile.h"
 #include "OperatorManager.h"
-#include "VideoFile.h"
 #include "platform/win/QuitRequests.h"
 
 #include <algorithm>
@@ -21,7 +19,6 @@ namespace orb::render {
 namespace {
 
 constexpr std::int64_t TicksPerSecond = 1'000'000'000;
-constexpr int JoiningWidth = 64, JoiningHeight = 36;
 
 // A bar on stderr, for renders that take longer than a second.
 class Progress
@@ -75,21 +72,20 @@ bool stopRequested()
 
 } // namespace
 
-FrameDriver::FrameDriver(const RenderOptions& options)
-    : options_(options), ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)),
-      start_(options.start), counter_(TicksPerSecond)
+FrameDriver::FrameDriver(const RenderOptions& options, const OutputPlan& plan)
+    : options_(options), plan_(plan),
+      ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)), start_(options.start),
+      counter_(TicksPerSecond)
 {
     LogFile::instance().open("Orb.log");
     Host host = Host::offscreen(
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
         [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
     host.dataDirectory = options.dataDirectory;
-    // A video's pictures are converted to the encoder's planes on the renderer and read back one
-    // picture late (VideoFile); a join draws its pictures only to keep time.
-    if (!options.videoFile.empty() && options.joinParts.empty()) {
-        host.frameLayout = gfx::PixelLayout::Planar420;
+    host.frameLayout = plan.needs.layout;
+    if (plan.needs.pipelined) {
         // llvmpipe draws on a thread a processor; one more keeps the processors busy while the
-        // encoder's thread holds one (4 % less time at 1280 x 720 on two). The viewer's own
+        // sink's thread holds one (4 % less time at 1280 x 720 on two). The viewer's own
         // setting stays.
         const unsigned rasterisers = std::max(1u, std::thread::hardware_concurrency()) + 1;
         ::setenv("LP_NUM_THREADS", std::to_string(rasterisers).c_str(), 0);
@@ -144,28 +140,6 @@ std::size_t FrameDriver::soundForNextPicture()
     return static_cast<std::size_t>(soundUpTo(pictures_) - soundUpTo(pictures_ - 1));
 }
 
-std::unique_ptr<FrameSink> FrameDriver::openSink()
-{
-    if (!options_.framesDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::create_directories(options_.framesDirectory, ignored);
-        return std::make_unique<PngFrames>(options_.framesDirectory);
-    }
-    const auto opened = [](auto video) -> std::unique_ptr<FrameSink> {
-        if (video->open())
-            return video;
-        std::cerr << "orb-render: " << video->failure() << "\n";
-        return nullptr;
-    };
-    if (!options_.joinParts.empty())
-        return opened(std::make_unique<JoinedVideo>(options_.videoFile, options_.joinParts, options_.fps));
-    if (!options_.videoFile.empty())
-        // Single pictures at chosen times have no soundtrack.
-        return opened(std::make_unique<VideoFile>(options_.videoFile, options_.width, options_.height,
-                                                  options_.fps, options_.at.empty()));
-    return nullptr;
-}
-
 // Why the asked-for times cannot be rendered from the script; empty when they can.
 std::string FrameDriver::timeBeyondTheScript() const
 {
@@ -192,6 +166,15 @@ std::uint64_t FrameDriver::lastPicture() const
 {
     return static_cast<std::uint64_t>(
         std::floor((static_cast<double>(demo_->length()) + 1e-6) * options_.fps));
+}
+
+// A whole render's pictures, or some of them by number, are numbered from the demo's start.
+std::optional<PictureSpan> FrameDriver::numberedPictures() const
+{
+    const bool whole = options_.start == 0.0f && !options_.end && options_.at.empty() && !options_.loop;
+    if (!picturesChosen() && !whole)
+        return std::nullopt;
+    return PictureSpan{options_.fromPicture.value_or(0), options_.toPicture.value_or(lastPicture())};
 }
 
 // The demo clock adds each frame's step to a float, so a whole render's picture n stands at that
@@ -223,12 +206,12 @@ std::uint64_t FrameDriver::rangeFrames() const
 
 // A software rasteriser runs behind the calls that feed it: a frame is timed from an idle
 // rasteriser to the end of its own work, so that nothing queued before it (the loading screen's
-// fade, say) is charged to it. A video's capture is not held up so: its frames are timed as the
+// fade, say) is charged to it. A pipelined capture is not held up so: its frames are timed as the
 // renderer feeds the rasteriser, which draws one picture while the next is fed.
 bool FrameDriver::renderFrame(const float* seek, double demoTime)
 {
     gfx::Device* device = demo_->graphicSystem()->device();
-    const bool waitForRasteriser = options_.stats && options_.videoFile.empty() && device != nullptr;
+    const bool waitForRasteriser = options_.stats && !plan_.needs.pipelined && device != nullptr;
     if (waitForRasteriser)
         device->finish();
     gfx::PassTimer* passes = device != nullptr ? device->passTimer() : nullptr;
@@ -253,10 +236,8 @@ bool FrameDriver::renderFrame(const float* seek, double demoTime)
 DemoSettings FrameDriver::demoSettings() const
 {
     DemoSettings settings;
-    // Joining, the pictures only keep time: the smallest frame will do.
-    const bool joining = !options_.joinParts.empty();
-    settings.width = joining ? JoiningWidth : options_.width;
-    settings.height = joining ? JoiningHeight : options_.height;
+    settings.width = plan_.width;
+    settings.height = plan_.height;
     settings.aspectRatio =
         options_.aspect.value_or(static_cast<float>(options_.width) / static_cast<float>(options_.height));
     settings.multisampleType = options_.multisample;
@@ -312,8 +293,8 @@ int FrameDriver::run()
     }
     if (picturesChosen())
         start_ = pictureTime(options_.fromPicture.value_or(0));
-    sink_ = openSink();
-    if (!sink_ && (!options_.framesDirectory.empty() || !options_.videoFile.empty())) {
+    sink_ = openSink(plan_, options_, numberedPictures());
+    if (!sink_) {
         std::cerr << "orb-render: cannot open the output\n";
         return 1;
     }
@@ -325,7 +306,7 @@ int FrameDriver::run()
     recording_ = false;
 
     const bool stopped = stopRequested();
-    const bool finished = !sink_ || sink_->finish(!sinkFailed_ && !stopped);
+    const bool finished = sink_->finish(!sinkFailed_ && !stopped);
     if (stopped) {
         std::cerr << "orb-render: stopped by a signal before the last frame\n";
         return 1;
@@ -341,8 +322,7 @@ int FrameDriver::run()
         // Standard output is the log's while the log is open.
         std::ostringstream report;
         stats_.report(report);
-        if (sink_)
-            report << sink_->costs();
+        report << sink_->costs();
         std::fputs(report.str().c_str(), stdout);
     }
     return 0;

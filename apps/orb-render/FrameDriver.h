@@ -5,11 +5,13 @@
 
 #include "DemoSystem.h"
 #include "FrameSinks.h"
+#include "OutputPlan.h"
 #include "RenderOptions.h"
 #include "RenderStats.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orb::render {
@@ -17,7 +19,7 @@ namespace orb::render {
 class FrameDriver
 {
 public:
-    explicit FrameDriver(const RenderOptions& options);
+    FrameDriver(const RenderOptions& options, const OutputPlan& plan);
     ~FrameDriver();
 
     // 0 when every frame was rendered; 1 when start-up or the output failed, or a signal stopped
@@ -30,10 +32,10 @@ private:
     void noteLoadingPicture(std::uint64_t picture);
     bool recording() const { return recording_ && sink_ && !sinkFailed_; }
     std::size_t soundForNextPicture();
-    std::unique_ptr<FrameSink> openSink();
     std::string timeBeyondTheScript() const;
     std::uint64_t rangeFrames() const;
     bool picturesChosen() const { return options_.fromPicture || options_.toPicture; }
+    std::optional<PictureSpan> numberedPictures() const;
     std::uint64_t lastPicture() const;
     float pictureTime(std::uint64_t picture) const;
     DemoSettings demoSettings() const;
@@ -41,6 +43,7 @@ private:
     bool renderFrame(const float* seek, double demoTime);
 
     RenderOptions options_;
+    OutputPlan plan_;
     std::int64_t ticksPerFrame_;
     float start_;                // the first frame's demo time
     std::uint64_t pictures_ = 0; // presented so far, loading screen included

@@ -60,7 +60,11 @@ bool FrameSink::settle(const std::string& file, bool written, bool keep)
 
 bool PngFrames::write(const gfx::FramePixels& frame)
 {
-    const std::uint8_t* pixels = frame.pixels();
+    const std::uint8_t* pixels = frame.layout == gfx::PixelLayout::Bgra ? frame.pixels() : nullptr;
+    if (pixels == nullptr) {
+        failure_ = "reading a picture back as B, G, R, A failed";
+        return false;
+    }
     std::vector<unsigned char> rgba(pixels, pixels + std::size_t(frame.width) * frame.height * 4);
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         std::swap(rgba[i], rgba[i + 2]); // B, G, R, A to R, G, B, A

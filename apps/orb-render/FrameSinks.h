@@ -1,7 +1,9 @@
 #pragma once
 
-// Where orb-render's frames go: numbered PNG files, or a video (VideoFile.h). A file only ever
-// appears under its own name whole: it is written under its partial name (partialPath) first.
+// Where orb-render's frames go: numbered PNG files, a video (VideoFile.h), a video joined from
+// parts (JoinedVideo.h), or nowhere, when a run only times its frames. Each sink declares what it
+// needs of the renderer (SinkNeeds). A file only ever appears under its own name whole: it is
+// written under its partial name (partialPath) first.
 
 #include "platform/gfx/Backend.h"
 
@@ -9,6 +11,17 @@
 #include <string>
 
 namespace orb::render {
+
+// What a sink needs of the renderer, declared by each sink as its `Needs`.
+struct SinkNeeds
+{
+    gfx::PixelLayout layout = gfx::PixelLayout::Bgra; // how a presented picture is read back
+    bool drawnToSize = true; // false: the pictures only keep time, and the smallest will do
+    bool sound = false;      // takes the engine's mix
+    // Reads each picture back behind the next, so that the rasteriser draws one while the sink
+    // takes the other: frames are timed as they are fed, not each to the rasteriser's end.
+    bool pipelined = false;
+};
 
 class FrameSink
 {
@@ -35,9 +48,19 @@ protected:
     std::string failure_;
 };
 
+// A run that only times its frames.
+class NoPictures final : public FrameSink
+{
+public:
+    static constexpr SinkNeeds Needs{};
+    bool write(const gfx::FramePixels&) override { return true; }
+    bool finish(bool) override { return true; }
+};
+
 class PngFrames final : public FrameSink
 {
 public:
+    static constexpr SinkNeeds Needs{};
     explicit PngFrames(std::string directory) : directory_(std::move(directory)) {}
     bool write(const gfx::FramePixels& frame) override;
     // Every frame on disk is whole, so an interrupted run keeps what it wrote.

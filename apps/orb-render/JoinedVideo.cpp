@@ -5,31 +5,48 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "platform/audio/Mp3Stream.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <sstream>
 
 namespace orb::render {
 
-JoinedVideo::JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps)
-    : file_(file), parts_(std::move(parts)), packet_(av_packet_alloc())
+namespace {
+
+// The part's sound as orb-render makes it: stereo at the engine's rate.
+bool hasOurSound(const AVFormatContext& part)
+{
+    const int index =
+        av_find_best_stream(const_cast<AVFormatContext*>(&part), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return false;
+    const AVCodecParameters& sound = *part.streams[index]->codecpar;
+    return sound.codec_id == AV_CODEC_ID_AAC && sound.sample_rate == audio::SampleRate &&
+           sound.ch_layout.nb_channels == audio::Channels;
+}
+
+} // namespace
+
+JoinedVideo::JoinedVideo(const Encoder::Settings& settings, std::vector<std::string> parts, PictureSpan span)
+    : file_(settings.file), fps_(settings.fps), parts_(std::move(parts)), packet_(av_packet_alloc())
 {
     if (packet_ == nullptr) {
         failure_ = "av_packet_alloc: " + Encoder::libraryMessage(AVERROR(ENOMEM));
         return;
     }
-    if (parts_.empty()) {
-        failure_ = "no parts to join";
+    failure_ = refusal(settings, span);
+    if (!failure_.empty() || !openPart(0))
         return;
-    }
-    if (!openPart(0))
-        return;
-    const AVStream& pictures = *part_->streams[partPictures_];
-    encoder_ = Encoder::openCopying(
-        {partialPath(file), pictures.codecpar->width, pictures.codecpar->height, fps, true}, pictures,
-        failure_);
+    Encoder::Settings joined = settings;
+    joined.file = partialPath(file_);
+    joined.span.reset();
+    encoder_ = Encoder::openCopying(joined, *part_->streams[partStream_], failure_);
     if (!encoder_)
-        std::remove(partialPath(file).c_str());
+        std::remove(joined.file.c_str());
 }
 
 JoinedVideo::~JoinedVideo()
@@ -46,6 +63,81 @@ bool JoinedVideo::failedWith(const std::string& what)
     return false;
 }
 
+std::string JoinedVideo::refusal(const Encoder::Settings& settings, PictureSpan span)
+{
+    if (parts_.empty())
+        return "no parts to join";
+    std::uint64_t next = span.first;
+    for (std::size_t index = 0; index < parts_.size(); ++index)
+        if (std::string reason = partRefusal(index, settings, next); !reason.empty())
+            return reason;
+    if (next != span.last + 1)
+        return "the parts end at picture " + std::to_string(next - 1) + ", the join at " +
+               std::to_string(span.last) + ": a part is missing at the end";
+    return {};
+}
+
+// Part `index` of the join, whose first picture is to be `next`; moves `next` past it.
+std::string JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings& settings,
+                                     std::uint64_t& next)
+{
+    const std::string& name = parts_[index];
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error))
+        return name + ": no such part";
+    if (!openPart(index))
+        return failure_ + ": the part is damaged or not a video; render it again";
+    const AVCodecParameters& pictures = *part_->streams[partStream_]->codecpar;
+    const std::optional<Encoder::Recorded> recorded = Encoder::recorded(*part_);
+    if (index == 0)
+        firstHeaders_.assign(pictures.extradata, pictures.extradata + pictures.extradata_size);
+    std::ostringstream reason;
+    if (!recorded)
+        reason << name << " was not rendered as numbered pictures (--from-picture, --to-picture)";
+    else if (pictures.width != settings.width || pictures.height != settings.height)
+        reason << name << " is " << pictures.width << " x " << pictures.height << ", the join "
+               << settings.width << " x " << settings.height;
+    else if (recorded->rate != Encoder::rateOf(settings.fps))
+        reason << name << " has " << recorded->rate << " pictures a second, the join "
+               << Encoder::rateOf(settings.fps);
+    else if (!hasOurSound(*part_))
+        reason << name << " has no stereo AAC sound at " << audio::SampleRate << " Hz, as parts are rendered";
+    // Copied pictures decode only with one encoder's set-up: the first part's.
+    else if (std::vector<std::uint8_t>(pictures.extradata, pictures.extradata + pictures.extradata_size) !=
+             firstHeaders_)
+        reason << name << " was encoded otherwise than " << parts_[0];
+    else if (recorded->span.first > next)
+        reason << "pictures " << next << " to " << recorded->span.first - 1
+               << " are in no part: a gap before " << name;
+    else if (recorded->span.first < next)
+        reason << name << " begins at picture " << recorded->span.first << ", which "
+               << (index == 0 ? "comes before the join's first" : "the part before it holds: an overlap");
+    else if (const std::int64_t heldBack = firstDecoded(settings.fps); heldBack > 0)
+        reason << name << " holds no pictures";
+    else {
+        partPictures_.push_back(static_cast<std::int64_t>(recorded->span.count()));
+        partHeldBack_.push_back(-heldBack);
+        heldBack_ = std::max(heldBack_, -heldBack);
+        next = recorded->span.last + 1;
+    }
+    closePart();
+    return reason.str();
+}
+
+// The picture the open part's first packet is decoded at, 0 or before: minus the number of pictures
+// its encoder held back to reorder them. 1 when it has no picture.
+std::int64_t JoinedVideo::firstDecoded(double fps)
+{
+    while (av_read_frame(part_, packet_) >= 0) {
+        const bool picture = packet_->stream_index == partStream_;
+        const std::int64_t decoded = Encoder::pictureAt(packet_->dts, *part_->streams[partStream_], fps);
+        av_packet_unref(packet_);
+        if (picture)
+            return std::min<std::int64_t>(decoded, 0);
+    }
+    return 1;
+}
+
 bool JoinedVideo::openPart(std::size_t index)
 {
     closePart();
@@ -57,19 +149,9 @@ bool JoinedVideo::openPart(std::size_t index)
         return failedWith("avformat_open_input " + name + ": " + Encoder::libraryMessage(result));
     if (const int result = avformat_find_stream_info(part_, nullptr); result < 0)
         return failedWith("avformat_find_stream_info " + name + ": " + Encoder::libraryMessage(result));
-    partPictures_ = av_find_best_stream(part_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (partPictures_ < 0)
+    partStream_ = av_find_best_stream(part_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (partStream_ < 0)
         return failedWith(name + " holds no pictures");
-    if (encoder_) {
-        // Copied pictures decode only with the first part's settings: the same size and encoder.
-        const AVCodecParameters& first = *part_->streams[partPictures_]->codecpar;
-        const AVCodecParameters& joined = encoder_->pictureParameters();
-        if (first.width != joined.width || first.height != joined.height ||
-            first.codec_id != joined.codec_id || first.extradata_size != joined.extradata_size ||
-            std::memcmp(first.extradata, joined.extradata, static_cast<std::size_t>(first.extradata_size)) !=
-                0)
-            return failedWith(name + " was encoded otherwise than " + parts_[0]);
-    }
     return true;
 }
 
@@ -85,6 +167,10 @@ bool JoinedVideo::copyBefore(std::int64_t pictures)
         if (!held_) {
             const int read = av_read_frame(part_, packet_);
             if (read == AVERROR_EOF) {
+                if (partCopied_ != partPictures_[partIndex_])
+                    return failedWith(parts_[partIndex_] + " holds " + std::to_string(partCopied_) +
+                                      " pictures of the " + std::to_string(partPictures_[partIndex_]) +
+                                      " rendered into it: the part is damaged; render it again");
                 partStart_ += partCopied_;
                 if (partIndex_ + 1 == parts_.size()) {
                     closePart();
@@ -97,19 +183,19 @@ bool JoinedVideo::copyBefore(std::int64_t pictures)
             if (read < 0)
                 return failedWith("av_read_frame " + parts_[partIndex_] + ": " +
                                   Encoder::libraryMessage(read));
-            if (packet_->stream_index != partPictures_) {
+            if (packet_->stream_index != partStream_) {
                 av_packet_unref(packet_);
                 continue;
             }
             held_ = true;
         }
-        const AVStream& stream = *part_->streams[partPictures_];
-        const std::int64_t decoded = partStart_ + encoder_->pictureAt(packet_->dts, stream);
+        const AVStream& stream = *part_->streams[partStream_];
+        const std::int64_t decoded = partStart_ + Encoder::pictureAt(packet_->dts, stream, fps_);
         if (pictures >= 0 && decoded >= pictures)
             return true;
         held_ = false;
         ++partCopied_;
-        if (!encoder_->copyPicture(*packet_, stream, partStart_))
+        if (!encoder_->copyPicture(*packet_, stream, partStart_, heldBack_ - partHeldBack_[partIndex_]))
             return failedWith(encoder_->failure());
     }
     return true;

@@ -4,6 +4,11 @@
 // of one render, and the sound mixed here: the pictures are copied, not encoded again, each part
 // after the pictures of the ones before it. The renderer's own pictures only keep time: at each,
 // the parts' pictures up to it are copied, so that pictures and sound go into the file together.
+//
+// Does: check every part before it writes anything: that it is there and whole, of this build's
+//       encoding at the join's size and rate, with its sound, encoded as the first, and that their numbered
+//       pictures follow one another without a gap or an overlap and cover the span asked for.
+// Does not: encode pictures again, or take a video that was not rendered as numbered pictures.
 
 #include "Encoder.h"
 #include "FrameSinks.h"
@@ -18,8 +23,11 @@ namespace orb::render {
 class JoinedVideo final : public FrameSink
 {
 public:
-    // Check failure() when it did not open.
-    JoinedVideo(const std::string& file, std::vector<std::string> parts, double fps);
+    static constexpr SinkNeeds Needs{gfx::PixelLayout::Bgra, false, true, false};
+
+    // `settings` are the parts' own and the join's (its file the finished one's name), `span` the
+    // pictures the join holds. Check failure() when it did not open.
+    JoinedVideo(const Encoder::Settings& settings, std::vector<std::string> parts, PictureSpan span);
     ~JoinedVideo() override;
     JoinedVideo(const JoinedVideo&) = delete;
     JoinedVideo& operator=(const JoinedVideo&) = delete;
@@ -30,6 +38,10 @@ public:
     bool finish(bool keep) override;
 
 private:
+    // Why the parts cannot make the join; empty when they can.
+    std::string refusal(const Encoder::Settings& settings, PictureSpan span);
+    std::string partRefusal(std::size_t index, const Encoder::Settings& settings, std::uint64_t& next);
+    std::int64_t firstDecoded(double fps);
     bool openPart(std::size_t index);
     void closePart();
     // Copies the parts' pictures that are decoded before picture `pictures`; all that are left when
@@ -38,10 +50,15 @@ private:
     bool failedWith(const std::string& what);
 
     std::string file_;
+    double fps_;
     std::vector<std::string> parts_;
+    std::vector<std::int64_t> partPictures_; // each part's count, as recorded
+    std::vector<std::uint8_t> firstHeaders_; // the first part's picture encoder's set-up
+    std::vector<std::int64_t> partHeldBack_; // pictures each part's encoder held back to reorder
+    std::int64_t heldBack_ = 0;              // the most any part held back: the join's
     std::unique_ptr<Encoder> encoder_;
     AVFormatContext* part_ = nullptr;
-    int partPictures_ = -1; // the part's picture stream
+    int partStream_ = -1; // the part's picture stream
     std::size_t partIndex_ = 0;
     std::int64_t partStart_ = 0;  // pictures in the parts before it
     std::int64_t partCopied_ = 0; // its pictures copied so far

@@ -1,7 +1,6 @@
 #include "RenderOptions.h"
 
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -27,9 +26,11 @@ Options:
   --to-picture B     end at its picture B: the same pictures as the whole render has there, for
                      rendering one in parts (neither goes with --start, --end, --at or --loop)
   --frames DIR       write DIR/frame_000000.png and on, in render order
-  --video FILE       write an MP4 (H.264 and AAC), with the sound the engine mixes (none with --at)
+  --video FILE       write an MP4 (H.264 and AAC), with the sound the engine mixes (none with --at);
+                     not with --frames (without either, only --stats has anything to say)
   --join P1,P2,...   with --video: copy the pictures of these videos, renders of consecutive parts
-                     of the range asked for with the same options, and mix the range's sound
+                     of the pictures asked for with the same options, and mix their sound (not with
+                     --start, --end, --at or --loop)
   --data DIR         read the production's files from the directory DIR (build/production/Data,
                      for one) instead of Data.qel
   --stats            start-up times, render time per frame for each scene operator, each loop's
@@ -39,6 +40,7 @@ Options:
                      mesh batches and the steps of the post-processing, each timed to its own end
                      (which makes every frame slower)
   --last-picture     print the number of a whole render's last picture at --fps, render nothing
+                     (only with --width, --height, --aspect, --multisample, --fps and --data)
   --help             this text
 
 Times are in seconds, none negative. A file appears under its name only once it is whole; a video
@@ -178,21 +180,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
         error = "--to-picture comes before --from-picture";
         return std::nullopt;
     }
-    if (!options.joinParts.empty() && (options.videoFile.empty() || !options.at.empty() || options.loop)) {
-        error = "--join goes with --video, and without --at and --loop";
-        return std::nullopt;
-    }
     if (options.end && *options.end < options.start) {
         error = "--end comes before --start";
-        return std::nullopt;
-    }
-    if (!options.videoFile.empty() && std::filesystem::path(options.videoFile).extension() != ".mp4") {
-        error = "--video writes MP4: its file name ends in .mp4";
-        return std::nullopt;
-    }
-    // A video's colour is kept at half the resolution each way: whole pairs of pixels only.
-    if (!options.videoFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0)) {
-        error = "--video needs an even --width and --height";
         return std::nullopt;
     }
     return options;

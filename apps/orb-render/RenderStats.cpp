@@ -3,6 +3,7 @@
 #include "Operators/IOperator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <iomanip>
@@ -47,13 +48,21 @@ constexpr std::size_t LaterAllocationsShown = 10;
 
 double median(std::vector<double> values)
 {
-    if (values.empty())
-        return 0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
+    return percentile(std::move(values), 0.5);
 }
 
 } // namespace
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    const double rank = std::ceil(fraction * static_cast<double>(values.size()));
+    const auto index =
+        static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size()))) - 1;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index), values.end());
+    return values[index];
+}
 
 void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork& work)
 {
@@ -200,11 +209,10 @@ void RenderStats::endLoop()
 {
     if (loopTimes_.empty())
         return;
-    std::nth_element(loopTimes_.begin(), loopTimes_.begin() + loopTimes_.size() / 2, loopTimes_.end());
     std::ifstream statm("/proc/self/statm");
     double pages = 0, residentPages = 0;
     statm >> pages >> residentPages;
-    loops_.push_back({loopTimes_[loopTimes_.size() / 2],
+    loops_.push_back({median(loopTimes_),
                       residentPages * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)});
     loopTimes_.clear();
 }
@@ -218,19 +226,14 @@ void RenderStats::report(std::ostream& stream) const
     // A scene's first frame is shown apart, and the worst frame is the worst once it has started.
     stream << "operator   frames   first ms    mean ms  median ms     95% ms   worst ms\n";
     for (const auto& [name, recorded] : times_) {
-        std::vector<double> times = recorded; // a plain variable: clang 14 cannot capture a binding
+        const std::vector<double>& times = recorded;
         const double first = times.front();
         const double worst = times.size() > 1 ? *std::max_element(times.begin() + 1, times.end()) : first;
-        std::sort(times.begin(), times.end());
         const double mean =
             std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
-        const auto percentile = [&times](double fraction) {
-            return times[std::min(times.size() - 1,
-                                  static_cast<std::size_t>(fraction * static_cast<double>(times.size())))];
-        };
         stream << std::left << std::setw(9) << name << std::right << std::setw(8) << times.size()
-               << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << percentile(0.5)
-               << std::setw(11) << percentile(0.95) << std::setw(11) << worst << '\n';
+               << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << percentile(times, 0.5)
+               << std::setw(11) << percentile(times, 0.95) << std::setw(11) << worst << '\n';
     }
     reportSlowest(stream);
     reportAllocations(stream);

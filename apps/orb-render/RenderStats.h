@@ -17,6 +17,9 @@
 
 namespace orb::render {
 
+// The smallest of `values` that `fraction` of them are at or below (0 when there are none).
+double percentile(std::vector<double> values, double fraction);
+
 // Milliseconds since the process started, as the kernel counts (to its 10 ms tick).
 double millisecondsSinceProcessStart();
 

@@ -20,12 +20,15 @@ double processorSeconds(clockid_t clock)
 
 } // namespace
 
-VideoFile::VideoFile(const std::string& file, int width, int height, double fps, bool withSound)
-    : file_(file), fps_(fps), pictureBytes_(gfx::PlanarPlanes(width, height).size)
+VideoFile::VideoFile(const Encoder::Settings& settings)
+    : file_(settings.file), fps_(settings.fps),
+      pictureBytes_(gfx::PlanarPlanes(settings.width, settings.height).size)
 {
-    encoder_ = Encoder::open({partialPath(file), width, height, fps, withSound}, failure_);
+    Encoder::Settings partial = settings;
+    partial.file = partialPath(file_);
+    encoder_ = Encoder::open(partial, failure_);
     if (!encoder_) {
-        std::remove(partialPath(file).c_str());
+        std::remove(partial.file.c_str());
         return;
     }
     for (std::size_t slot = 0; slot < Slots; ++slot)

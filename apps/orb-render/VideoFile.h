@@ -21,8 +21,10 @@ namespace orb::render {
 class VideoFile final : public FrameSink
 {
 public:
-    // Check failure() when it did not open.
-    VideoFile(const std::string& file, int width, int height, double fps, bool withSound);
+    static constexpr SinkNeeds Needs{gfx::PixelLayout::Planar420, true, true, true};
+
+    // `settings.file` is the finished file's name. Check failure() when it did not open.
+    explicit VideoFile(const Encoder::Settings& settings);
     ~VideoFile() override;
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;

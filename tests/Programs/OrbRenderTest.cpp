@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace orb::test {
 namespace {
@@ -407,6 +408,70 @@ TEST_F(OrbRenderSoundtrackTest, TheMusicStartsWithTheFirstPictureAndAgainWhenThe
     EXPECT_LT(differenceFromTheMusicsStart(sound, 0), 0.1) << "no sound of the loading screen";
     // 49 pictures' worth of sound: round(49 * 918.75) frames.
     EXPECT_LT(differenceFromTheMusicsStart(sound, 45019), 0.1) << "restarted with the pictures";
+}
+
+// Every output option alone and with every other: each run either makes what --help says or is
+// refused as bad usage before anything is written. The 1.02 s script at 10 per second is pictures
+// 0 to 10; part.mp4 is all of them, to join.
+TEST_F(OrbRenderSoundtrackTest, EveryPairOfOutputOptionsWorksAsItsHelpSaysOrIsRefused)
+{
+    const std::string common = " --fps 10 --width 64 --height 36";
+    ASSERT_EQ(runProgram(OrbRender + common + " --from-picture 0 --to-picture 10 --video part.mp4").status, 0)
+        << readFile("stderr.txt");
+    const std::vector<std::pair<std::string, std::string>> outputs = {
+        {"frames", " --frames out"}, {"video", " --video v.mp4"}, {"join", " --join part.mp4"},
+        {"at", " --at 0.5"},         {"loop", " --loop"},         {"stats", " --stats"},
+        {"passes", " --passes"},     {"last", " --last-picture"}};
+    const std::set<std::string> refused = {
+        "frames video", "frames join", "join",       "join at", "join loop", "join stats", "join passes",
+        "join last",    "frames last", "video last", "at last", "loop last", "stats last", "passes last"};
+    for (std::size_t a = 0; a < outputs.size(); ++a)
+        for (std::size_t b = a; b < outputs.size(); ++b) {
+            const std::set<std::string> given = {outputs[a].first, outputs[b].first};
+            const std::string pair = outputs[a].first + (a == b ? "" : " " + outputs[b].first);
+            std::filesystem::remove_all("out");
+            std::filesystem::remove("v.mp4");
+            const Result run =
+                runProgram(OrbRender + common + outputs[a].second + (a == b ? "" : outputs[b].second));
+            const auto has = [&given](const char* option) { return given.count(option) != 0; };
+            if (refused.count(pair) != 0) {
+                EXPECT_EQ(run.status, 2) << pair << ": " << readFile("stderr.txt");
+                EXPECT_NE(readFile("stderr.txt").find("Usage: orb-render"), std::string::npos) << pair;
+                EXPECT_FALSE(std::filesystem::exists("out") || std::filesystem::exists("v.mp4")) << pair;
+                continue;
+            }
+            ASSERT_EQ(run.status, 0) << pair << ": " << readFile("stderr.txt");
+            const int pictures = has("at") ? 1 : 11;
+            EXPECT_EQ(std::filesystem::exists("out/frame_" +
+                                              std::to_string(1000000 + pictures - 1).substr(1) + ".png") &&
+                          !std::filesystem::exists("out/frame_" +
+                                                   std::to_string(1000000 + pictures).substr(1) + ".png"),
+                      has("frames"))
+                << pair;
+            EXPECT_EQ(std::filesystem::exists("v.mp4"), has("video")) << pair;
+            if (has("video")) {
+                EXPECT_EQ(pictureCount("v.mp4"), pictures) << pair;
+                const Result sound =
+                    runProgram("ffprobe -v error -select_streams a -show_entries stream=codec_name "
+                               "-of csv=p=0 v.mp4");
+                EXPECT_EQ(sound.output, has("at") ? "" : "aac\n") << pair;
+            }
+            EXPECT_EQ(run.output.find("peak memory") != std::string::npos, has("stats") || has("passes"))
+                << pair;
+            if (has("last")) {
+                EXPECT_EQ(run.output, "10\n") << pair;
+            }
+        }
+}
+
+// The output is opened before the first picture: one that cannot be is a failure, not an empty
+// success.
+TEST_F(OrbRenderSoundtrackTest, AnOutputThatCannotBeOpenedFailsTheRender)
+{
+    for (const char* output : {" --video /proc/orb-test/v.mp4", " --frames /proc/orb-test"}) {
+        EXPECT_EQ(runProgram(OrbRender + " --fps 10 --width 64 --height 36" + output).status, 1) << output;
+        EXPECT_NE(readFile("stderr.txt").find("/proc/orb-test"), std::string::npos) << readFile("stderr.txt");
+    }
 }
 
 } // namespace

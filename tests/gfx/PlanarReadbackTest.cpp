@@ -58,9 +58,10 @@ TEST_F(PlanarReadbackTest, GivesTheEncodersPlanesOfTheFrameTopFirst)
     expectPlane(bytes + planes.redAt, planes.differenceRow, 2, 240, 128, "red difference");
 }
 
-// Every pixel's luma at its own place, with red and white scattered so that no two neighbours in a
-// row or a column follow the same pattern.
-TEST_F(PlanarReadbackTest, PutsEveryPixelsLumaInItsPlace)
+// Every pixel's luma at its own place, and each 2 x 2 block's differences the mean of its four
+// pixels', with red and white scattered so that no two neighbours in a row or a column follow the
+// same pattern and blocks hold none to four red pixels.
+TEST_F(PlanarReadbackTest, PutsEveryPixelsLumaInItsPlaceAndAveragesEachBlocksColour)
 {
     const auto isRed = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0; };
     std::vector<std::uint8_t> pixels;
@@ -72,10 +73,24 @@ TEST_F(PlanarReadbackTest, PutsEveryPixelsLumaInItsPlace)
     PlanarReadback readback;
     const std::uint8_t* bytes = readback.bytes(readback.queue(framebuffer_, FrameWidth, FrameHeight));
     ASSERT_NE(bytes, nullptr);
-    const int row = PlanarPlanes(FrameWidth, FrameHeight).lumaRow;
+    const PlanarPlanes planes(FrameWidth, FrameHeight);
     for (int y = 0; y < FrameHeight; ++y)
         for (int x = 0; x < FrameWidth; ++x)
-            ASSERT_EQ(bytes[y * row + x], isRed(x, y) ? 63 : 235) << "at " << x << ", " << y;
+            ASSERT_EQ(bytes[y * planes.lumaRow + x], isRed(x, y) ? 63 : 235) << "at " << x << ", " << y;
+    std::vector<int> reds(5);
+    for (int y = 0; y < FrameHeight / 2; ++y)
+        for (int x = 0; x < FrameWidth / 2; ++x) {
+            const int red = isRed(2 * x, 2 * y) + isRed(2 * x + 1, 2 * y) + isRed(2 * x, 2 * y + 1) +
+                            isRed(2 * x + 1, 2 * y + 1);
+            ++reds[red];
+            const std::size_t at = static_cast<std::size_t>(y * planes.differenceRow + x);
+            // Red's differences are 102 and 240, white's 128 and 128.
+            EXPECT_NEAR(bytes[planes.blueAt + at], 128 - 26 * red / 4.0, 1)
+                << red << " red at " << x << ", " << y;
+            EXPECT_NEAR(bytes[planes.redAt + at], 128 + 112 * red / 4.0, 1)
+                << red << " red at " << x << ", " << y;
+        }
+    EXPECT_GT(reds[0] * reds[1] * reds[2], 0) << "blocks of none, one and two red pixels";
 }
 
 // A video takes each picture's planes one picture late, after the next has been queued.

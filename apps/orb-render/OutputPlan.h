@@ -1,0 +1,44 @@
+#pragma once
+
+// OutputPlan -- what one run of orb-render makes, decided once from its options: PNG frames, a
+// video, a video joined from parts, or nothing but timings; with what that output's sink needs of
+// the renderer (SinkNeeds) and the size its pictures are drawn at. Options that cannot go together
+// are refused here, before anything is loaded. The driver reads the plan, never the output options.
+//
+//   std::string error;
+//   auto plan = planOutput(options, error);       // null + why: bad usage, exit 2
+//   auto sink = openSink(*plan, options, span);   // null: the output did not open, said on stderr
+
+#include "Encoder.h"
+#include "FrameSinks.h"
+#include "RenderOptions.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace orb::render {
+
+enum class Output
+{
+    Timings, // nothing written: the frames are only rendered, and timed with --stats
+    Frames,
+    Video,
+    JoinedVideo,
+};
+
+struct OutputPlan
+{
+    Output output = Output::Timings;
+    SinkNeeds needs;
+    int width = 0, height = 0; // the pictures drawn
+    bool sound = false;        // the engine's mix goes into the output
+};
+
+std::optional<OutputPlan> planOutput(const RenderOptions& options, std::string& error);
+
+// The plan's sink; `span` the numbered pictures rendered, when they are numbered.
+std::unique_ptr<FrameSink> openSink(const OutputPlan& plan, const RenderOptions& options,
+                                    std::optional<PictureSpan> span);
+
+} // namespace orb::render

@@ -1,0 +1,104 @@
+#include "RenderOptions.h"
+
+#include "OutputPlan.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orb::render::test {
+namespace {
+
+std::vector<std::string> words(const std::string& line)
+{
+    std::istringstream stream(line);
+    std::vector<std::string> result;
+    for (std::string word; stream >> word;)
+        result.push_back(word);
+    return result;
+}
+
+// The reason a command line is refused, by the parser or by the plan; empty when it is taken.
+std::string refusal(const std::string& line)
+{
+    std::string error;
+    const auto options = parseOptions(words(line), error);
+    if (options)
+        planOutput(*options, error);
+    return error;
+}
+
+TEST(RenderOptions, RefusesBadValuesNamingTheOption)
+{
+    for (const auto& [line, named] : {
+             std::pair{"--fps", "--fps"},
+             {"--fps 0", "--fps"},
+             {"--fps 1001", "--fps"},
+             {"--width -3", "--width"},
+             {"--height 1.5", "--height"},
+             {"--multisample 17", "--multisample"},
+             {"--start -1", "--start"},
+             {"--at 1,x", "--at"},
+             {"--at ,", "--at"},
+             {"--from-picture -1", "--from-picture"},
+             {"--to-picture 2x", "--to-picture"},
+             {"--bogus", "'--bogus'"},
+         })
+        EXPECT_NE(refusal(line).find(named), std::string::npos) << line << ": " << refusal(line);
+}
+
+TEST(RenderOptions, RefusesRangesThatCannotBeRendered)
+{
+    for (const auto& [line, reason] : {
+             std::pair{"--start 2 --end 1", "--end comes before --start"},
+             {"--from-picture 3 --to-picture 2", "--to-picture comes before --from-picture"},
+             {"--from-picture 5 --start 1", "go without --start"},
+             {"--to-picture 5 --loop", "go without --start"},
+             {"--from-picture 5 --at 1", "go without --start"},
+         })
+        EXPECT_NE(refusal(line).find(reason), std::string::npos) << line << ": " << refusal(line);
+    EXPECT_EQ(refusal("--from-picture 7 --to-picture 7 --video one.mp4"), "") << "one picture is a range";
+}
+
+TEST(RenderOptions, RefusesOutputsThatDoNotGoTogether)
+{
+    for (const auto& [line, reason] : {
+             std::pair{"--frames f --video v.mp4", "--frames and --video go one at a time"},
+             {"--frames f --join p.mp4", "--join goes with --video"},
+             {"--join p.mp4", "--join goes with --video"},
+             {"--join p.mp4 --video v.mp4 --at 1", "--join joins numbered pictures"},
+             {"--join p.mp4 --video v.mp4 --loop", "--join joins numbered pictures"},
+             {"--join p.mp4 --video v.mp4 --start 1", "--join joins numbered pictures"},
+             {"--join p.mp4 --video v.mp4 --end 9", "--join joins numbered pictures"},
+             {"--last-picture --frames f", "--last-picture renders nothing"},
+             {"--last-picture --video v.mp4", "--last-picture renders nothing"},
+             {"--last-picture --stats", "--last-picture renders nothing"},
+             {"--last-picture --at 3", "--last-picture renders nothing"},
+             {"--last-picture --to-picture 3", "--last-picture renders nothing"},
+             {"--video v.avi", "ends in .mp4"},
+             {"--video v.mp4 --width 65 --height 36", "even --width and --height"},
+             {"--video v.mp4 --width 20000 --height 20000", "the video encoder refuses 20000 x 20000"},
+         })
+        EXPECT_NE(refusal(line).find(reason), std::string::npos) << line << ": " << refusal(line);
+    EXPECT_EQ(refusal("--last-picture --fps 30 --width 64 --height 36 --data D"), "");
+}
+
+// A join draws its pictures only to keep time; a video of chosen times has no soundtrack.
+TEST(OutputPlan, GivesEachOutputThePicturesAndSoundItNeeds)
+{
+    std::string error;
+    const auto plan = [&error](const std::string& line) {
+        return planOutput(*parseOptions(words(line + " --width 320 --height 180"), error), error).value();
+    };
+    EXPECT_EQ(plan("--frames f").needs.layout, gfx::PixelLayout::Bgra);
+    EXPECT_EQ(plan("--video v.mp4").needs.layout, gfx::PixelLayout::Planar420);
+    EXPECT_TRUE(plan("--video v.mp4").sound);
+    EXPECT_FALSE(plan("--video v.mp4 --at 4").sound);
+    const OutputPlan join = plan("--video v.mp4 --join a.mp4,b.mp4");
+    EXPECT_EQ(join.output, Output::JoinedVideo);
+    EXPECT_TRUE(join.sound);
+    EXPECT_LT(join.width * join.height, 320 * 180);
+    EXPECT_EQ(plan("--stats").output, Output::Timings);
+}
+
+} // namespace
+} // namespace orb::render::test
