@@ -6,10 +6,12 @@
 #include "TestSupport.h"
 #include "XWindowProbe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <stb/stb_image_write.h>
 #include <sys/wait.h>
 #include <thread>
@@ -19,6 +21,18 @@ namespace orb::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Whether `done` came to hold within `limit`, asked every 20 ms.
+bool waitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
 
 std::string output(const std::string& command)
 {
@@ -37,13 +51,13 @@ std::string output(const std::string& command)
 // (the dialog, as the player's window opens) ends xdotool with BadWindow and no answer.
 std::uintptr_t findWindow(const std::string& what, const std::string& pattern)
 {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
     std::string id;
-    while (id.empty() && std::chrono::steady_clock::now() < deadline) {
-        id = output("xdotool search " + what + " '" + pattern + "' 2>/dev/null | head -n 1");
-        if (id.empty())
-            std::this_thread::sleep_for(100ms);
-    }
+    waitUntil(
+        [&] {
+            id = output("xdotool search " + what + " '" + pattern + "' 2>/dev/null | head -n 1");
+            return !id.empty();
+        },
+        20s);
     return id.empty() ? 0 : std::stoul(id);
 }
 
@@ -111,28 +125,20 @@ protected:
         }
     }
 
-    // Waits up to 30 seconds for the log to hold `line`.
-    bool waitForLogLine(const std::string& line) const
+    // Waits up to `limit` for the log to hold `line`.
+    bool waitForLogLine(const std::string& line, std::chrono::seconds limit = 30s) const
     {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (!logHas(line) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(20ms);
-        return logHas(line);
+        return waitUntil([&] { return logHas(line); }, limit);
     }
 
     // The player's exit status, waiting up to `limit`; -1 when it did not end.
     int waitForPlayer(std::chrono::seconds limit)
     {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (::waitpid(player_, &status, WNOHANG) == player_) {
-                player_ = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return -1;
+        int status = 0;
+        if (!waitUntil([&] { return ::waitpid(player_, &status, WNOHANG) == player_; }, limit))
+            return -1;
+        player_ = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     bool logHas(const std::string& line) const { return readFile("Orb.log").find(line) != std::string::npos; }
@@ -201,11 +207,12 @@ TEST_F(PlayerWindowTest, WindowedItOpensAWindowOfTheDefaultSizeShowsTheTitleAndE
         return orange;
     };
     std::vector<std::uint8_t> shown;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    do {
-        std::this_thread::sleep_for(500ms);
-        shown = probe_.pixels(window, 1280, 720);
-    } while (orangePixels(shown) <= 5000 && std::chrono::steady_clock::now() < deadline);
+    waitUntil(
+        [&] {
+            shown = probe_.pixels(window, 1280, 720);
+            return orangePixels(shown) > 5000;
+        },
+        20s);
     std::filesystem::create_directories(ORB_ARTIFACTS);
     savePicture(shown, 1280, 720, std::string(ORB_ARTIFACTS) + "/player-title.png");
     EXPECT_GT(orangePixels(shown), 5000) << "the title's orange letters are on screen";
@@ -232,10 +239,7 @@ TEST_F(PlayerWindowTest, WithLoopDemoTickedTheDemoStartsOverAfterItsLength)
     ASSERT_NE(dialogWindow(), 0u);
     keys("Tab space Tab Tab Tab space Return"); // windowed; on to "Loop Demo:", tick, confirm
     ASSERT_NE(playerWindow(), 0u);
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (!logHas("ORB_INFO: DemoSystem Looping Demo") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(500ms);
-    EXPECT_TRUE(logHas("ORB_INFO: DemoSystem Looping Demo")) << "the script is 6.96 s long";
+    EXPECT_TRUE(waitForLogLine("ORB_INFO: DemoSystem Looping Demo", 60s)) << "the script is 6.96 s long";
     keys("Escape");
     EXPECT_EQ(waitForPlayer(20s), 0);
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
@@ -309,8 +313,16 @@ TEST_F(PlayerWindowTest, InADirectoryItCannotWriteTheDemoStillPlays)
     }
     ASSERT_NE(dialogWindow(), 0u);
     keys("Tab space Return");
-    EXPECT_NE(playerWindow(), 0u) << "the demo plays";
-    std::this_thread::sleep_for(2s);
+    const std::uintptr_t window = playerWindow();
+    ASSERT_NE(window, 0u);
+    // The loading bar is the first thing drawn.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
+            return std::any_of(shown.begin(), shown.end(), [](std::uint8_t level) { return level > 100; });
+        },
+        30s))
+        << "the demo plays";
     keys("Escape");
     EXPECT_EQ(waitForPlayer(20s), 0);
     EXPECT_FALSE(fs::exists("readonly/Orb.log"));
@@ -352,7 +364,7 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
     ASSERT_NE(window, 0u) << "no preview window";
     EXPECT_EQ(probe_.facts(window).title, "orb-preview");
     keys("Next Right Right Right Right space"); // Scene2 and four bars into it, 13.9 s, paused
-    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: seek to 13.9")) << readFile("Orb.log");
     // Down in the left corner, where the floor of tiles shows: dark, then the edit's blue.
     const auto floor = [&] {
         const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
@@ -368,8 +380,7 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
     const std::string log = readFile("Orb.log");
     const std::size_t shown = log.find("Data\\Scene2.fx on screen ");
     std::cout << "[ preview  ] " << log.substr(shown, log.find('\n', shown) - shown) << "\n";
-    std::this_thread::sleep_for(200ms);
-    EXPECT_GT(floor()[0], 200) << "the saved effect draws";
+    EXPECT_TRUE(waitUntil([&] { return floor()[0] > 200; }, 10s)) << "the saved effect draws";
     // Paused, the picture under the status lines and between the panels (whose costs change)
     // stands still.
     const auto picture = [&] {
@@ -380,7 +391,10 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
         return middle;
     };
     const std::vector<std::uint8_t> first = picture();
-    std::this_thread::sleep_for(1s);
+    // Frames go on being drawn: the panels' costs change from one to the next.
+    const std::vector<std::uint8_t> whole = probe_.pixels(window, 1280, 720);
+    EXPECT_TRUE(waitUntil([&] { return probe_.pixels(window, 1280, 720) != whole; }, 20s))
+        << "no frame drawn";
     EXPECT_TRUE(picture() == first);
 
     keys("Escape");
