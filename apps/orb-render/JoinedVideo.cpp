@@ -42,8 +42,7 @@ JoinedVideo::JoinedVideo(const Encoder::Settings& settings, std::vector<std::str
     if (!failure_.empty() || !openPart(0))
         return;
     Encoder::Settings joined = settings;
-    joined.file = partialPath(file_);
-    joined.span.reset();
+    joined.file = partialPath(file_); // its pictures numbered as the parts', to be joined in turn
     encoder_ = Encoder::openCopying(joined, *part_->streams[partStream_], failure_);
     if (!encoder_)
         std::remove(joined.file.c_str());
