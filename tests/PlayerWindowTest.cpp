@@ -363,8 +363,23 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
     const std::uintptr_t window = playerWindow();
     ASSERT_NE(window, 0u) << "no preview window";
     EXPECT_EQ(probe_.facts(window).title, "orb-preview");
-    keys("Next Right Right Right Right space"); // Scene2 and four bars into it, 13.9 s, paused
-    ASSERT_TRUE(waitForLogLine("ORB_INFO: seek to 13.9")) << readFile("Orb.log");
+    // Scene2 and four bars on (bar 9, about 14 s: the demo plays between the keys), paused. Each
+    // key waits for its seek, logged once the preview has taken it.
+    const auto seeks = [this] {
+        const std::string log = readFile("Orb.log");
+        std::size_t count = 0;
+        for (std::size_t at = log.find("ORB_INFO: seek to "); at != std::string::npos;
+             at = log.find("ORB_INFO: seek to ", at + 1))
+            ++count;
+        return count;
+    };
+    for (const char* key : {"Next", "Right", "Right", "Right", "Right"}) {
+        const std::size_t before = seeks();
+        keys(key);
+        ASSERT_TRUE(waitUntil([&] { return seeks() > before; }, 20s)) << key << "\n" << readFile("Orb.log");
+    }
+    keys("space");
+    ASSERT_TRUE(logHas("(bar 9, Scene2)")) << readFile("Orb.log");
     // Down in the left corner, where the floor of tiles shows: dark, then the edit's blue.
     const auto floor = [&] {
         const std::vector<std::uint8_t> shown = probe_.pixels(window, 1280, 720);
