@@ -365,7 +365,7 @@ TEST_F(PlayerWindowTest, ThePreviewMovesByItsKeysAndShowsAnEffectSoonAfterItIsSa
     EXPECT_EQ(probe_.facts(window).title, "orb-preview");
     // Scene2 and four bars on (bar 9, about 14 s: the demo plays between the keys), paused. Each
     // key waits for its seek, logged once the preview has taken it.
-    const auto seeks = [this] {
+    const auto seeks = [] {
         const std::string log = readFile("Orb.log");
         std::size_t count = 0;
         for (std::size_t at = log.find("ORB_INFO: seek to "); at != std::string::npos;
