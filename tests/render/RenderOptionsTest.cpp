@@ -27,58 +27,62 @@ std::string refusal(const std::string& line)
     return error;
 }
 
+// Each command line is refused with a reason that holds its text.
+void expectRefusals(std::initializer_list<std::pair<const char*, const char*>> refused)
+{
+    for (const auto& [line, reason] : refused)
+        EXPECT_NE(refusal(line).find(reason), std::string::npos) << line << ": " << refusal(line);
+}
+
 TEST(RenderOptions, RefusesBadValuesNamingTheOption)
 {
-    for (const auto& [line, named] : {
-             std::pair{"--fps", "--fps"},
-             {"--fps 0", "--fps"},
-             {"--fps 1001", "--fps"},
-             {"--width -3", "--width"},
-             {"--height 1.5", "--height"},
-             {"--multisample 17", "--multisample"},
-             {"--start -1", "--start"},
-             {"--at 1,x", "--at"},
-             {"--at ,", "--at"},
-             {"--from-picture -1", "--from-picture"},
-             {"--to-picture 2x", "--to-picture"},
-             {"--bogus", "'--bogus'"},
-         })
-        EXPECT_NE(refusal(line).find(named), std::string::npos) << line << ": " << refusal(line);
+    expectRefusals({
+        {"--fps", "--fps"},
+        {"--fps 0", "--fps"},
+        {"--fps 1001", "--fps"},
+        {"--width -3", "--width"},
+        {"--height 1.5", "--height"},
+        {"--multisample 17", "--multisample"},
+        {"--start -1", "--start"},
+        {"--at 1,x", "--at"},
+        {"--at ,", "--at"},
+        {"--from-picture -1", "--from-picture"},
+        {"--to-picture 2x", "--to-picture"},
+        {"--bogus", "'--bogus'"},
+    });
 }
 
 TEST(RenderOptions, RefusesRangesThatCannotBeRendered)
 {
-    for (const auto& [line, reason] : {
-             std::pair{"--start 2 --end 1", "--end comes before --start"},
-             {"--from-picture 3 --to-picture 2", "--to-picture comes before --from-picture"},
-             {"--from-picture 5 --start 1", "go without --start"},
-             {"--to-picture 5 --loop", "go without --start"},
-             {"--from-picture 5 --at 1", "go without --start"},
-         })
-        EXPECT_NE(refusal(line).find(reason), std::string::npos) << line << ": " << refusal(line);
+    expectRefusals({
+        {"--start 2 --end 1", "--end comes before --start"},
+        {"--from-picture 3 --to-picture 2", "--to-picture comes before --from-picture"},
+        {"--from-picture 5 --start 1", "go without --start"},
+        {"--to-picture 5 --loop", "go without --start"},
+        {"--from-picture 5 --at 1", "go without --start"},
+    });
     EXPECT_EQ(refusal("--from-picture 7 --to-picture 7 --video one.mp4"), "") << "one picture is a range";
 }
 
 TEST(RenderOptions, RefusesOutputsThatDoNotGoTogether)
 {
-    for (const auto& [line, reason] : {
-             std::pair{"--frames f --video v.mp4", "--frames and --video go one at a time"},
-             {"--frames f --join p.mp4", "--join goes with --video"},
-             {"--join p.mp4", "--join goes with --video"},
-             {"--join p.mp4 --video v.mp4 --at 1", "--join joins numbered pictures"},
-             {"--join p.mp4 --video v.mp4 --loop", "--join joins numbered pictures"},
-             {"--join p.mp4 --video v.mp4 --start 1", "--join joins numbered pictures"},
-             {"--join p.mp4 --video v.mp4 --end 9", "--join joins numbered pictures"},
-             {"--last-picture --frames f", "--last-picture renders nothing"},
-             {"--last-picture --video v.mp4", "--last-picture renders nothing"},
-             {"--last-picture --stats", "--last-picture renders nothing"},
-             {"--last-picture --at 3", "--last-picture renders nothing"},
-             {"--last-picture --to-picture 3", "--last-picture renders nothing"},
-             {"--video v.avi", "ends in .mp4"},
-             {"--video v.mp4 --width 65 --height 36", "even --width and --height"},
-             {"--video v.mp4 --width 20000 --height 20000", "the video encoder refuses 20000 x 20000"},
-         })
-        EXPECT_NE(refusal(line).find(reason), std::string::npos) << line << ": " << refusal(line);
+    expectRefusals({
+        {"--frames f --video v.mp4", "--frames and --video go one at a time"},
+        {"--frames f --join p.mp4", "--join goes with --video"},
+        {"--join p.mp4", "--join goes with --video"},
+        {"--join p.mp4 --video v.mp4 --at 1", "--join joins numbered pictures"},
+        {"--join p.mp4 --video v.mp4 --loop", "--join joins numbered pictures"},
+        {"--join p.mp4 --video v.mp4 --start 1", "--join joins numbered pictures"},
+        {"--join p.mp4 --video v.mp4 --end 9", "--join joins numbered pictures"},
+        {"--last-picture --frames f", "--last-picture renders nothing"},
+        {"--last-picture --video v.mp4", "--last-picture renders nothing"},
+        {"--last-picture --stats", "--last-picture renders nothing"},
+        {"--last-picture --at 3", "--last-picture renders nothing"},
+        {"--last-picture --to-picture 3", "--last-picture renders nothing"},
+        {"--video v.avi", "ends in .mp4"},
+        {"--video v.mp4 --width 65 --height 36", "even --width and --height"},
+        {"--video v.mp4 --width 20000 --height 20000", "the video encoder refuses 20000 x 20000"},
+    });
     EXPECT_EQ(refusal("--last-picture --fps 30 --width 64 --height 36 --data D"), "");
 }
 
