@@ -202,7 +202,7 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
         device->setRenderState(gfx::RenderState::BlendFactor, 0);
     drawProgress();
 
-    musicStream_ = soundSystem_->createStream("Data\\velmora.mp3", loop_);
+    musicStream_ = soundSystem_->createStream(MusicPath, loop_);
     ++loading_.done;
     drawProgress();
     std::uint32_t cursor = 0;

@@ -109,6 +109,8 @@ public:
     ResourceManager* resourceManager() const { return resourceManager_.get(); }
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
+    // The production's music, streamed while the demo plays.
+    static constexpr const char* MusicPath = "Data\\velmora.mp3";
     std::uint32_t musicStream() const { return musicStream_; }
     const LoadingProgress& loadingProgress() const { return loading_; }
     // The script's length in seconds once init has run.

@@ -5,6 +5,10 @@
 //
 //   const float bars = barPosition(t.local);         // where a frame stands, in bars
 //   TextPager pager(barTime(4), {{barTime(4), "First page"}, {barTime(8), "Second page"}});
+//   BarAndBeat shown = barAndBeatAt(demo.time());    // {5, 1} at 6.9564 s
+
+#include <algorithm>
+#include <cmath>
 
 namespace orb {
 
@@ -28,6 +32,21 @@ constexpr double SecondsPerBar =
 constexpr float barTime(double bars)
 {
     return static_cast<float>(bars * SecondsPerBar);
+}
+
+struct BarAndBeat
+{
+    int bar;  // from 1 at the demo's start
+    int beat; // 1 to BeatsPerBar
+};
+
+// The bar and beat a moment falls in. The grid above is a little early: within 4 ms before a
+// beat counts as on it.
+inline BarAndBeat barAndBeatAt(float time)
+{
+    constexpr double Tolerance = 0.01; // of a beat
+    const auto beats = static_cast<int>(std::floor(std::max(time, 0.0f) * BeatsPerMinute / 60.0 + Tolerance));
+    return {beats / BeatsPerBar + 1, beats % BeatsPerBar + 1};
 }
 
 } // namespace orb

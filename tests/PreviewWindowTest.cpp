@@ -157,7 +157,7 @@ TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBe
         return lit;
     };
     // The kicks after the first (under the playhead) and the middle of the beats between them.
-    const float bar = barSeconds(), beat = bar / 4.0f;
+    const float bar = barTime(1), beat = bar / 4.0f;
     for (int kick = 1; kick <= 3; ++kick) {
         const float at = 4.0f * bar + static_cast<float>(kick) * beat + 0.005f;
         ASSERT_LT(at + beat / 2.0f, view.to());

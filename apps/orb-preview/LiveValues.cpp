@@ -23,11 +23,11 @@ EffectValues valuesOf(const fx::Effect& effect)
     return shown;
 }
 
-std::vector<EffectValues> liveValues(const IOperator* scene, const GraphicSystem& graphics)
+std::vector<EffectValues> liveValues(const SceneOperator* scene, const GraphicSystem& graphics)
 {
     std::vector<EffectValues> shown;
-    if (const auto* drawn = dynamic_cast<const SceneOperator*>(scene); drawn != nullptr && drawn->effect())
-        shown.push_back(valuesOf(*drawn->effect()));
+    if (scene != nullptr && scene->effect() != nullptr)
+        shown.push_back(valuesOf(*scene->effect()));
     for (const char* post : {"Downsample4x4", "GaussianBlur", "Compositor"}) {
         if (const fx::Effect* effect = graphics.effect(post))
             shown.push_back(valuesOf(*effect));

@@ -12,7 +12,7 @@
 
 namespace orb {
 class GraphicSystem;
-class IOperator;
+class SceneOperator;
 namespace fx {
 class Effect;
 }
@@ -37,6 +37,6 @@ EffectValues valuesOf(const fx::Effect& effect);
 
 // The scene operator's effect (none for a scene drawn without one, or for no operator), then
 // the post-processing effects'.
-std::vector<EffectValues> liveValues(const IOperator* scene, const GraphicSystem& graphics);
+std::vector<EffectValues> liveValues(const SceneOperator* scene, const GraphicSystem& graphics);
 
 } // namespace orb::preview

@@ -139,7 +139,7 @@ void drawWaveform(ImDrawList& draw, const StripGeometry& strip, const Waveform& 
 void drawBars(ImDrawList& draw, const StripGeometry& strip)
 {
     constexpr int BarsPerPhrase = 4;
-    const float bar = barSeconds();
+    const float bar = barTime(1);
     const auto first = static_cast<int>(std::ceil(strip.view.from() / bar));
     const auto last = static_cast<int>(std::floor(strip.view.to() / bar));
     for (int index = first; index <= last; ++index) {

@@ -16,6 +16,7 @@
 #include "LiveValues.h"
 #include "PassCosts.h"
 #include "SceneSpans.h"
+#include "Tempo.h"
 #include "TimelineView.h"
 #include "Waveform.h"
 
@@ -24,6 +25,12 @@
 #include <vector>
 
 namespace orb::preview {
+
+using app::nextSceneStart;
+using app::previousSceneStart;
+using app::SceneSpan;
+using app::sceneAt;
+using app::sceneSpans;
 
 struct StripGesture
 {

@@ -139,10 +139,10 @@ void Preview::press(int key)
         demo_->setPaused(!demo_->paused());
         break;
     case win::KeyLeft:
-        seekBy(-barSeconds());
+        seekBy(-barTime(1));
         break;
     case win::KeyRight:
-        seekBy(barSeconds());
+        seekBy(barTime(1));
         break;
     case win::KeyPageUp:
         seekTo(previousSceneStart(spans_, targetTime()));

@@ -3,6 +3,7 @@
 
 #include "PassCosts.h"
 #include "SceneSpans.h"
+#include "Tempo.h"
 #include "TestSupport.h"
 #include "TimelineView.h"
 #include "Waveform.h"
@@ -59,7 +60,7 @@ TEST(Waveform, TheColumnsAtTheFirstKicksAreTallerThanThoseBetweenThem)
     // Bars 5 to 7, four kicks a bar from the first beat (bar 8 ends in a fill of snares), twenty
     // columns a beat.
     constexpr int Beats = 12, ColumnsPerBeat = 20;
-    const float bar = barSeconds();
+    const float bar = barTime(1);
     const std::vector<Waveform::Column> columns = wave.columns(4 * bar, 7 * bar, Beats * ColumnsPerBeat);
     const auto height = [&](int column) { return columns[column].high - columns[column].low; };
     for (int beat = 0; beat < Beats; ++beat) {

@@ -112,7 +112,7 @@ private:
 TEST_F(PreviewTest, SeeksAndPausesMoveTheClockAndTheMusicTogether)
 {
     ASSERT_TRUE(preview_->start());
-    const float bar = 240.0f / BeatsPerMinute;
+    const float bar = barTime(1);
     step(0.5);
     EXPECT_FLOAT_EQ(demo().time(), 0.0f);
     preview_->press(win::KeyRight);

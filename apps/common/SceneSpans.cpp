@@ -1,19 +1,20 @@
 #include "SceneSpans.h"
 
-#include "Operators/IOperator.h"
-#include "Operators/SceneShared.h"
+#include "Operators/SceneOperator.h"
 
 #include <algorithm>
-#include <cmath>
 
-namespace orb::preview {
+namespace orb::app {
 
 std::vector<SceneSpan> sceneSpans(const Scene& scene)
 {
     std::vector<SceneSpan> spans;
     for (const auto& layer : scene.layers()) {
-        for (const IOperator* op : layer->children())
-            spans.push_back({op->typeName(), layer->start() + op->start(), layer->start() + op->end(), op});
+        for (const IOperator* op : layer->children()) {
+            if (const auto* drawn = dynamic_cast<const SceneOperator*>(op))
+                spans.push_back(
+                    {op->typeName(), layer->start() + op->start(), layer->start() + op->end(), drawn});
+        }
     }
     std::stable_sort(spans.begin(), spans.end(),
                      [](const SceneSpan& a, const SceneSpan& b) { return a.start < b.start; });
@@ -26,6 +27,13 @@ const SceneSpan* sceneAt(const std::vector<SceneSpan>& spans, float time)
         return span.start <= time && time < span.end;
     });
     return playing != spans.rend() ? &*playing : nullptr;
+}
+
+const SceneSpan* spanOf(const std::vector<SceneSpan>& spans, const IOperator& op)
+{
+    const auto found = std::find_if(spans.begin(), spans.end(),
+                                    [&op](const SceneSpan& span) { return span.op == &op; });
+    return found != spans.end() ? &*found : nullptr;
 }
 
 std::optional<float> nextSceneStart(const std::vector<SceneSpan>& spans, float time)
@@ -46,17 +54,4 @@ float previousSceneStart(const std::vector<SceneSpan>& spans, float time)
     return previous;
 }
 
-float barSeconds()
-{
-    return static_cast<float>(60.0 * BeatsPerBar / BeatsPerMinute);
-}
-
-BarAndBeat barAndBeatAt(float time)
-{
-    // The script's times are bars rounded to 0.1 ms, a little early: within 4 ms of a beat is on it.
-    constexpr double Tolerance = 0.01;
-    const auto beats = static_cast<int>(std::floor(std::max(time, 0.0f) * BeatsPerMinute / 60.0 + Tolerance));
-    return {beats / BeatsPerBar + 1, beats % BeatsPerBar + 1};
-}
-
-} // namespace orb::preview
+} // namespace orb::app
