@@ -1,17 +1,8 @@
 #include "DefaultOperatorFactory.h"
 
 #include "Operators/IOperator.h"
-#include "Operators/Scene10Operator.h"
-#include "Operators/Scene1Operator.h"
-#include "Operators/Scene2Operator.h"
-#include "Operators/Scene3Operator.h"
-#include "Operators/Scene4Operator.h"
-#include "Operators/Scene5Operator.h"
-#include "Operators/Scene6Operator.h"
-#include "Operators/Scene7Operator.h"
-#include "Operators/Scene8Operator.h"
-#include "Operators/Scene9Operator.h"
 #include "Operators/UtilityOperators.h"
+#include "ProductionScenes.h"
 #include "ScriptValues.h"
 
 namespace orb {
@@ -37,16 +28,9 @@ const OperatorType OperatorTypes[] = {
     {"SetRenderTarget", "Screen", make<SetRenderTargetOperator>},
     {"ClearTarget", "Screen", make<ClearTargetOperator>},
     {"Sound", "Sound", make<SoundOperator>},
-    {"Scene1", "Screen", make<Scene1Operator>},
-    {"Scene2", "Screen", make<Scene2Operator>},
-    {"Scene3", "Screen", make<Scene3Operator>},
-    {"Scene4", "Screen", make<Scene4Operator>},
-    {"Scene5", "Screen", make<Scene5Operator>},
-    {"Scene6", "Screen", make<Scene6Operator>},
-    {"Scene7", "Screen", make<Scene7Operator>},
-    {"Scene8", "Screen", make<Scene8Operator>},
-    {"Scene9", "Screen", make<Scene9Operator>},
-    {"Scene10", "Screen", make<Scene10Operator>},
+#define ORB_SCENE_TYPE(Name) {#Name, "Screen", make<Name##Operator>},
+    ORB_PRODUCTION_SCENES(ORB_SCENE_TYPE)
+#undef ORB_SCENE_TYPE
 };
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
 // DefaultOperatorFactory -- the built-in operator types, compared exactly with an element's
-// "name": SetRenderTarget, ClearTarget, Sound, Scene1 to Scene10.
+// "name": SetRenderTarget, ClearTarget, Sound, then the production's scenes as its script names
+// them (ProductionScenes.h, made by the build).
 
 #include "IOperatorFactory.h"
 

@@ -1,4 +1,7 @@
+#include "Operators/SceneOperator.h"
+#include "ProductionScenes.h"
 #include "ScriptTestSupport.h"
+#include "Tempo.h"
 
 #include <cmath>
 #include <filesystem>
@@ -6,8 +9,6 @@
 
 namespace orb::test {
 namespace {
-
-constexpr float Bar = 4.0f * 60.0f / 138.0f;
 
 // The production's own script, as the build gathers it, read by the engine. Without graphics
 // the scenes cannot start, but loading has made their operators.
@@ -26,25 +27,32 @@ protected:
     TiXmlDocument document_;
 };
 
-TEST_F(ProductionScriptTest, PlaysTheTenScenesOneAfterAnotherOnTheBarGrid)
+TEST_F(ProductionScriptTest, PlaysItsScenesOneAfterAnotherOnTheBarGrid)
 {
     ASSERT_TRUE(loaded_);
+    const std::vector<std::string> scenes = {
+#define ORB_SCENE_NAME(Name) #Name,
+        ORB_PRODUCTION_SCENES(ORB_SCENE_NAME)
+#undef ORB_SCENE_NAME
+    };
     std::uint32_t cursor = 0;
     float previousEnd = 0.0f;
-    int scene = 0;
+    std::size_t scene = 0;
     while (IOperator* op = demo_->operatorManager()->nextOperator(cursor)) {
-        ++scene;
-        EXPECT_EQ(std::string(op->typeName()), "Scene" + std::to_string(scene));
+        ASSERT_LT(scene, scenes.size()) << op->typeName() << " is not one of the scenes the build made";
+        EXPECT_EQ(std::string(op->typeName()), scenes[scene]);
+        EXPECT_NE(dynamic_cast<SceneOperator*>(op), nullptr) << op->typeName() << " draws as a scene";
         EXPECT_NEAR(op->start(), previousEnd, 1e-4f) << op->typeName() << " follows on";
-        const float bars = (op->end() - op->start()) / Bar;
+        const float bars = (op->end() - op->start()) / static_cast<float>(SecondsPerBar);
         EXPECT_NEAR(bars, std::round(bars), 1e-3f) << op->typeName() << " lasts whole bars";
-        if (scene >= 2 && scene <= 9) {
-            EXPECT_NEAR(bars, 16.0f, 1e-3f) << op->typeName();
+        if (scene >= 1 && scene <= 8) {
+            EXPECT_NEAR(bars, 16.0f, 1e-3f) << op->typeName() << ": the middle scenes last sixteen bars";
         }
         previousEnd = op->end();
+        ++scene;
     }
-    EXPECT_EQ(scene, 10);
-    EXPECT_NEAR(previousEnd, 243.474f, 1e-4f);
+    EXPECT_EQ(scene, scenes.size());
+    EXPECT_NEAR(previousEnd, 243.474f, 1e-4f) << "the last scene ends the demo";
 }
 
 TEST_F(ProductionScriptTest, ShowsTheProgressBarFadesOutOverOneAndAHalfSecondsAndRunsItsLength)

@@ -1,4 +1,5 @@
 #include "GraphicSystem.h"
+#include "ProductionScenes.h"
 #include "RecordResources.h"
 #include "RenderTargetResource.h"
 #include "ScriptTestSupport.h"
@@ -308,11 +309,15 @@ TEST_F(ScriptTest, FactoriesListTheirTypesWithCategories)
     std::vector<std::string> types, categories;
     demo_->operatorManager()->factory().listTypes(types);
     demo_->operatorManager()->factory().listCategories(categories);
-    ASSERT_EQ(types.size(), 14u);
-    EXPECT_EQ(types.front(), "SetRenderTarget");
-    EXPECT_EQ(types[12], "Scene10");
-    EXPECT_EQ(types.back(), "Probe") << "the delegate comes last";
+    std::vector<std::string> expected = {"SetRenderTarget", "ClearTarget", "Sound"};
+#define ORB_SCENE_NAME(Name) expected.push_back(#Name);
+    ORB_PRODUCTION_SCENES(ORB_SCENE_NAME)
+#undef ORB_SCENE_NAME
+    expected.push_back("Probe"); // the delegate comes last
+    EXPECT_EQ(types, expected);
+    ASSERT_EQ(categories.size(), expected.size());
     EXPECT_EQ(categories[2], "Sound");
+    EXPECT_EQ(categories[3], "Screen") << "a scene";
     EXPECT_EQ(categories.back(), "Test");
     types.clear();
     categories.clear();

@@ -4,7 +4,10 @@
 // operator type of the tests' own ("Probe") that records every call it gets.
 
 #include "DemoSystem.h"
+#include "IOperatorFactory.h"
+#include "OperatorManager.h"
 #include "Operators/IOperator.h"
+#include "ScriptValues.h"
 #include "TestSupport.h"
 
 #include <memory>
@@ -45,6 +48,31 @@ protected:
     }
 };
 
+// Makes operators of one type of the tests' own, by its name.
+template <typename Operator>
+class OneTypeFactory final : public IOperatorFactory
+{
+public:
+    OneTypeFactory(OperatorManager& manager, std::string name, std::string category)
+        : IOperatorFactory(manager), name_(std::move(name)), category_(std::move(category))
+    {
+    }
+
+    void listTypes(std::vector<std::string>& types) const override { types.push_back(name_); }
+    void listCategories(std::vector<std::string>& categories) const override { categories.push_back(category_); }
+    std::unique_ptr<IOperator> create(Scene& scene, const TiXmlElement& element) override
+    {
+        if (textAttribute(element, "name") != name_)
+            return nullptr;
+        auto made = std::make_unique<Operator>(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
+        made->readElement(element);
+        return made;
+    }
+
+private:
+    std::string name_, category_;
+};
+
 class ScriptTest : public LoggedTest
 {
 protected:
@@ -52,6 +80,13 @@ protected:
 
     // A fresh DemoSystem on the same directory, with the Probe type.
     void resetDemo();
+    // Lets scripts name `Operator` as `name`, after the types the demo knows.
+    template <typename Operator>
+    void addOperatorType(const std::string& name, const std::string& category)
+    {
+        demo_->operatorManager()->factory().addDelegate(
+            std::make_unique<OneTypeFactory<Operator>>(*demo_->operatorManager(), name, category));
+    }
     // Writes the script and reads it as the demo's start-up does; false when the load failed.
     bool load(const std::string& script);
     // load, then create the resources and scenes as loading does.
