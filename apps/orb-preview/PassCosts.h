@@ -1,21 +1,16 @@
 #pragma once
 
-// PassCosts -- what the passes of the last second's frames cost, as the preview shows them: for
-// each pass (with the passes inside it) the median over the frames that ran it of its time as
-// the GL timer query counts it and on the clock, and the median frame's totals.
-//
-// Both, because a software rasteriser's timer query leaves out the vertex work done on the thread
-// that feeds it: a scene of many small draws costs far more on the clock than its query says.
+// PassCosts -- what the passes cost over the last second, as the preview's cost panel shows it:
+// a tally of the frames timed within the second before the latest, each pass with the passes
+// inside it.
 //
 //   costs.add(device.passTimer()->endFrame(), std::chrono::steady_clock::now());
-//   for (const PassCosts::Cost& pass : costs.passes()) ...   // {"post: compose", 2.4, 2.6}
-//   PassCosts::Cost frame = costs.frameTotal();
+//   for (const app::PassTally::Cost& pass : costs.tally().passes()) ...   // {"post: compose", 2.6, 2.4}
 
-#include "platform/gfx/PassTimer.h"
+#include "PassTally.h"
 
 #include <chrono>
 #include <deque>
-#include <string>
 #include <vector>
 
 namespace orb::preview {
@@ -25,30 +20,12 @@ class PassCosts
 public:
     using Clock = std::chrono::steady_clock;
 
-    struct Cost
-    {
-        std::string label;
-        double glMilliseconds = 0.0;
-        double clockMilliseconds = 0.0;
-    };
-
     void add(const std::vector<gfx::PassTimer::Time>& passes, Clock::time_point at);
-    // The passes run within the last second, in the order they first ran.
-    std::vector<Cost> passes() const;
-    Cost frameTotal() const;
+    const app::PassTally& tally() const { return tally_; }
 
 private:
-    struct Frame
-    {
-        Clock::time_point at;
-        std::vector<Cost> passes; // by label; without one where the pass did not run
-        Cost total;
-    };
-
-    static Cost median(const std::vector<const Cost*>& costs, std::string label);
-
-    std::vector<std::string> labels_;
-    std::deque<Frame> frames_;
+    app::PassTally tally_{app::PassTally::Nesting::IntoOutermost};
+    std::deque<Clock::time_point> timedAt_; // the tally's frames, oldest first
 };
 
 } // namespace orb::preview

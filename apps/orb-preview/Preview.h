@@ -3,14 +3,11 @@
 // Preview -- the production played from a directory for its authors: paused and resumed, moved
 // by bars and scenes, and changed on disk while it plays.
 //
-// Does: start the demo without the dialog (looping, in a window of the given size), draw the
-//       time, bar, beat and scene over every frame in font16, and at each frame take in the
-//       files saved since the last one: an effect is compiled again and swapped in (a compile
-//       error keeps the old one and is shown until the file compiles), the script or an image,
-//       mesh or the music reloads the demo at the same time. A demo that fails to load waits,
-//       with its error shown, for the next save. In a window, the panels (see Panels.h) show
-//       the timeline, the values the frame was drawn with and what its passes cost; the strip
-//       seeks where it is clicked and scrubs while it is held, silently, playing on when let go.
+// Does: start the demo without the dialog (looping, in a window of the given size); at each
+//       frame take in the files saved since the last one (Reloader), show the frame at the time
+//       the keys or the timeline asked for (Transport), and draw the panels (Panels.h) from one
+//       snapshot of that frame: the overlay in font16 over the demo's own picture, and in a
+//       window the timeline strip, the values the frame was drawn with and what its passes cost.
 //       Tab hides everything it draws over the demo's own frame but errors.
 // Does not: pace frames (its caller's message loop does), or write files.
 //
@@ -23,19 +20,14 @@
 
 #include "DemoSystem.h"
 #include "Gui.h"
-#include "LiveValues.h"
-#include "Panels.h"
+#include "Notes.h"
+#include "Panel.h"
 #include "PassCosts.h"
-#include "SceneSpans.h"
-#include "TimelineView.h"
-#include "Waveform.h"
-#include "platform/win/DirectoryWatch.h"
+#include "Reloader.h"
+#include "Transport.h"
 #include "platform/win/MessageQueue.h"
 
-#include <chrono>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,75 +47,51 @@ public:
     void frame();
     // Space, Left, Right, Page Up, Page Down, Home, F, Tab and L; other keys do nothing.
     void press(int key);
-    // The timeline held at `time`: the picture follows, the music is silent until it is let go.
-    void hold(float time);
-    // Let go at `time`: seeks there and plays on if it played before it was held.
-    void release(float time);
+    // The timeline held at `time`, and let go (see Transport).
+    void hold(float time) { transport_.hold(time); }
+    void release(float time) { transport_.release(time); }
 
     DemoSystem& demo() { return *demo_; }
-    // The overlay's first line: time, bar, beat, the scene playing, and whether it is paused.
-    std::string statusLine() const;
+    const Transport& transport() const { return transport_; }
+    // The overlay's first line, of the frame on screen.
+    std::string statusLine() const { return shown_.statusLine(); }
     // What the overlay shows under it: errors first, then the latest note.
     std::vector<std::string> messages() const;
     bool panelsShown() const { return panelsShown_; }
-    // What the last frame's effects were given, while the panels are shown.
-    const std::vector<EffectValues>& liveValues() const { return values_; }
-    const PassCosts& costs() const { return costs_; }
-    const Waveform& waveform() const { return waveform_; }
-    const TimelineView& timeline() const { return view_; }
-    const std::optional<Loop>& loop() const { return loop_; }
+    // What the panels drew the frame on screen from.
+    const FrameSnapshot& shownFrame() const { return shown_; }
+    const Waveform& waveform() const { return reloader_.waveform(); }
+    // The panel of that class; null when there is none.
+    template <typename PanelType>
+    const PanelType* panel() const
+    {
+        for (const std::unique_ptr<Panel>& panel : panels_) {
+            if (const auto* found = dynamic_cast<const PanelType*>(panel.get()))
+                return found;
+        }
+        return nullptr;
+    }
 
 private:
-    struct Message
-    {
-        std::string text;
-        gfx::Color colour;
-    };
-
-    std::vector<Message> shownMessages() const;
     void draw() override;
-    void drawText();
-    void drawPanels();
-    void takeInChanges();
-    void reloadEffect(const std::string& name);
-    void reloadDemo();
-    void loadWaveform();
     void playFrame();
-    void seekTo(float time);
-    void seekBy(float seconds);
-    void logSeek(float time) const;
-    float targetTime() const;
-    void markLoop();
-    void showPanels(bool shown);
-    void note(std::string text);
     void drawAlone();
-    void reportShown();
+    void gatherShownFrame();
+    void drawOverPicture();
+    std::vector<Message> shownMessages() const;
+    void showPanels(bool shown);
 
-    std::string directory_;
     DemoSettings settings_;
     std::unique_ptr<DemoSystem> demo_;
-    std::unique_ptr<win::DirectoryWatch> watch_;
-    bool loaded_ = false;
-    bool fullscreen_ = false;
-    std::optional<float> seek_;
-    std::vector<SceneSpan> spans_;
-    std::map<std::string, std::string> errors_; // by file name, until it loads
-    std::string note_;
-    std::chrono::steady_clock::time_point noteShownUntil_;
-    // Files taken in at this frame, whose time from being saved to being seen is logged.
-    std::vector<std::string> awaitingShow_;
-
-    bool seekLogged_ = false;
-    bool timing_ = false;                 // the frame's passes are being timed
-    std::optional<bool> heldWhilePaused_; // while the timeline is held: whether it was paused before
-    bool playAfterSeek_ = false;
-    std::optional<Loop> loop_;
-    bool panelsShown_ = true;
-    TimelineView view_;
-    Waveform waveform_;
-    std::string waveformError_;
-    std::vector<EffectValues> values_;
+    Notes notes_;
+    Transport transport_;
+    Reloader reloader_;
     PassCosts costs_;
+    bool timing_ = false; // the frame's passes are being timed
+    bool fullscreen_ = false;
+    bool panelsShown_ = true;
+    std::vector<std::unique_ptr<Panel>> panels_;
+    FrameSnapshot shown_;
     std::unique_ptr<Gui> gui_; // after the demo, whose window it draws over
 };
 

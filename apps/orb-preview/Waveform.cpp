@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace orb::preview {
 
@@ -19,28 +20,19 @@ Waveform::Column extremes(const float* samples, std::size_t count)
 
 } // namespace
 
-Waveform Waveform::decode(const void* bytes, std::size_t size, std::string* reason)
+app::Result<Waveform> Waveform::decode(const void* bytes, std::size_t size)
 {
-    Waveform wave;
     const std::unique_ptr<audio::Mp3Stream> stream = audio::Mp3Stream::open(bytes, size);
-    if (!stream) {
-        *reason = "not MPEG audio";
-        return wave;
-    }
+    if (!stream)
+        return app::Failure{"not MPEG audio"};
+    Waveform wave;
     wave.blocks_.reserve(stream->length() / BlockFrames + 1);
     std::vector<float> block(BlockFrames * audio::Channels);
     while (std::size_t frames = stream->read(block.data(), BlockFrames))
         wave.blocks_.push_back(extremes(block.data(), frames * audio::Channels));
-    if (stream->position() < stream->length()) {
-        *reason = "the sound breaks off at " + std::to_string(stream->position() / audio::SampleRate) + " s";
-        wave.blocks_.clear();
-    }
+    if (stream->position() < stream->length())
+        return app::Failure{"the sound breaks off at " + std::to_string(stream->position() / audio::SampleRate) + " s"};
     return wave;
-}
-
-double Waveform::seconds() const
-{
-    return static_cast<double>(blocks_.size() * BlockFrames) / audio::SampleRate;
 }
 
 std::vector<Waveform::Column> Waveform::columns(double from, double to, int count) const

@@ -7,12 +7,12 @@
 //       give any span's extremes per column from them, however far the strip is zoomed.
 // Does not: play, or keep the decoded sound.
 //
-//   std::string reason;
-//   Waveform wave = Waveform::decode(bytes.data(), bytes.size(), &reason);  // empty + reason
-//   for (const Waveform::Column& column : wave.columns(0.0, 10.0, 1280)) ...
+//   app::Result<Waveform> wave = Waveform::decode(bytes.data(), bytes.size());
+//   if (wave) for (const Waveform::Column& column : wave->columns(0.0, 10.0, 1280)) ...
+
+#include "Failure.h"
 
 #include <cstddef>
-#include <string>
 #include <vector>
 
 namespace orb::preview {
@@ -26,11 +26,10 @@ public:
         float high = 0.0f;
     };
 
-    // Empty, with the reason, when the bytes are not MPEG audio or break off before their end.
-    static Waveform decode(const void* bytes, std::size_t size, std::string* reason);
+    // Fails when the bytes are not MPEG audio or break off before their end.
+    static app::Result<Waveform> decode(const void* bytes, std::size_t size);
 
     bool empty() const { return blocks_.empty(); }
-    double seconds() const;
     // `count` columns evenly across [from, to) seconds; silent past the sound's ends.
     std::vector<Column> columns(double from, double to, int count) const;
 

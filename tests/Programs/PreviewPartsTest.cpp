@@ -1,8 +1,7 @@
 // The preview's pieces that need neither a window nor a demo: the strip's view of time, the
-// music's waveform and the passes' costs.
+// music's waveform and the passes' costs (the tally orb-render shares, and the preview's last second).
 
 #include "PassCosts.h"
-#include "SceneSpans.h"
 #include "Tempo.h"
 #include "TestSupport.h"
 #include "TimelineView.h"
@@ -54,14 +53,13 @@ TEST(TimelineView, APlayheadLeavingTheSpanTurnsItLikeAPage)
 TEST(Waveform, TheColumnsAtTheFirstKicksAreTallerThanThoseBetweenThem)
 {
     const std::string music = test::readFile(std::string(ORB_PRODUCTION_DATA) + "/velmora.mp3");
-    std::string reason;
-    const Waveform wave = Waveform::decode(music.data(), music.size(), &reason);
-    ASSERT_FALSE(wave.empty()) << reason;
+    const app::Result<Waveform> wave = Waveform::decode(music.data(), music.size());
+    ASSERT_TRUE(wave) << wave.failure().message();
     // Bars 5 to 7, four kicks a bar from the first beat (bar 8 ends in a fill of snares), twenty
     // columns a beat.
     constexpr int Beats = 12, ColumnsPerBeat = 20;
     const float bar = barTime(1);
-    const std::vector<Waveform::Column> columns = wave.columns(4 * bar, 7 * bar, Beats * ColumnsPerBeat);
+    const std::vector<Waveform::Column> columns = wave->columns(4 * bar, 7 * bar, Beats * ColumnsPerBeat);
     const auto height = [&](int column) { return columns[column].high - columns[column].low; };
     for (int beat = 0; beat < Beats; ++beat) {
         float between = 0.0f; // the middle half of the beat, after the kick's decay
@@ -75,43 +73,47 @@ TEST(Waveform, TheColumnsAtTheFirstKicksAreTallerThanThoseBetweenThem)
     }
 }
 
-TEST(Waveform, BytesThatAreNoSoundGiveNoColumnsAndTheReason)
+TEST(Waveform, BytesThatAreNoSoundAreRefusedWithTheReason)
 {
-    std::string reason;
-    const Waveform wave = Waveform::decode("RIFF", 4, &reason);
-    EXPECT_TRUE(wave.empty());
-    EXPECT_EQ(reason, "not MPEG audio");
-    for (const Waveform::Column& column : wave.columns(0.0, 10.0, 8))
-        EXPECT_EQ(column.high - column.low, 0.0f);
+    const app::Result<Waveform> wave = Waveform::decode("RIFF", 4);
+    ASSERT_FALSE(wave);
+    EXPECT_EQ(wave.failure().message(), "not MPEG audio");
 }
 
-TEST(PassCosts, APassIncludesThePassesInsideItAndOnlyTheLastSecondCounts)
+TEST(PassTally, APassIncludesThePassesInsideItAndTheMedianFrameIsTheTotal)
 {
-    using gfx::PassTimer;
-    PassCosts costs;
-    const PassCosts::Clock::time_point start;
-    const auto frame = [&](double seconds, double compose, bool scene) {
-        std::vector<PassTimer::Time> passes = {
-            {"post: compose", 0.5, 0.1, true},
-            {"post: compose / Compositor.fx pass 0", compose + 0.5, compose, true},
-            {"Scene3.fx pass 0", 9.0, 1.0, scene}};
-        costs.add(passes, start + std::chrono::duration_cast<PassCosts::Clock::duration>(
-                                      std::chrono::duration<double>(seconds)));
-    };
-    frame(0.0, 2.0, true);
-    frame(0.5, 3.0, false);
-    frame(0.6, 4.0, false);
-    std::vector<PassCosts::Cost> passes = costs.passes();
+    app::PassTally tally(app::PassTally::Nesting::IntoOutermost);
+    for (const double compose : {2.0, 3.0, 4.0}) {
+        tally.add({{"post: compose", 0.5, 0.1, true},
+                   {"post: compose / Compositor.fx pass 0", compose + 0.5, compose, true},
+                   {"Scene3.fx pass 0", 9.0, 1.0, compose == 2.0}});
+    }
+    const std::vector<app::PassTally::Cost> passes = tally.passes();
     ASSERT_EQ(passes.size(), 2u);
     EXPECT_EQ(passes[0].label, "post: compose");
     EXPECT_DOUBLE_EQ(passes[0].glMilliseconds, 3.1) << "the median of three frames";
     EXPECT_DOUBLE_EQ(passes[0].clockMilliseconds, 4.0);
-    EXPECT_DOUBLE_EQ(costs.frameTotal().glMilliseconds, 3.1);
+    EXPECT_EQ(passes[1].label, "Scene3.fx pass 0");
+    EXPECT_DOUBLE_EQ(passes[1].glMilliseconds, 1.0) << "of the one frame that ran it";
+    EXPECT_DOUBLE_EQ(tally.frameTotal().glMilliseconds, 3.1);
+}
 
+TEST(PassCosts, OnlyTheLastSecondsFramesCount)
+{
+    PassCosts costs;
+    const PassCosts::Clock::time_point start;
+    const auto frame = [&](double seconds, double compose, bool scene) {
+        costs.add({{"post: compose", compose, compose, true}, {"Scene3.fx pass 0", 9.0, 1.0, scene}},
+                  start + std::chrono::duration_cast<PassCosts::Clock::duration>(
+                              std::chrono::duration<double>(seconds)));
+    };
+    frame(0.0, 2.0, true);
+    frame(0.5, 3.0, false);
+    frame(0.6, 4.0, false);
     frame(1.55, 6.0, false); // the frames before 0.55 s are over a second old
-    passes = costs.passes();
+    const std::vector<app::PassTally::Cost> passes = costs.tally().passes();
     ASSERT_EQ(passes.size(), 1u) << "the scene's pass has not run for a second";
-    EXPECT_DOUBLE_EQ(passes[0].glMilliseconds, 6.1);
+    EXPECT_DOUBLE_EQ(passes[0].glMilliseconds, 4.0) << "the median of 0.6 s and 1.55 s, the lower";
 }
 
 } // namespace

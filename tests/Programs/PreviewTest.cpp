@@ -1,8 +1,5 @@
-#include "Preview.h"
-
 #include "Operators/SceneShared.h"
-#include "TestSupport.h"
-#include "platform/win/MessageQueue.h"
+#include "PreviewFixture.h"
 
 #include <algorithm>
 #include <array>
@@ -12,44 +9,22 @@
 namespace orb::preview {
 namespace {
 
-namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
 constexpr int Width = 320;
 constexpr int Height = 180;
-constexpr std::int64_t TicksPerSecond = 1'000'000;
 // The clock and up to six lines of messages in the overlay's 16-pixel font.
 constexpr int OverlayRows = 120;
 const std::string Scene2Output = "colour = vec4((tiles + light) * vignette + c3.rgb, 1.0);";
 
-// The preview off-screen on a copy of the production, in virtual time: each step moves the
-// clock and the silent sound output by as much, then shows a frame.
-class PreviewTest : public test::LoggedTest
+// The preview off-screen on a copy of the production, in virtual time, keeping the frames it shows.
+class PreviewTest : public test::PreviewFixture
 {
 protected:
     PreviewTest()
     {
-        fs::copy(ORB_PRODUCTION_DATA, "Production", fs::copy_options::recursive);
-        Host host = Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { keep(frame); });
-        host.dataDirectory = "Production";
-        preview_ = std::make_unique<Preview>(host, Width, Height);
-    }
-
-    void step(double seconds)
-    {
-        counter_.advance(std::llround(seconds * TicksPerSecond));
-        demo().soundSystem()->pump(static_cast<std::size_t>(std::llround(seconds * audio::SampleRate)));
-        preview_->frame();
-    }
-
-    DemoSystem& demo() { return preview_->demo(); }
-
-    // Where the music will play from next, in seconds.
-    double musicTime()
-    {
-        const auto frame = demo().soundSystem()->mixer().currentPosition(demo().musicStream());
-        return frame ? static_cast<double>(*frame) / audio::SampleRate : -1.0;
+        open(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { keep(frame); }), Width, Height);
     }
 
     // The music is where the clock is, to the sample.
@@ -87,19 +62,6 @@ protected:
                std::equal(earlier.begin() + below, earlier.end(), lastFrame_.begin() + below);
     }
 
-    // The seeks logged so far, without their "ORB_INFO: ".
-    std::vector<std::string> seeksLogged() const
-    {
-        std::vector<std::string> seeks;
-        for (const std::string& line : log()) {
-            if (line.starts_with("ORB_INFO: seek to "))
-                seeks.push_back(line.substr(std::string_view("ORB_INFO: ").size()));
-        }
-        return seeks;
-    }
-
-    win::SteppedCounter counter_{TicksPerSecond};
-    std::unique_ptr<Preview> preview_;
     std::vector<std::uint8_t> lastFrame_;
 
 private:
@@ -126,6 +88,8 @@ TEST_F(PreviewTest, SeeksAndPausesMoveTheClockAndTheMusicTogether)
     EXPECT_FLOAT_EQ(demo().time(), 6.9564f);
     EXPECT_EQ(preview_->statusLine(), "6.96 s   bar 5   beat 1   Scene2");
     expectMusicAtTheClock();
+    preview_->press(win::KeyL);
+    EXPECT_TRUE(showing("loop from 6.96 s: L again at its end"));
     preview_->press(win::KeyPageDown);
     preview_->press(win::KeyPageUp); // back where the first press went
     step(0.1);
@@ -205,35 +169,6 @@ TEST_F(PreviewTest, HoldingTheTimelineScrubsInSilenceAndLettingGoPlaysOnInStep)
     EXPECT_NEAR(musicTime(), 12.0, 1.0 / audio::SampleRate);
 }
 
-TEST_F(PreviewTest, AMarkedLoopPlaysItsSpanOverAndOver)
-{
-    ASSERT_TRUE(preview_->start());
-    step(0.1);
-    preview_->press(win::KeyPageDown); // Scene2, 6.9564 s
-    step(0.1);
-    preview_->press(win::KeyL);
-    preview_->press(win::KeyRight);
-    step(0.1);
-    preview_->press(win::KeyL); // the loop's end one bar on, at 8.6955 s
-    ASSERT_TRUE(preview_->loop() && preview_->loop()->end);
-    EXPECT_FLOAT_EQ(preview_->loop()->start, 6.9564f);
-
-    step(1.0); // past the end: the next frame is at the start
-    step(0.1);
-    EXPECT_FLOAT_EQ(demo().time(), 6.9564f);
-    expectMusicAtTheClock();
-    step(1.0);
-    step(1.0);
-    step(0.1);
-    EXPECT_FLOAT_EQ(demo().time(), 6.9564f) << "and again";
-
-    preview_->press(win::KeyL);
-    EXPECT_FALSE(preview_->loop());
-    step(1.0);
-    step(1.0);
-    EXPECT_NEAR(demo().time(), 8.9564f, 1e-4f) << "the whole demo again";
-}
-
 TEST_F(PreviewTest, TheValuesShownAreTheOnesTheEffectsDrewWith)
 {
     // Probes: the scene draws the fractions of its `a` as its colour; the compositor shows the
@@ -250,7 +185,7 @@ TEST_F(PreviewTest, TheValuesShownAreTheOnesTheEffectsDrewWith)
     step(0.4);
 
     const auto shown = [this](const std::string& effect, const std::string& name) {
-        for (const EffectValues& values : preview_->liveValues()) {
+        for (const EffectValues& values : preview_->shownFrame().values) {
             for (const NamedValue& value : values.values) {
                 if (values.effect == effect && value.name == name)
                     return value.floats;
