@@ -1,5 +1,5 @@
-#include "Operators/SceneShared.h"
 #include "PreviewFixture.h"
+#include "Tempo.h"
 
 #include <algorithm>
 #include <array>
