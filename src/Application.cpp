@@ -26,7 +26,7 @@ bool Application::run()
     }
     settings_->window = 0;
     settings_->windowProc = &Application::windowProcedure;
-    settings_->scriptPath = "Data\\DemoScript.xml";
+    settings_->scriptPath = DemoSystem::ScriptPath;
     return demoSystem_->init(*settings_);
 }
 

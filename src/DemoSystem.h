@@ -109,7 +109,8 @@ public:
     ResourceManager* resourceManager() const { return resourceManager_.get(); }
     OperatorManager* operatorManager() const { return operatorManager_.get(); }
 
-    // The production's music, streamed while the demo plays.
+    // The production's script, and its music, streamed while the demo plays.
+    static constexpr const char* ScriptPath = "Data\\DemoScript.xml";
     static constexpr const char* MusicPath = "Data\\velmora.mp3";
     std::uint32_t musicStream() const { return musicStream_; }
     const LoadingProgress& loadingProgress() const { return loading_; }

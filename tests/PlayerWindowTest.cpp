@@ -34,18 +34,6 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
     return true;
 }
 
-std::string output(const std::string& command)
-{
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            text += buffer;
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 // The first window whose name, or class, matches `pattern`, waiting up to 20 seconds; 0 if none.
 // Searched again and again rather than with --sync: a window closing while xdotool walks the tree
 // (the dialog, as the player's window opens) ends xdotool with BadWindow and no answer.
@@ -54,7 +42,7 @@ std::uintptr_t findWindow(const std::string& what, const std::string& pattern)
     std::string id;
     waitUntil(
         [&] {
-            id = output("xdotool search " + what + " '" + pattern + "' 2>/dev/null | head -n 1");
+            id = runProgram("xdotool search " + what + " '" + pattern + "' 2>/dev/null | head -n 1").output;
             return !id.empty();
         },
         20s);
@@ -73,7 +61,7 @@ std::uintptr_t playerWindow()
 
 void keys(const std::string& sequence)
 {
-    std::system(("xdotool key --delay 150 " + sequence).c_str());
+    xdotool("key --delay 150 " + sequence);
 }
 
 void savePicture(const std::vector<std::uint8_t>& bgra, int width, int height, const std::string& path)
@@ -105,24 +93,13 @@ protected:
     // The sound goes to SDL's dummy driver unless another is named.
     void startPlayer(const char* audioDriver = "dummy")
     {
-        player_ = ::fork();
-        if (player_ == 0) {
-            ::setenv("SDL_AUDIODRIVER", audioDriver, 1);
-            ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        player_ = startProgram({{ORB_PLAYER}, {{"SDL_AUDIODRIVER", audioDriver}}});
     }
 
     // The preview of the production in `directory`, its standard output (its log) into Orb.log.
     void startPreview(const std::string& directory)
     {
-        player_ = ::fork();
-        if (player_ == 0) {
-            std::freopen("Orb.log", "w", stdout);
-            ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-            ::execl(ORB_PREVIEW, ORB_PREVIEW, directory.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        player_ = startProgram({{ORB_PREVIEW, directory}, {{"SDL_AUDIODRIVER", "dummy"}}, "", "Orb.log"});
     }
 
     // Waits up to `limit` for the log to hold `line`.
@@ -273,7 +250,7 @@ TEST_F(PlayerWindowTest, AQuitSignalAtAnyStageEndsTheProgramByItsFullShutdown)
         const std::uintptr_t dialog = dialogWindow();
         ASSERT_NE(dialog, 0u);
         // The killed dialog took the keyboard focus with it, and there is no window manager.
-        output("xdotool windowfocus --sync " + std::to_string(dialog));
+        xdotool("windowfocus --sync " + std::to_string(dialog));
         keys("Tab space Return");
         ASSERT_TRUE(waitForLogLine(sentAfter)) << readFile("Orb.log");
         ::kill(player_, signal);
@@ -299,18 +276,13 @@ TEST_F(PlayerWindowTest, InADirectoryItCannotWriteTheDemoStillPlays)
         fs::copy_file(std::getenv("XAUTHORITY"), "xauthority");
         fs::permissions("xauthority", fs::perms::others_read, fs::perm_options::add);
     }
-    player_ = ::fork();
-    if (player_ == 0) {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-        if (fs::exists("xauthority"))
-            ::setenv("XAUTHORITY", (fs::current_path() / "xauthority").c_str(), 1);
-        if (::chdir("readonly") == 0 && root)
-            ::execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                    ORB_PLAYER, static_cast<char*>(nullptr));
-        else if (!root)
-            ::execl(ORB_PLAYER, ORB_PLAYER, static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    Launch launch{{ORB_PLAYER}, {{"SDL_AUDIODRIVER", "dummy"}}, "readonly"};
+    if (root)
+        launch.arguments = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                            ORB_PLAYER};
+    if (fs::exists("xauthority"))
+        launch.environment.emplace_back("XAUTHORITY", fs::current_path() / "xauthority");
+    player_ = startProgram(launch);
     ASSERT_NE(dialogWindow(), 0u);
     keys("Tab space Return");
     const std::uintptr_t window = playerWindow();
@@ -332,16 +304,19 @@ TEST_F(PlayerWindowTest, InADirectoryItCannotWriteTheDemoStillPlays)
 // An X server of the test's own, which it can take away while the demo plays.
 TEST_F(PlayerWindowTest, WhenTheDisplayGoesAwayWhilePlayingItLogsItAndShutsDown)
 {
-    const std::string played = output(
-        "sh -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 3>display.txt 2>/dev/null & server=$!; " +
-        shellWait("[ -s display.txt ]", "Xvfb to name its display", 20, "kill $server 2>/dev/null") +
-        "export DISPLAY=:$(cat display.txt); "
-        "SDL_AUDIODRIVER=dummy " ORB_PLAYER " & player=$!; (sleep 60; kill -9 $player) > /dev/null 2>&1 & "
-        "timeout 20 xdotool search --sync --onlyvisible --name \"^Vantor Demo Setup$\" > /dev/null; "
-        "xdotool key --delay 150 Tab space Return; " +
-        shellWait("grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null",
-                  "the player to log DemoSystem Init Done", 60, "kill -9 $player $server 2>/dev/null") +
-        "sleep 1; kill $server; wait $player; echo status $?'");
+    const std::string played =
+        runProgram(
+            "sh -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 3>display.txt 2>/dev/null & server=$!; " +
+            shellWait("[ -s display.txt ]", "Xvfb to name its display", 20, "kill $server 2>/dev/null") +
+            "export DISPLAY=:$(cat display.txt); "
+            "SDL_AUDIODRIVER=dummy " ORB_PLAYER
+            " & player=$!; (sleep 60; kill -9 $player) > /dev/null 2>&1 & "
+            "timeout 20 xdotool search --sync --onlyvisible --name \"^Vantor Demo Setup$\" > /dev/null; "
+            "xdotool key --delay 150 Tab space Return; " +
+            shellWait("grep -q \"DemoSystem Init Done\" Orb.log 2>/dev/null",
+                      "the player to log DemoSystem Init Done", 60, "kill -9 $player $server 2>/dev/null") +
+            "sleep 1; kill $server; wait $player; echo status $?'")
+            .output;
     EXPECT_NE(played.find("status 0"), std::string::npos) << played;
     EXPECT_TRUE(logHas(") the display has gone away")) << readFile("Orb.log");
     EXPECT_TRUE(logHas("ORB_INFO: GraphicSystem Shutdown Done"));

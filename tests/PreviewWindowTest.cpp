@@ -16,15 +16,15 @@
 namespace orb::preview {
 namespace {
 
-
 constexpr int Width = 1280;
 constexpr int Height = 720;
 constexpr int StripY = Height - 40; // in the strip's waveform, whatever its height
 constexpr double Frame = 1.0 / 60.0;
 
-void xdotool(const std::string& arguments)
+// A user's mouse and keys.
+void input(const std::string& arguments)
 {
-    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+    ASSERT_EQ(test::xdotool(arguments), 0) << arguments;
 }
 
 class PreviewWindowTest : public test::PreviewFixture
@@ -75,7 +75,7 @@ TEST_F(PreviewWindowTest, AClickOnTheStripSeeksWithinAFrameOfTheTimeThere)
     std::vector<double> latencies;
     for (int click = 0; click < 20; ++click) {
         const int x = click % 2 == 0 ? 700 : 300 + 20 * click;
-        xdotool("mousemove " + std::to_string(x) + " " + std::to_string(StripY) + " click 1");
+        input("mousemove " + std::to_string(x) + " " + std::to_string(StripY) + " click 1");
         const auto released = std::chrono::steady_clock::now();
         stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(x)) <= Frame; });
         latencies.push_back(
@@ -93,16 +93,16 @@ TEST_F(PreviewWindowTest, AClickOnTheStripSeeksWithinAFrameOfTheTimeThere)
 TEST_F(PreviewWindowTest, ADragHoldsThePictureUnderThePointerAndTheReleasePlaysOn)
 {
     step(0.5);
-    xdotool("mousemove 300 " + std::to_string(StripY) + " mousedown 1");
+    input("mousemove 300 " + std::to_string(StripY) + " mousedown 1");
     stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(300)) <= Frame; });
     step(0.1);
     EXPECT_NEAR(demo().time(), timeAtStrip(300), Frame);
-    xdotool("mousemove 500 " + std::to_string(StripY));
+    input("mousemove 500 " + std::to_string(StripY));
     stepUntil([&] { return std::fabs(demo().time() - timeAtStrip(500)) <= Frame; });
     step(0.5);
     EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame) << "the picture follows the pointer";
 
-    xdotool("mouseup 1");
+    input("mouseup 1");
     stepUntil([&] { return !seekTimesLogged().empty(); });
     EXPECT_NEAR(demo().time(), timeAtStrip(500), Frame);
     step(0.25);
@@ -112,8 +112,8 @@ TEST_F(PreviewWindowTest, ADragHoldsThePictureUnderThePointerAndTheReleasePlaysO
 
 TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBetween)
 {
-    xdotool("mousemove 0 " + std::to_string(StripY) + " click --repeat 18 --delay 20 4"); // the wheel, up
-    xdotool("key --delay 100 space Next"); // paused at Scene2's start, which the span turns to
+    input("mousemove 0 " + std::to_string(StripY) + " click --repeat 18 --delay 20 4"); // the wheel, up
+    input("key --delay 100 space Next"); // paused at Scene2's start, which the span turns to
     const TimelineView& view = preview_->panel<StripPanel>()->view();
     stepUntil([&] { return demo().paused() && demo().time() > 6.0f && view.to() - view.from() < 5.0f; });
     step(0.0);
@@ -140,7 +140,7 @@ TEST_F(PreviewWindowTest, ZoomedInTheStripShowsTheFirstKicksTallerThanWhatLiesBe
 // Byte for byte, the window shows what the off-screen renderer draws at that time.
 TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveItsMiddle)
 {
-    xdotool("key --delay 100 space Next Next Tab"); // paused at Scene3's start, hidden
+    input("key --delay 100 space Next Next Tab"); // paused at Scene3's start, hidden
     stepUntil([&] { return !preview_->panelsShown() && demo().time() > 30.0f; });
     step(0.0);
     ASSERT_FALSE(preview_->panelsShown());
@@ -159,7 +159,7 @@ TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveIt
     }
     EXPECT_EQ(differing, 0) << "of the player's frame at " << at << " s";
 
-    xdotool("key Tab");
+    input("key Tab");
     stepUntil([&] { return preview_->panelsShown(); });
     step(0.0);
     const std::vector<std::uint8_t> withPanels = shown();
@@ -182,7 +182,7 @@ TEST_F(PreviewWindowTest, HiddenThePanelsLeaveThePlayersFrameAndShownTheyLeaveIt
     for (int frame = 0; frame < 3; ++frame)
         step(0.0);
     const std::vector<std::uint8_t> smallerWithPanels = shown(Smaller, Lower);
-    xdotool("key Tab");
+    input("key Tab");
     stepUntil([&] { return !preview_->panelsShown(); });
     step(0.0);
     const std::vector<std::uint8_t> smallerHidden = shown(Smaller, Lower);

@@ -31,8 +31,8 @@ const SceneSpan* sceneAt(const std::vector<SceneSpan>& spans, float time)
 
 const SceneSpan* spanOf(const std::vector<SceneSpan>& spans, const IOperator& op)
 {
-    const auto found = std::find_if(spans.begin(), spans.end(),
-                                    [&op](const SceneSpan& span) { return span.op == &op; });
+    const auto found =
+        std::find_if(spans.begin(), spans.end(), [&op](const SceneSpan& span) { return span.op == &op; });
     return found != spans.end() ? &*found : nullptr;
 }
 

@@ -16,7 +16,6 @@ namespace orb::preview {
 namespace {
 
 constexpr std::string_view DataPrefix = "Data\\";
-constexpr const char* ScriptPath = "Data\\DemoScript.xml";
 constexpr std::size_t ErrorLinesShown = 4;
 
 std::string dataPath(const std::string& fileName)
@@ -35,8 +34,8 @@ std::string fileName(std::string_view dataPath)
 bool readByTheDemo(const std::string& name)
 {
     const std::string extension = std::filesystem::path(name).extension().string();
-    return name == fileName(ScriptPath) || extension == ".png" || extension == ".jpg" || extension == ".x" ||
-           extension == ".mp3";
+    return name == fileName(DemoSystem::ScriptPath) || extension == ".png" || extension == ".jpg" ||
+           extension == ".x" || extension == ".mp3";
 }
 
 std::string firstLines(const std::string& text, std::size_t count)
@@ -63,8 +62,7 @@ app::Result<Waveform> waveformOf(const std::filesystem::path& file)
 
 Reloader::Reloader(DemoSystem& demo, Transport& transport, Notes& notes, std::string directory)
     : demo_(demo), transport_(transport), notes_(notes), directory_(std::move(directory))
-{
-}
+{}
 
 bool Reloader::watch()
 {
@@ -123,19 +121,19 @@ void Reloader::reloadEffect(const std::string& name)
 void Reloader::reloadDemo()
 {
     LogCapture capture;
-    switch (demo_.reloadScript(ScriptPath)) {
+    switch (demo_.reloadScript(DemoSystem::ScriptPath)) {
     case DemoSystem::ScriptReload::Reloaded:
         transport_.demoLoaded();
         errors_.clear();
         notes_.add("demo loaded");
         return;
     case DemoSystem::ScriptReload::Refused:
-        errors_[ScriptPath] = capture.errors();
+        errors_[DemoSystem::ScriptPath] = capture.errors();
         return;
     case DemoSystem::ScriptReload::Failed:
         transport_.demoLost();
         errors_.clear();
-        errors_[ScriptPath] = capture.errors();
+        errors_[DemoSystem::ScriptPath] = capture.errors();
         return;
     }
 }
@@ -148,7 +146,8 @@ void Reloader::loadWaveform()
     waveform_ = decoded ? std::move(*decoded) : Waveform{};
     waveformFailure_ = {};
     if (!decoded) {
-        waveformFailure_ = {"no waveform of " + std::string(DemoSystem::MusicPath), decoded.failure().message()};
+        waveformFailure_ = {"no waveform of " + std::string(DemoSystem::MusicPath),
+                            decoded.failure().message()};
         ORB_ERROR(waveformFailure_.message());
     }
 }
@@ -167,7 +166,8 @@ void Reloader::reportShown()
 {
     for (const std::string& name : awaitingShow_) {
         std::error_code failure;
-        const auto saved = std::filesystem::last_write_time(std::filesystem::path(directory_) / name, failure);
+        const auto saved =
+            std::filesystem::last_write_time(std::filesystem::path(directory_) / name, failure);
         if (failure)
             continue;
         const auto age = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <stb/stb_image.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace orb::test {
 
@@ -19,6 +21,30 @@ Result runProgram(const std::string& commandLine)
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+pid_t startProgram(const Launch& launch)
+{
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    for (const auto& [name, value] : launch.environment)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    if ((!launch.directory.empty() && ::chdir(launch.directory.c_str()) != 0) ||
+        (!launch.output.empty() && std::freopen(launch.output.c_str(), "w", stdout) == nullptr))
+        ::_exit(127);
+    std::vector<char*> arguments;
+    for (const std::string& argument : launch.arguments)
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    ::execv(arguments.front(), arguments.data());
+    ::_exit(127);
+}
+
+int xdotool(const std::string& arguments)
+{
+    const int status = std::system(("xdotool " + arguments).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string shellWait(const std::string& condition, const std::string& what, int seconds,

@@ -3,6 +3,8 @@
 // Running the project's programs as a viewer would, and reading the pictures they write.
 
 #include <string>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace orb::test {
@@ -14,6 +16,22 @@ struct Result
 };
 
 Result runProgram(const std::string& commandLine);
+
+// A program started in the background, as a user starts one from a shell: `arguments` (the
+// program first, by its path), with `environment` added to the test's, in `directory` and with its
+// standard output into `output` when they are given. The process's id; the program exits 127 when
+// it could not be started.
+struct Launch
+{
+    std::vector<std::string> arguments;
+    std::vector<std::pair<std::string, std::string>> environment = {};
+    std::string directory = {};
+    std::string output = {};
+};
+pid_t startProgram(const Launch& launch);
+
+// xdotool with `arguments`, as a user's keys and mouse; its exit status.
+int xdotool(const std::string& arguments);
 
 // Shell text that polls `condition` (a shell command) every tenth of a second for at most
 // `seconds`; past that it says on standard error what it waited for, runs `giveUp` and exits
