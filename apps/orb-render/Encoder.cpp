@@ -30,11 +30,10 @@ AVRational pictureDuration(double fps)
 
 } // namespace
 
-std::string Encoder::refusal(const Settings& settings)
+app::Failure Encoder::refusal(const Settings& settings)
 {
     Encoder trial;
-    trial.openPictureCodec(settings);
-    return trial.failure_;
+    return trial.openPictureCodec(settings);
 }
 
 std::string Encoder::rateOf(double fps)
@@ -78,23 +77,22 @@ std::int64_t Encoder::pictureAt(std::int64_t timestamp, const AVStream& stream, 
     return av_rescale_q(timestamp, stream.time_base, pictureDuration(fps));
 }
 
-std::unique_ptr<Encoder> Encoder::open(const Settings& settings, std::string& failure)
+app::Result<std::unique_ptr<Encoder>> Encoder::open(const Settings& settings)
 {
-    std::unique_ptr<Encoder> encoder(new Encoder);
-    if (encoder->start(settings, nullptr))
-        return encoder;
-    failure = encoder->failure_;
-    return nullptr;
+    return openWith(settings, nullptr);
 }
 
-std::unique_ptr<Encoder> Encoder::openCopying(const Settings& settings, const AVStream& pictures,
-                                              std::string& failure)
+app::Result<std::unique_ptr<Encoder>> Encoder::openCopying(const Settings& settings, const AVStream& pictures)
+{
+    return openWith(settings, &pictures);
+}
+
+app::Result<std::unique_ptr<Encoder>> Encoder::openWith(const Settings& settings, const AVStream* copied)
 {
     std::unique_ptr<Encoder> encoder(new Encoder);
-    if (encoder->start(settings, &pictures))
-        return encoder;
-    failure = encoder->failure_;
-    return nullptr;
+    if (app::Failure failure = encoder->start(settings, copied))
+        return failure;
+    return encoder;
 }
 
 Encoder::~Encoder()
@@ -109,14 +107,12 @@ Encoder::~Encoder()
     avformat_free_context(file_);
 }
 
-bool Encoder::failed(const char* call, int result)
+app::Failure Encoder::failed(std::string call, int result)
 {
-    if (failure_.empty())
-        failure_ = std::string(call) + ": " + (result < 0 ? libraryMessage(result) : "failed");
-    return false;
+    return {std::move(call), libraryMessage(result)};
 }
 
-bool Encoder::start(const Settings& settings, const AVStream* copied)
+app::Failure Encoder::start(const Settings& settings, const AVStream* copied)
 {
     width_ = settings.width;
     height_ = settings.height;
@@ -130,11 +126,12 @@ bool Encoder::start(const Settings& settings, const AVStream* copied)
     if (packet_ == nullptr)
         return failed("av_packet_alloc", AVERROR(ENOMEM));
     fps_ = settings.fps;
-    if (!(copied != nullptr ? addStream(pictures_, copied) : openPictures(settings)) ||
-        (settings.withSound && !openSound()))
-        return false;
+    if (app::Failure failure = copied != nullptr ? addStream(pictures_, copied) : openPictures(settings))
+        return failure;
+    if (app::Failure failure = settings.withSound ? openSound() : app::Failure{})
+        return failure;
     if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
-        return failed(("avio_open " + settings.file).c_str(), result);
+        return failed("avio_open " + settings.file, result);
     fileOpen_ = true;
     record(settings);
     AVDictionary* options = nullptr;
@@ -142,10 +139,10 @@ bool Encoder::start(const Settings& settings, const AVStream* copied)
     av_dict_set(&options, "movflags", settings.span ? "+faststart+use_metadata_tags" : "+faststart", 0);
     const int result = avformat_write_header(file_, &options);
     av_dict_free(&options);
-    return result >= 0 || failed("avformat_write_header", result);
+    return result < 0 ? failed("avformat_write_header", result) : app::Failure{};
 }
 
-bool Encoder::openPictureCodec(const Settings& settings)
+app::Failure Encoder::openPictureCodec(const Settings& settings)
 {
     // The libraries' own chatter (x264's statistics, for one) is not the viewer's business, and a
     // failure says what went wrong.
@@ -172,16 +169,16 @@ bool Encoder::openPictureCodec(const Settings& settings)
     av_opt_set(context->priv_data, "preset", "superfast", 0);
     if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
         return failed("avcodec_open2 libx264", result);
-    return true;
+    return {};
 }
 
-bool Encoder::openPictures(const Settings& settings)
+app::Failure Encoder::openPictures(const Settings& settings)
 {
-    if (!openPictureCodec(settings))
-        return false;
+    if (app::Failure failure = openPictureCodec(settings))
+        return failure;
     AVCodecContext* context = pictures_.codec;
-    if (!addStream(pictures_, nullptr))
-        return false;
+    if (app::Failure failure = addStream(pictures_, nullptr))
+        return failure;
 
     AVFrame* frame = pictures_.frame = av_frame_alloc();
     if (frame == nullptr)
@@ -191,11 +188,11 @@ bool Encoder::openPictures(const Settings& settings)
     frame->height = settings.height;
     if (const int result = av_frame_get_buffer(frame, 0); result < 0)
         return failed("av_frame_get_buffer", result);
-    return true;
+    return {};
 }
 
 // The file's stream for `stream`: its encoder's parameters, or those of the stream it copies.
-bool Encoder::addStream(Stream& stream, const AVStream* copied)
+app::Failure Encoder::addStream(Stream& stream, const AVStream* copied)
 {
     stream.stream = avformat_new_stream(file_, nullptr);
     if (stream.stream == nullptr)
@@ -204,11 +201,13 @@ bool Encoder::addStream(Stream& stream, const AVStream* copied)
     const int result = copied != nullptr
                            ? avcodec_parameters_copy(stream.stream->codecpar, copied->codecpar)
                            : avcodec_parameters_from_context(stream.stream->codecpar, stream.codec);
-    return result >= 0 ||
-           failed(copied != nullptr ? "avcodec_parameters_copy" : "avcodec_parameters_from_context", result);
+    if (result < 0)
+        return failed(copied != nullptr ? "avcodec_parameters_copy" : "avcodec_parameters_from_context",
+                      result);
+    return {};
 }
 
-bool Encoder::openSound()
+app::Failure Encoder::openSound()
 {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (codec == nullptr)
@@ -224,8 +223,8 @@ bool Encoder::openSound()
     context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
         return failed("avcodec_open2 aac", result);
-    if (!addStream(sound_, nullptr))
-        return false;
+    if (app::Failure failure = addStream(sound_, nullptr))
+        return failure;
 
     AVFrame* frame = sound_.frame = av_frame_alloc();
     if (frame == nullptr)
@@ -237,10 +236,10 @@ bool Encoder::openSound()
         return failed("av_channel_layout_copy", result);
     if (const int result = av_frame_get_buffer(frame, 0); result < 0)
         return failed("av_frame_get_buffer", result);
-    return true;
+    return {};
 }
 
-bool Encoder::picture(const std::uint8_t* planes)
+app::Failure Encoder::picture(const std::uint8_t* planes)
 {
     AVFrame* frame = pictures_.frame;
     if (const int result = av_frame_make_writable(frame); result < 0)
@@ -255,20 +254,20 @@ bool Encoder::picture(const std::uint8_t* planes)
     return encode(pictures_, frame);
 }
 
-bool Encoder::sound(const float* samples, std::size_t frames)
+app::Failure Encoder::sound(const float* samples, std::size_t frames)
 {
     if (sound_.codec == nullptr)
-        return true;
+        return {};
     heldSound_.insert(heldSound_.end(), samples, samples + frames * audio::Channels);
     const auto whole = static_cast<std::size_t>(sound_.codec->frame_size);
     while (heldSound_.size() >= whole * audio::Channels)
-        if (!encodeSound(whole))
-            return false;
-    return true;
+        if (app::Failure failure = encodeSound(whole))
+            return failure;
+    return {};
 }
 
 // Encodes the first `frames` sample frames held back.
-bool Encoder::encodeSound(std::size_t frames)
+app::Failure Encoder::encodeSound(std::size_t frames)
 {
     AVFrame* frame = sound_.frame;
     if (const int result = av_frame_make_writable(frame); result < 0)
@@ -286,14 +285,14 @@ bool Encoder::encodeSound(std::size_t frames)
     return encode(sound_, frame);
 }
 
-bool Encoder::encode(Stream& stream, AVFrame* frame)
+app::Failure Encoder::encode(Stream& stream, AVFrame* frame)
 {
     if (const int result = avcodec_send_frame(stream.codec, frame); result < 0)
         return failed("avcodec_send_frame", result);
     for (;;) {
         const int received = avcodec_receive_packet(stream.codec, packet_);
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return true;
+            return {};
         if (received < 0)
             return failed("avcodec_receive_packet", received);
         // A picture lasts one tick of its rate, the last one too: the file then lasts as long as
@@ -301,8 +300,8 @@ bool Encoder::encode(Stream& stream, AVFrame* frame)
         if (&stream == &pictures_ && packet_->duration == 0)
             packet_->duration = 1;
         av_packet_rescale_ts(packet_, stream.codec->time_base, stream.stream->time_base);
-        if (!write(*packet_, *stream.stream))
-            return false;
+        if (app::Failure failure = write(*packet_, *stream.stream))
+            return failure;
     }
 }
 
@@ -311,8 +310,8 @@ const AVCodecParameters& Encoder::pictureParameters() const
     return *pictures_.stream->codecpar;
 }
 
-bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later,
-                          std::int64_t decodedEarlier)
+app::Failure Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t later,
+                                  std::int64_t decodedEarlier)
 {
     av_packet_rescale_ts(&packet, from.time_base, pictures_.stream->time_base);
     const auto shift = [this](std::int64_t pictures) {
@@ -325,31 +324,30 @@ bool Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::int64_t l
 }
 
 // Hands the muxer the packet (which it empties) for `stream`.
-bool Encoder::write(AVPacket& packet, const AVStream& stream)
+app::Failure Encoder::write(AVPacket& packet, const AVStream& stream)
 {
     packet.stream_index = stream.index;
     if (const int result = av_interleaved_write_frame(file_, &packet); result < 0)
         return failed("av_interleaved_write_frame", result);
     if (file_->pb->error < 0)
         return failed("writing the file", file_->pb->error);
-    return true;
+    return {};
 }
 
-bool Encoder::finish()
+app::Failure Encoder::finish()
 {
-    if (!failure_.empty())
-        return false;
-    if (sound_.codec != nullptr && !heldSound_.empty() && !encodeSound(heldSound_.size() / audio::Channels))
-        return false;
+    if (sound_.codec != nullptr && !heldSound_.empty())
+        if (app::Failure failure = encodeSound(heldSound_.size() / audio::Channels))
+            return failure;
     for (Stream* stream : {&pictures_, &sound_})
-        if (stream->codec != nullptr && !encode(*stream, nullptr))
-            return false;
+        if (app::Failure failure = stream->codec != nullptr ? encode(*stream, nullptr) : app::Failure{})
+            return failure;
     if (const int result = av_write_trailer(file_); result < 0)
         return failed("av_write_trailer", result);
     fileOpen_ = false;
     if (const int result = avio_closep(&file_->pb); result < 0)
         return failed("avio_closep", result);
-    return true;
+    return {};
 }
 
 } // namespace orb::render

@@ -109,7 +109,7 @@ void FrameDriver::onPresent(const gfx::FramePixels& frame)
         noteLoadingPicture(pictures_ + 1);
     counter_.advance(ticksPerFrame_);
     if (recording())
-        sinkFailed_ = !sink_->write(frame);
+        sinkFailure_ = sink_->write(frame);
     demo_->soundSystem()->pump(soundForNextPicture());
 }
 
@@ -126,7 +126,7 @@ void FrameDriver::noteLoadingPicture(std::uint64_t picture)
 void FrameDriver::onSound(const float* samples, std::size_t frames)
 {
     if (recording())
-        sinkFailed_ = !sink_->writeSound(samples, frames);
+        sinkFailure_ = sink_->writeSound(samples, frames);
 }
 
 // The sound frames that bring the total after n pictures to round(n * SampleRate / fps), so that
@@ -140,8 +140,8 @@ std::size_t FrameDriver::soundForNextPicture()
     return static_cast<std::size_t>(soundUpTo(pictures_) - soundUpTo(pictures_ - 1));
 }
 
-// Why the asked-for times cannot be rendered from the script; empty when they can.
-std::string FrameDriver::timeBeyondTheScript() const
+// Why the asked-for times cannot be rendered from the script; none when they can.
+app::Failure FrameDriver::timeBeyondTheScript() const
 {
     const float length = demo_->length();
     const auto late =
@@ -158,7 +158,7 @@ std::string FrameDriver::timeBeyondTheScript() const
     else if (options_.toPicture.value_or(0) > last)
         reason << "--to-picture " << *options_.toPicture << " is past the script's end at " << length
                << " s, its picture " << last;
-    return reason.str();
+    return {reason.str()};
 }
 
 // The number of the whole render's last picture, the last before the script's end.
@@ -256,7 +256,7 @@ void FrameDriver::renderFrames()
         return std::floor((options_.start + static_cast<double>(frame) / options_.fps) / length);
     };
     Progress progress(frames);
-    for (std::uint64_t i = 0; i < frames && !sinkFailed_ && !stopRequested(); ++i) {
+    for (std::uint64_t i = 0; i < frames && !sinkFailure_ && !stopRequested(); ++i) {
         // --at seeks to every time; a range seeks to its start and then lets the clock run.
         const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &start_ : nullptr;
         const double demoTime =
@@ -271,53 +271,48 @@ void FrameDriver::renderFrames()
         stats_.endLoop();
 }
 
-int FrameDriver::run()
+Ending FrameDriver::run()
 {
     // Ctrl-C or a SIGTERM ends the render after the frame in hand; the demo then shuts down as
     // always, and a video cut short is removed.
     win::catchQuitSignals();
     DemoSettings settings = demoSettings();
-    if (!demo_->init(settings)) {
-        std::cerr << "orb-render: the demo did not start; Orb.log says why\n";
-        return 1;
-    }
+    if (!demo_->init(settings))
+        return {{"the demo did not start; Orb.log says why"}, Failed};
     stats_.startUp.ready = millisecondsSinceProcessStart();
-    if (const std::string reason = timeBeyondTheScript(); !reason.empty()) {
-        std::cerr << "orb-render: " << reason << "\n";
-        return 2;
-    }
+    if (app::Failure beyond = timeBeyondTheScript())
+        return {std::move(beyond), BadUsage};
     if (options_.lastPicture) {
         // Standard output is the log's while the log is open.
         std::fputs((std::to_string(lastPicture()) + "\n").c_str(), stdout);
-        return 0;
+        return {};
     }
     if (picturesChosen())
         start_ = pictureTime(options_.fromPicture.value_or(0));
-    sink_ = openSink(plan_, options_, numberedPictures());
-    if (!sink_) {
-        std::cerr << "orb-render: cannot open the output\n";
-        return 1;
-    }
+    app::Result<std::unique_ptr<FrameSink>> sink = openSink(plan_, options_, numberedPictures());
+    if (!sink)
+        return {{"cannot open the output", sink.failure().message()}, Failed};
+    sink_ = std::move(*sink);
+    stats_.setScenes(demo_->scene(0) != nullptr ? app::sceneSpans(*demo_->scene(0))
+                                                : std::vector<app::SceneSpan>{});
     demo_->setOperatorObserver(&stats_);
     if (options_.passes)
         demo_->graphicSystem()->device()->setPassTiming(true);
     recording_ = true;
     renderFrames();
     recording_ = false;
+    return endRender();
+}
 
+// Keeps the output when every frame went into it.
+Ending FrameDriver::endRender()
+{
     const bool stopped = stopRequested();
-    const bool finished = sink_->finish(!sinkFailed_ && !stopped);
-    if (stopped) {
-        std::cerr << "orb-render: stopped by a signal before the last frame\n";
-        return 1;
-    }
-    if (!finished || sinkFailed_) {
-        std::cerr << "orb-render: writing the output failed";
-        if (!sink_->failure().empty())
-            std::cerr << ": " << sink_->failure();
-        std::cerr << "\n";
-        return 1;
-    }
+    const app::Failure finished = sink_->finish(!sinkFailure_ && !stopped);
+    if (stopped)
+        return {{"stopped by a signal before the last frame"}, Failed};
+    if (const app::Failure failure = sinkFailure_ ? sinkFailure_ : finished)
+        return {{"writing the output failed", failure.message()}, Failed};
     if (options_.stats) {
         // Standard output is the log's while the log is open.
         std::ostringstream report;
@@ -325,7 +320,7 @@ int FrameDriver::run()
         report << sink_->costs();
         std::fputs(report.str().c_str(), stdout);
     }
-    return 0;
+    return {};
 }
 
 } // namespace orb::render

@@ -2,8 +2,11 @@
 
 // FrameDriver -- the engine off-screen, frame by frame in virtual time, into a frame sink: every
 // presented picture moves the clock by one frame and the silent sound output by as much.
+//
+//   const Ending ending = FrameDriver(options, plan).run();   // what failed, and the exit status
 
 #include "DemoSystem.h"
+#include "Failure.h"
 #include "FrameSinks.h"
 #include "OutputPlan.h"
 #include "RenderOptions.h"
@@ -16,23 +19,35 @@
 
 namespace orb::render {
 
+enum ExitStatus : int
+{
+    Rendered = 0,
+    Failed = 1,   // start-up or the output failed, or a signal stopped the render
+    BadUsage = 2, // including times beyond the script
+};
+
+// How a run ended: what failed, if anything, and the program's exit status.
+struct Ending
+{
+    app::Failure failure;
+    ExitStatus status = Rendered;
+};
+
 class FrameDriver
 {
 public:
     FrameDriver(const RenderOptions& options, const OutputPlan& plan);
     ~FrameDriver();
 
-    // 0 when every frame was rendered; 1 when start-up or the output failed, or a signal stopped
-    // the render; 2 when the times asked for are beyond the script.
-    int run();
+    Ending run();
 
 private:
     void onPresent(const gfx::FramePixels& frame);
     void onSound(const float* samples, std::size_t frames);
     void noteLoadingPicture(std::uint64_t picture);
-    bool recording() const { return recording_ && sink_ && !sinkFailed_; }
+    bool recording() const { return recording_ && sink_ && !sinkFailure_; }
     std::size_t soundForNextPicture();
-    std::string timeBeyondTheScript() const;
+    app::Failure timeBeyondTheScript() const;
     std::uint64_t rangeFrames() const;
     bool picturesChosen() const { return options_.fromPicture || options_.toPicture; }
     std::optional<PictureSpan> numberedPictures() const;
@@ -41,6 +56,7 @@ private:
     DemoSettings demoSettings() const;
     void renderFrames();
     bool renderFrame(const float* seek, double demoTime);
+    Ending endRender();
 
     RenderOptions options_;
     OutputPlan plan_;
@@ -51,7 +67,7 @@ private:
     std::unique_ptr<DemoSystem> demo_;
     std::unique_ptr<FrameSink> sink_;
     bool recording_ = false;
-    bool sinkFailed_ = false;
+    app::Failure sinkFailure_;
     RenderStats stats_;
 };
 

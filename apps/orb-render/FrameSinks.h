@@ -3,8 +3,10 @@
 // Where orb-render's frames go: numbered PNG files, a video (VideoFile.h), a video joined from
 // parts (JoinedVideo.h), or nowhere, when a run only times its frames. Each sink declares what it
 // needs of the renderer (SinkNeeds). A file only ever appears under its own name whole: it is
-// written under its partial name (partialPath) first.
+// written as a PartialFile first. A sink's calls fail with what failed and why; after a failure
+// it is only finished without keeping its output, or destroyed.
 
+#include "Failure.h"
 #include "platform/gfx/Backend.h"
 
 #include <cstddef>
@@ -27,25 +29,16 @@ class FrameSink
 {
 public:
     virtual ~FrameSink() = default;
-    // False once the sink can take no more (a full disk, an encoder's failure).
-    virtual bool write(const gfx::FramePixels& frame) = 0;
+    // Fails once the sink can take no more (a full disk, an encoder's failure).
+    virtual app::Failure write(const gfx::FramePixels& frame) = 0;
     // The sound that goes with the pictures, interleaved stereo float at 44100 Hz; dropped by
     // sinks without sound.
-    virtual bool writeSound(const float*, std::size_t) { return true; }
-    // Waits for the output to be complete and keeps it when `keep` holds (an output cut short is
-    // removed); false when writing it failed.
-    virtual bool finish(bool keep) = 0;
-    // Why writing failed, for the viewer; empty while nothing has failed.
-    const std::string& failure() const { return failure_; }
+    virtual app::Failure writeSound(const float*, std::size_t) { return {}; }
+    // Waits for the output to be complete and keeps it when `keep` holds; an output not kept, or
+    // cut short, is removed.
+    virtual app::Failure finish(bool keep) = 0;
     // What the output's own work cost, as a line for --stats; empty when there is nothing to say.
     virtual std::string costs() const { return {}; }
-
-protected:
-    // Ends a file written as partialPath(file): named `file` when it was written whole and is to be
-    // kept, removed otherwise. What finish() returns.
-    bool settle(const std::string& file, bool written, bool keep);
-
-    std::string failure_;
 };
 
 // A run that only times its frames.
@@ -53,8 +46,8 @@ class NoPictures final : public FrameSink
 {
 public:
     static constexpr SinkNeeds Needs{};
-    bool write(const gfx::FramePixels&) override { return true; }
-    bool finish(bool) override { return true; }
+    app::Failure write(const gfx::FramePixels&) override { return {}; }
+    app::Failure finish(bool) override { return {}; }
 };
 
 class PngFrames final : public FrameSink
@@ -62,16 +55,13 @@ class PngFrames final : public FrameSink
 public:
     static constexpr SinkNeeds Needs{};
     explicit PngFrames(std::string directory) : directory_(std::move(directory)) {}
-    bool write(const gfx::FramePixels& frame) override;
+    app::Failure write(const gfx::FramePixels& frame) override;
     // Every frame on disk is whole, so an interrupted run keeps what it wrote.
-    bool finish(bool) override { return failure_.empty(); }
+    app::Failure finish(bool) override { return {}; }
 
 private:
     std::string directory_;
     int written_ = 0;
 };
-
-// "frame.png" as "frame.part.png": the same extension, for tools that go by it.
-std::string partialPath(const std::string& path);
 
 } // namespace orb::render

@@ -9,7 +9,6 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -31,61 +30,72 @@ bool hasOurSound(const AVFormatContext& part)
 
 } // namespace
 
-JoinedVideo::JoinedVideo(const Encoder::Settings& settings, std::vector<std::string> parts, PictureSpan span)
-    : file_(settings.file), fps_(settings.fps), parts_(std::move(parts)), packet_(av_packet_alloc())
+app::Result<std::unique_ptr<JoinedVideo>> JoinedVideo::open(const Encoder::Settings& settings,
+                                                            std::vector<std::string> parts, PictureSpan span)
 {
-    if (packet_ == nullptr) {
-        failure_ = "av_packet_alloc: " + Encoder::libraryMessage(AVERROR(ENOMEM));
-        return;
-    }
-    failure_ = refusal(settings, span);
-    if (!failure_.empty() || !openPart(0))
-        return;
-    Encoder::Settings joined = settings;
-    joined.file = partialPath(file_); // its pictures numbered as the parts', to be joined in turn
-    encoder_ = Encoder::openCopying(joined, *part_->streams[partStream_], failure_);
-    if (!encoder_)
-        std::remove(joined.file.c_str());
+    std::unique_ptr<JoinedVideo> joined(new JoinedVideo(settings.fps, std::move(parts)));
+    if (app::Failure failure = joined->start(settings, span))
+        return failure;
+    return joined;
 }
+
+JoinedVideo::JoinedVideo(double fps, std::vector<std::string> parts)
+    : fps_(fps), parts_(std::move(parts)), packet_(av_packet_alloc())
+{}
 
 JoinedVideo::~JoinedVideo()
 {
-    finish(false);
+    static_cast<void>(finish(false)); // removes the file: nothing to report
     closePart();
     av_packet_free(&packet_);
 }
 
-bool JoinedVideo::failedWith(const std::string& what)
+app::Failure JoinedVideo::start(const Encoder::Settings& settings, PictureSpan span)
 {
-    if (failure_.empty())
-        failure_ = what;
-    return false;
+    if (packet_ == nullptr)
+        return {"av_packet_alloc", Encoder::libraryMessage(AVERROR(ENOMEM))};
+    if (app::Failure failure = refusal(settings, span))
+        return failure;
+    if (app::Failure failure = openPart(0))
+        return failure;
+    app::Result<PartialFile> file = PartialFile::create(settings.file);
+    if (!file)
+        return file.failure();
+    Encoder::Settings joined = settings;
+    joined.file = file->path(); // its pictures numbered as the parts', to be joined in turn
+    app::Result<std::unique_ptr<Encoder>> encoder =
+        Encoder::openCopying(joined, *part_->streams[partStream_]);
+    if (!encoder)
+        return encoder.failure();
+    file_ = std::move(*file);
+    encoder_ = std::move(*encoder);
+    return {};
 }
 
-std::string JoinedVideo::refusal(const Encoder::Settings& settings, PictureSpan span)
+app::Failure JoinedVideo::refusal(const Encoder::Settings& settings, PictureSpan span)
 {
     if (parts_.empty())
-        return "no parts to join";
+        return {"no parts to join"};
     std::uint64_t next = span.first;
     for (std::size_t index = 0; index < parts_.size(); ++index)
-        if (std::string reason = partRefusal(index, settings, next); !reason.empty())
-            return reason;
+        if (app::Failure failure = partRefusal(index, settings, next))
+            return failure;
     if (next != span.last + 1)
-        return "the parts end at picture " + std::to_string(next - 1) + ", the join at " +
-               std::to_string(span.last) + ": a part is missing at the end";
+        return {"the parts end at picture " + std::to_string(next - 1) + ", the join at " +
+                std::to_string(span.last) + ": a part is missing at the end"};
     return {};
 }
 
 // Part `index` of the join, whose first picture is to be `next`; moves `next` past it.
-std::string JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings& settings,
-                                     std::uint64_t& next)
+app::Failure JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings& settings,
+                                      std::uint64_t& next)
 {
     const std::string& name = parts_[index];
     std::error_code error;
     if (!std::filesystem::is_regular_file(name, error))
-        return name + ": no such part";
-    if (!openPart(index))
-        return failure_ + ": the part is damaged or not a video; render it again";
+        return {name + ": no such part"};
+    if (const app::Failure failure = openPart(index))
+        return {failure.what, failure.why + ": the part is damaged or not a video; render it again"};
     const AVCodecParameters& pictures = *part_->streams[partStream_]->codecpar;
     const std::optional<Encoder::Recorded> recorded = Encoder::recorded(*part_);
     if (index == 0)
@@ -120,7 +130,7 @@ std::string JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings&
         next = recorded->span.last + 1;
     }
     closePart();
-    return reason.str();
+    return {reason.str()};
 }
 
 // The picture the open part's first packet is decoded at, 0 or before: minus the number of pictures
@@ -137,7 +147,7 @@ std::int64_t JoinedVideo::firstDecoded(double fps)
     return 1;
 }
 
-bool JoinedVideo::openPart(std::size_t index)
+app::Failure JoinedVideo::openPart(std::size_t index)
 {
     closePart();
     partIndex_ = index;
@@ -145,13 +155,13 @@ bool JoinedVideo::openPart(std::size_t index)
     const std::string& name = parts_[index];
     const std::string url = "file:" + name;
     if (const int result = avformat_open_input(&part_, url.c_str(), nullptr, nullptr); result < 0)
-        return failedWith("avformat_open_input " + name + ": " + Encoder::libraryMessage(result));
+        return {"avformat_open_input " + name, Encoder::libraryMessage(result)};
     if (const int result = avformat_find_stream_info(part_, nullptr); result < 0)
-        return failedWith("avformat_find_stream_info " + name + ": " + Encoder::libraryMessage(result));
+        return {"avformat_find_stream_info " + name, Encoder::libraryMessage(result)};
     partStream_ = av_find_best_stream(part_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (partStream_ < 0)
-        return failedWith(name + " holds no pictures");
-    return true;
+        return {name + " holds no pictures"};
+    return {};
 }
 
 void JoinedVideo::closePart()
@@ -160,28 +170,27 @@ void JoinedVideo::closePart()
     held_ = false;
 }
 
-bool JoinedVideo::copyBefore(std::int64_t pictures)
+app::Failure JoinedVideo::copyBefore(std::int64_t pictures)
 {
     while (part_ != nullptr) {
         if (!held_) {
             const int read = av_read_frame(part_, packet_);
             if (read == AVERROR_EOF) {
                 if (partCopied_ != partPictures_[partIndex_])
-                    return failedWith(parts_[partIndex_] + " holds " + std::to_string(partCopied_) +
-                                      " pictures of the " + std::to_string(partPictures_[partIndex_]) +
-                                      " rendered into it: the part is damaged; render it again");
+                    return {parts_[partIndex_] + " holds " + std::to_string(partCopied_) +
+                            " pictures of the " + std::to_string(partPictures_[partIndex_]) +
+                            " rendered into it: the part is damaged; render it again"};
                 partStart_ += partCopied_;
                 if (partIndex_ + 1 == parts_.size()) {
                     closePart();
-                    return true;
+                    return {};
                 }
-                if (!openPart(partIndex_ + 1))
-                    return false;
+                if (app::Failure failure = openPart(partIndex_ + 1))
+                    return failure;
                 continue;
             }
             if (read < 0)
-                return failedWith("av_read_frame " + parts_[partIndex_] + ": " +
-                                  Encoder::libraryMessage(read));
+                return {"av_read_frame " + parts_[partIndex_], Encoder::libraryMessage(read)};
             if (packet_->stream_index != partStream_) {
                 av_packet_unref(packet_);
                 continue;
@@ -191,36 +200,47 @@ bool JoinedVideo::copyBefore(std::int64_t pictures)
         const AVStream& stream = *part_->streams[partStream_];
         const std::int64_t decoded = partStart_ + Encoder::pictureAt(packet_->dts, stream, fps_);
         if (pictures >= 0 && decoded >= pictures)
-            return true;
+            return {};
         held_ = false;
         ++partCopied_;
-        if (!encoder_->copyPicture(*packet_, stream, partStart_, heldBack_ - partHeldBack_[partIndex_]))
-            return failedWith(encoder_->failure());
+        if (app::Failure failure =
+                encoder_->copyPicture(*packet_, stream, partStart_, heldBack_ - partHeldBack_[partIndex_]))
+            return failure;
     }
-    return true;
+    return {};
 }
 
-bool JoinedVideo::write(const gfx::FramePixels&)
+app::Failure JoinedVideo::write(const gfx::FramePixels&)
 {
-    return open() && failure_.empty() && copyBefore(++written_);
+    return copyBefore(++written_);
 }
 
-bool JoinedVideo::writeSound(const float* samples, std::size_t frames)
+app::Failure JoinedVideo::writeSound(const float* samples, std::size_t frames)
 {
-    return open() && (encoder_->sound(samples, frames) || failedWith(encoder_->failure()));
+    return encoder_->sound(samples, frames);
 }
 
-bool JoinedVideo::finish(bool keep)
+app::Failure JoinedVideo::complete()
 {
-    if (!open())
-        return false;
-    bool joined = failure_.empty() && (!keep || copyBefore(-1));
-    if (joined && keep && partStart_ != written_)
-        joined = failedWith("the parts hold " + std::to_string(partStart_) + " pictures, the span " +
-                            std::to_string(written_));
-    joined = joined && (!keep || encoder_->finish() || failedWith(encoder_->failure()));
+    if (app::Failure failure = copyBefore(-1))
+        return failure;
+    if (partStart_ != written_)
+        return {"the parts hold " + std::to_string(partStart_) + " pictures, the span " +
+                std::to_string(written_)};
+    return encoder_->finish();
+}
+
+app::Failure JoinedVideo::finish(bool keep)
+{
+    if (!encoder_)
+        return {};
+    app::Failure failure = keep ? complete() : app::Failure{};
     encoder_.reset(); // closes the file
-    return settle(file_, joined, keep);
+    if (failure || !keep)
+        file_.remove();
+    else
+        failure = file_.keep();
+    return failure;
 }
 
 } // namespace orb::render

@@ -4,7 +4,6 @@
 #include "VideoFile.h"
 
 #include <filesystem>
-#include <iostream>
 
 namespace orb::render {
 
@@ -13,40 +12,48 @@ namespace {
 // A join's pictures only keep time.
 constexpr int JoiningWidth = 64, JoiningHeight = 36;
 
-// Why the output options cannot go together; empty when they can.
-std::string clash(const RenderOptions& options)
+// Why the output options cannot go together; none when they can.
+app::Failure clash(const RenderOptions& options)
 {
     const bool frames = !options.framesDirectory.empty(), video = !options.videoFile.empty(),
                join = !options.joinParts.empty();
     const bool timed = !options.at.empty() || options.loop || options.start != 0.0f || options.end;
     if (frames && video)
-        return "--frames and --video go one at a time: render twice for both";
+        return {"--frames and --video go one at a time: render twice for both"};
     if (join && !video)
-        return "--join goes with --video, which names the joined file";
+        return {"--join goes with --video, which names the joined file"};
     if (join && timed)
-        return "--join joins numbered pictures: it goes without --at, --loop, --start and --end";
+        return {"--join joins numbered pictures: it goes without --at, --loop, --start and --end"};
     if (options.lastPicture &&
         (frames || video || options.stats || timed || options.fromPicture || options.toPicture))
-        return "--last-picture renders nothing: it goes only with --width, --height, --aspect, "
-               "--multisample, "
-               "--fps and --data";
+        return {"--last-picture renders nothing: it goes only with --width, --height, --aspect, "
+                "--multisample, --fps and --data"};
     return {};
 }
 
-// Why the video cannot be written as asked; empty when it can.
-std::string videoRefusal(const RenderOptions& options)
+// Why the video cannot be written as asked; none when it can.
+app::Failure videoRefusal(const RenderOptions& options)
 {
     if (std::filesystem::path(options.videoFile).extension() != ".mp4")
-        return "--video writes MP4: its file name ends in .mp4";
+        return {"--video writes MP4: its file name ends in .mp4"};
     // A video's colour is kept at half the resolution each way: whole pairs of pixels only.
     if (options.width % 2 != 0 || options.height % 2 != 0)
-        return "--video needs an even --width and --height";
-    if (const std::string refusal =
-            Encoder::refusal({options.videoFile, options.width, options.height, options.fps});
-        !refusal.empty())
-        return "the video encoder refuses " + std::to_string(options.width) + " x " +
-               std::to_string(options.height) + ": " + refusal;
+        return {"--video needs an even --width and --height"};
+    if (const app::Failure refusal =
+            Encoder::refusal({options.videoFile, options.width, options.height, options.fps}))
+        return {"the video encoder refuses " + std::to_string(options.width) + " x " +
+                    std::to_string(options.height),
+                refusal.message()};
     return {};
+}
+
+// The sink `opened` as any sink, or why it did not open.
+template <typename Sink>
+app::Result<std::unique_ptr<FrameSink>> asSink(app::Result<std::unique_ptr<Sink>> opened)
+{
+    if (!opened)
+        return opened.failure();
+    return std::unique_ptr<FrameSink>(std::move(*opened));
 }
 
 OutputPlan planFor(Output output, SinkNeeds needs, const RenderOptions& options)
@@ -59,13 +66,12 @@ OutputPlan planFor(Output output, SinkNeeds needs, const RenderOptions& options)
 
 } // namespace
 
-std::optional<OutputPlan> planOutput(const RenderOptions& options, std::string& error)
+app::Result<OutputPlan> planOutput(const RenderOptions& options)
 {
-    error = clash(options);
-    if (error.empty() && !options.videoFile.empty())
-        error = videoRefusal(options);
-    if (!error.empty())
-        return std::nullopt;
+    if (app::Failure failure = clash(options))
+        return failure;
+    if (app::Failure failure = options.videoFile.empty() ? app::Failure{} : videoRefusal(options))
+        return failure;
     if (!options.joinParts.empty())
         return planFor(Output::JoinedVideo, JoinedVideo::Needs, options);
     if (!options.videoFile.empty())
@@ -75,31 +81,25 @@ std::optional<OutputPlan> planOutput(const RenderOptions& options, std::string& 
     return planFor(Output::Timings, NoPictures::Needs, options);
 }
 
-std::unique_ptr<FrameSink> openSink(const OutputPlan& plan, const RenderOptions& options,
-                                    std::optional<PictureSpan> span)
+app::Result<std::unique_ptr<FrameSink>> openSink(const OutputPlan& plan, const RenderOptions& options,
+                                                 std::optional<PictureSpan> span)
 {
-    const auto opened = [](auto sink) -> std::unique_ptr<FrameSink> {
-        if (sink->open())
-            return sink;
-        std::cerr << "orb-render: " << sink->failure() << "\n";
-        return nullptr;
-    };
     const Encoder::Settings video{options.videoFile, options.width, options.height,
                                   options.fps,       plan.sound,    span};
     switch (plan.output) {
     case Output::Timings:
-        return std::make_unique<NoPictures>();
+        return std::unique_ptr<FrameSink>(std::make_unique<NoPictures>());
     case Output::Frames: {
         std::error_code ignored; // a directory that cannot be made fails at the first frame, with why
         std::filesystem::create_directories(options.framesDirectory, ignored);
-        return std::make_unique<PngFrames>(options.framesDirectory);
+        return std::unique_ptr<FrameSink>(std::make_unique<PngFrames>(options.framesDirectory));
     }
     case Output::Video:
-        return opened(std::make_unique<VideoFile>(video));
+        return asSink(VideoFile::open(video));
     case Output::JoinedVideo:
-        return opened(std::make_unique<JoinedVideo>(video, options.joinParts, span.value_or(PictureSpan{})));
+        return asSink(JoinedVideo::open(video, options.joinParts, span.value_or(PictureSpan{})));
     }
-    return nullptr;
+    return app::Failure{"no sink for this output"};
 }
 
 } // namespace orb::render

@@ -5,17 +5,16 @@
 // the renderer (SinkNeeds) and the size its pictures are drawn at. Options that cannot go together
 // are refused here, before anything is loaded. The driver reads the plan, never the output options.
 //
-//   std::string error;
-//   auto plan = planOutput(options, error);       // null + why: bad usage, exit 2
-//   auto sink = openSink(*plan, options, span);   // null: the output did not open, said on stderr
+//   app::Result<OutputPlan> plan = planOutput(options);   // or why: bad usage, exit 2
+//   auto sink = openSink(*plan, options, span);            // or why the output did not open
 
 #include "Encoder.h"
+#include "Failure.h"
 #include "FrameSinks.h"
 #include "RenderOptions.h"
 
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace orb::render {
 
@@ -35,10 +34,10 @@ struct OutputPlan
     bool sound = false;        // the engine's mix goes into the output
 };
 
-std::optional<OutputPlan> planOutput(const RenderOptions& options, std::string& error);
+app::Result<OutputPlan> planOutput(const RenderOptions& options);
 
 // The plan's sink; `span` the numbered pictures rendered, when they are numbered.
-std::unique_ptr<FrameSink> openSink(const OutputPlan& plan, const RenderOptions& options,
-                                    std::optional<PictureSpan> span);
+app::Result<std::unique_ptr<FrameSink>> openSink(const OutputPlan& plan, const RenderOptions& options,
+                                                 std::optional<PictureSpan> span);
 
 } // namespace orb::render

@@ -44,7 +44,9 @@ Options:
   --help             this text
 
 Times are in seconds, none negative. A file appears under its name only once it is whole; a video
-cut short by a failure or a signal is removed. Ctrl-C or SIGTERM stops after the frame in hand.
+cut short by a failure or a signal is removed. A file is written as NAME.part.EXT first: one
+already there (another render's, or one a killed render left) is left alone and fails the render.
+Ctrl-C or SIGTERM stops after the frame in hand.
 
 Exit status: 0 when every frame was rendered; 1 when start-up failed (Orb.log says why), writing
 the output failed, or a signal stopped the render; 2 on bad usage, including a time the script
@@ -90,7 +92,7 @@ bool parseTimes(const std::string& text, std::vector<float>& times)
 
 } // namespace
 
-std::optional<RenderOptions> parseOptions(const std::vector<std::string>& arguments, std::string& error)
+app::Result<RenderOptions> parseOptions(const std::vector<std::string>& arguments)
 {
     RenderOptions options;
     float aspect = 0.0f, end = 0.0f;
@@ -162,28 +164,19 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& argume
         else if (argument == "--last-picture")
             options.lastPicture = true;
         else if (const auto found = valued.find(argument); found != valued.end()) {
-            if (i + 1 == arguments.size() || !found->second(arguments[++i])) {
-                error = "bad or missing value for " + argument;
-                return std::nullopt;
-            }
+            if (i + 1 == arguments.size() || !found->second(arguments[++i]))
+                return app::Failure{"bad or missing value for " + argument};
         } else {
-            error = "unknown argument '" + argument + "'";
-            return std::nullopt;
+            return app::Failure{"unknown argument '" + argument + "'"};
         }
     }
     if ((options.fromPicture || options.toPicture) &&
-        (options.start != 0.0f || options.end || !options.at.empty() || options.loop)) {
-        error = "--from-picture and --to-picture go without --start, --end, --at and --loop";
-        return std::nullopt;
-    }
-    if (options.fromPicture && options.toPicture && *options.toPicture < *options.fromPicture) {
-        error = "--to-picture comes before --from-picture";
-        return std::nullopt;
-    }
-    if (options.end && *options.end < options.start) {
-        error = "--end comes before --start";
-        return std::nullopt;
-    }
+        (options.start != 0.0f || options.end || !options.at.empty() || options.loop))
+        return app::Failure{"--from-picture and --to-picture go without --start, --end, --at and --loop"};
+    if (options.fromPicture && options.toPicture && *options.toPicture < *options.fromPicture)
+        return app::Failure{"--to-picture comes before --from-picture"};
+    if (options.end && *options.end < options.start)
+        return app::Failure{"--end comes before --start"};
     return options;
 }
 

@@ -2,6 +2,8 @@
 
 // RenderOptions -- what orb-render is asked to do, from its command line.
 
+#include "Failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +35,8 @@ struct RenderOptions
     bool lastPicture = false; // only tell the number of the whole render's last picture
 };
 
-// Null with the reason in `error` when the arguments are not usable.
-std::optional<RenderOptions> parseOptions(const std::vector<std::string>& arguments, std::string& error);
+// Or why the arguments are not usable.
+app::Result<RenderOptions> parseOptions(const std::vector<std::string>& arguments);
 
 extern const char* const Usage;
 

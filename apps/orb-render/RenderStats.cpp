@@ -1,15 +1,13 @@
 #include "RenderStats.h"
 
-#include "Operators/IOperator.h"
+#include "Statistics.h"
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <numeric>
 #include <sstream>
-#include <string_view>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
@@ -35,10 +33,10 @@ double millisecondsSinceProcessStart()
 
 void RenderStats::ran(const IOperator& op)
 {
-    const std::string_view name = op.typeName();
+    const app::SceneSpan* scene = app::spanOf(scenes_, op);
     // Kept in a vector that keeps its room, so that watching a frame allocates nothing in it.
-    if (name.rfind("Scene", 0) == 0 && std::find(drawing_.begin(), drawing_.end(), name) == drawing_.end())
-        drawing_.emplace_back(name);
+    if (scene != nullptr && std::find(drawing_.begin(), drawing_.end(), scene->name) == drawing_.end())
+        drawing_.push_back(scene->name);
 }
 
 namespace {
@@ -46,23 +44,7 @@ namespace {
 constexpr std::size_t SlowestShown = 5;
 constexpr std::size_t LaterAllocationsShown = 10;
 
-double median(std::vector<double> values)
-{
-    return percentile(std::move(values), 0.5);
-}
-
 } // namespace
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    const double rank = std::ceil(fraction * static_cast<double>(values.size()));
-    const auto index =
-        static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size()))) - 1;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index), values.end());
-    return values[index];
-}
 
 void RenderStats::endFrame(double milliseconds, double demoTime, const FrameWork& work)
 {
@@ -130,7 +112,7 @@ std::string RenderStats::causes(const SlowFrame& frame) const
              << rarity(framesAllocating_);
     double usual = 0;
     for (const std::string& name : frame.scenes)
-        usual = std::max(usual, median(processorTimes_.at(name)));
+        usual = std::max(usual, app::median(processorTimes_.at(name)));
     const bool nothingElse = separator.empty();
     const FrameWork& work = frame.work;
     text << std::exchange(separator, "; ") << std::setprecision(1) << "processor "
@@ -149,12 +131,12 @@ void RenderStats::reportPasses(std::ostream& stream) const
         return;
     stream << "passes: median ms in the frames that ran them, each timed to its own end on the clock and by"
               " a GL timer query\n";
-    for (const auto& [scene, passes] : passes_) {
+    for (const auto& [scene, tally] : passes_) {
         stream << std::left << std::setw(48) << scene << std::right << std::setw(8) << "clock" << std::setw(8)
                << "GL" << '\n';
-        for (const PassTimes& pass : passes)
+        for (const app::PassTally::Cost& pass : tally.passes())
             stream << "  " << std::left << std::setw(46) << pass.label << std::right << std::setprecision(2)
-                   << std::setw(8) << median(pass.wall) << std::setw(8) << median(pass.gl) << '\n';
+                   << std::setw(8) << pass.clockMilliseconds << std::setw(8) << pass.glMilliseconds << '\n';
     }
 }
 
@@ -192,17 +174,7 @@ void RenderStats::endPasses(const std::vector<gfx::PassTimer::Time>& passes)
 {
     if (drawing_.size() != 1)
         return;
-    std::vector<PassTimes>& scene = passes_[drawing_.front()];
-    for (const gfx::PassTimer::Time& pass : passes) {
-        if (!pass.ran)
-            continue;
-        auto found = std::find_if(scene.begin(), scene.end(),
-                                  [&pass](const PassTimes& times) { return times.label == pass.label; });
-        if (found == scene.end())
-            found = scene.insert(scene.end(), PassTimes{pass.label, {}, {}});
-        found->wall.push_back(pass.wallMilliseconds);
-        found->gl.push_back(pass.glMilliseconds);
-    }
+    passes_.try_emplace(drawing_.front(), app::PassTally::Nesting::Apart).first->second.add(passes);
 }
 
 void RenderStats::endLoop()
@@ -212,7 +184,7 @@ void RenderStats::endLoop()
     std::ifstream statm("/proc/self/statm");
     double pages = 0, residentPages = 0;
     statm >> pages >> residentPages;
-    loops_.push_back({median(loopTimes_),
+    loops_.push_back({app::median(loopTimes_),
                       residentPages * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)});
     loopTimes_.clear();
 }
@@ -232,8 +204,8 @@ void RenderStats::report(std::ostream& stream) const
         const double mean =
             std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
         stream << std::left << std::setw(9) << name << std::right << std::setw(8) << times.size()
-               << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << percentile(times, 0.5)
-               << std::setw(11) << percentile(times, 0.95) << std::setw(11) << worst << '\n';
+               << std::setw(11) << first << std::setw(11) << mean << std::setw(11) << app::median(times)
+               << std::setw(11) << app::percentile(times, 0.95) << std::setw(11) << worst << '\n';
     }
     reportSlowest(stream);
     reportAllocations(stream);

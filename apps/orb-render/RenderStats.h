@@ -2,10 +2,19 @@
 
 // RenderStats -- how long start-up and frames took, per scene operator that drew in them (its
 // first frame apart), the slowest frames and each scene's worst with what they did that others do
-// not, and the peak memory.
+// not, and the peak memory. The scenes are those of the timeline (SceneSpans), whatever their
+// names.
+//
+//   stats.setScenes(app::sceneSpans(*demo.scene(0)));
+//   demo.setOperatorObserver(&stats);
+//   ... // a frame
+//   stats.endFrame(milliseconds, demoTime, work);
+//   stats.report(std::cout);
 
 #include "DemoSystem.h"
 #include "FrameWork.h"
+#include "PassTally.h"
+#include "SceneSpans.h"
 #include "platform/gfx/PassTimer.h"
 
 #include <array>
@@ -16,9 +25,6 @@
 #include <vector>
 
 namespace orb::render {
-
-// The smallest of `values` that `fraction` of them are at or below (0 when there are none).
-double percentile(std::vector<double> values, double fraction);
 
 // Milliseconds since the process started, as the kernel counts (to its 10 ms tick).
 double millisecondsSinceProcessStart();
@@ -35,6 +41,8 @@ class RenderStats final : public OperatorObserver
 public:
     StartUp startUp;
 
+    // The scenes of the demo, before its first frame.
+    void setScenes(std::vector<app::SceneSpan> scenes) { scenes_ = std::move(scenes); }
     void ran(const IOperator& op) override;
     // Files the frame's time under every scene operator that drew in it; `demoTime` and `work`
     // say when it was and what it did, for the slowest frames.
@@ -68,17 +76,13 @@ private:
     void reportAllocations(std::ostream& stream) const;
     std::string causes(const SlowFrame& frame) const;
 
+    std::vector<app::SceneSpan> scenes_;
     std::vector<std::string> drawing_; // the scene operators that ran in the frame
     std::map<std::string, std::vector<double>> times_;
     std::map<std::string, std::vector<double>> processorTimes_;
-    std::vector<SlowFrame> slowest_;           // the slowest first
-    std::map<std::string, SlowFrame> worstOf_; // by scene, its first frame aside
-    struct PassTimes
-    {
-        std::string label;
-        std::vector<double> wall, gl;
-    };
-    std::map<std::string, std::vector<PassTimes>> passes_; // by scene, in the order first run
+    std::vector<SlowFrame> slowest_;               // the slowest first
+    std::map<std::string, SlowFrame> worstOf_;     // by scene, its first frame aside
+    std::map<std::string, app::PassTally> passes_; // by scene
     std::array<std::uint64_t, gfx::WorkKinds> framesWithWork_{};
     std::uint64_t framesAllocating_ = 0;
     std::vector<double> laterAllocations_; // when frames allocated that began no scene, the first few

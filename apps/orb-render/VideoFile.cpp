@@ -20,17 +20,23 @@ double processorSeconds(clockid_t clock)
 
 } // namespace
 
-VideoFile::VideoFile(const Encoder::Settings& settings)
-    : file_(settings.file), fps_(settings.fps),
-      pictureBytes_(gfx::PlanarPlanes(settings.width, settings.height).size)
+app::Result<std::unique_ptr<VideoFile>> VideoFile::open(const Encoder::Settings& settings)
 {
-    Encoder::Settings partial = settings;
-    partial.file = partialPath(file_);
-    encoder_ = Encoder::open(partial, failure_);
-    if (!encoder_) {
-        std::remove(partial.file.c_str());
-        return;
-    }
+    app::Result<PartialFile> file = PartialFile::create(settings.file);
+    if (!file)
+        return file.failure();
+    Encoder::Settings writing = settings;
+    writing.file = file->path();
+    app::Result<std::unique_ptr<Encoder>> encoder = Encoder::open(writing);
+    if (!encoder)
+        return encoder.failure();
+    return std::unique_ptr<VideoFile>(new VideoFile(settings, std::move(*file), std::move(*encoder)));
+}
+
+VideoFile::VideoFile(const Encoder::Settings& settings, PartialFile file, std::unique_ptr<Encoder> encoder)
+    : file_(std::move(file)), fps_(settings.fps),
+      pictureBytes_(gfx::PlanarPlanes(settings.width, settings.height).size), encoder_(std::move(encoder))
+{
     for (std::size_t slot = 0; slot < Slots; ++slot)
         free_.emplace_back(pictureBytes_);
     thread_ = std::thread([this] { encodeAll(); });
@@ -38,41 +44,35 @@ VideoFile::VideoFile(const Encoder::Settings& settings)
 
 VideoFile::~VideoFile()
 {
-    finish(false);
+    static_cast<void>(finish(false)); // removes the file: nothing to report
 }
 
-bool VideoFile::write(const gfx::FramePixels& frame)
+app::Failure VideoFile::write(const gfx::FramePixels& frame)
 {
-    if (!open())
-        return false;
-    if (frame.layout != gfx::PixelLayout::Planar420) {
-        failure_ = "the pictures did not come as 4:2:0 planes";
-        return false;
-    }
+    if (frame.layout != gfx::PixelLayout::Planar420)
+        return {"the pictures did not come as 4:2:0 planes"};
     if (!held_) {
         firstPicture_ = std::chrono::steady_clock::now();
         processorAtFirstPicture_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID);
     }
-    const bool queued = !held_ || queuePicture(*held_);
+    app::Failure queued = held_ ? queuePicture(*held_) : app::Failure{};
     held_ = frame;
     return queued;
 }
 
-bool VideoFile::queuePicture(const gfx::FramePixels& frame)
+app::Failure VideoFile::queuePicture(const gfx::FramePixels& frame)
 {
     const std::uint8_t* planes = frame.pixels();
-    if (planes == nullptr) {
-        failure_ = "reading a picture back failed";
-        return false;
-    }
+    if (planes == nullptr)
+        return {"reading a picture back failed"};
     std::vector<std::uint8_t> slot;
     {
         std::unique_lock lock(mutex_);
         const auto begun = std::chrono::steady_clock::now();
-        changed_.wait(lock, [this] { return !free_.empty() || encoderFailed_; });
+        changed_.wait(lock, [this] { return !free_.empty() || encoderFailure_; });
         rendererWaited_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
-        if (encoderFailed_)
-            return false;
+        if (encoderFailure_)
+            return encoderFailure_;
         slot = std::move(free_.back());
         free_.pop_back();
     }
@@ -83,21 +83,19 @@ bool VideoFile::queuePicture(const gfx::FramePixels& frame)
     }
     changed_.notify_all();
     ++pictures_;
-    return true;
+    return {};
 }
 
-bool VideoFile::writeSound(const float* samples, std::size_t frames)
+app::Failure VideoFile::writeSound(const float* samples, std::size_t frames)
 {
-    if (!open())
-        return false;
     {
         std::lock_guard lock(mutex_);
-        if (encoderFailed_)
-            return false;
+        if (encoderFailure_)
+            return encoderFailure_;
         sound_.insert(sound_.end(), samples, samples + frames * audio::Channels);
     }
     changed_.notify_all();
-    return true;
+    return {};
 }
 
 // The encoder's thread: the sound that has come, then the next picture, until the end.
@@ -118,23 +116,25 @@ void VideoFile::encodeAll()
                 queued_.pop_front();
             }
         }
-        const bool encoded = encoder_->sound(sound.data(), sound.size() / audio::Channels) &&
-                             (picture.empty() || encoder_->picture(picture.data()));
+        app::Failure failure = encoder_->sound(sound.data(), sound.size() / audio::Channels);
+        if (!failure && !picture.empty())
+            failure = encoder_->picture(picture.data());
+        const bool failed = static_cast<bool>(failure);
         {
             std::lock_guard lock(mutex_);
             if (!picture.empty())
                 free_.push_back(std::move(picture));
-            encoderFailed_ = !encoded;
+            encoderFailure_ = std::move(failure);
         }
         changed_.notify_all();
-        if (!encoded)
+        if (failed)
             break;
     }
     encoderSeconds_ = processorSeconds(CLOCK_THREAD_CPUTIME_ID);
 }
 
-// Lets the encoder's thread take what is queued and end; true when it encoded all of it.
-bool VideoFile::stopEncoding()
+// Lets the encoder's thread take what is queued and end; its failure, if it did not encode all of it.
+app::Failure VideoFile::stopEncoding()
 {
     {
         std::lock_guard lock(mutex_);
@@ -142,22 +142,31 @@ bool VideoFile::stopEncoding()
     }
     changed_.notify_all();
     thread_.join();
-    return !encoderFailed_;
+    return encoderFailure_;
 }
 
-bool VideoFile::finish(bool keep)
+app::Failure VideoFile::complete()
 {
-    if (!open())
-        return false;
-    const bool last = !keep || !held_ || queuePicture(*held_);
+    const app::Failure last = held_ ? queuePicture(*held_) : app::Failure{};
+    if (app::Failure failure = stopEncoding())
+        return failure;
+    return last ? last : encoder_->finish();
+}
+
+app::Failure VideoFile::finish(bool keep)
+{
+    if (!encoder_)
+        return {};
+    app::Failure failure = keep ? complete() : stopEncoding();
     held_.reset();
-    const bool encoded = stopEncoding() && last && (!keep || encoder_->finish());
-    if (failure_.empty())
-        failure_ = encoder_->failure();
     encoder_.reset(); // closes the file
     captureSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstPicture_).count();
     processorSeconds_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID) - processorAtFirstPicture_;
-    return settle(file_, encoded, keep);
+    if (failure || !keep)
+        file_.remove();
+    else
+        failure = file_.keep();
+    return failure;
 }
 
 std::string VideoFile::costs() const

@@ -4,10 +4,16 @@
 // with the next frame while the last is encoded. It takes pictures as 4:2:0 planes and each one
 // picture late, when the renderer has read it back behind the next (gfx::PixelLayout::Planar420).
 // Pictures wait in a few slots, the sound in a buffer; a renderer that gets ahead waits for a
-// free slot.
+// free slot. The file is written as a PartialFile, and named as itself when it is finished whole.
+//
+//   app::Result<std::unique_ptr<VideoFile>> video = VideoFile::open({"demo.mp4", 1280, 720, 60.0, true});
+//   (*video)->write(frame);                 // each picture, as the renderer reads it back
+//   (*video)->writeSound(samples, frames);
+//   if (const app::Failure failure = (*video)->finish(true)) ...   // else demo.mp4 is whole
 
 #include "Encoder.h"
 #include "FrameSinks.h"
+#include "PartialFile.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -23,16 +29,15 @@ class VideoFile final : public FrameSink
 public:
     static constexpr SinkNeeds Needs{gfx::PixelLayout::Planar420, true, true, true};
 
-    // `settings.file` is the finished file's name. Check failure() when it did not open.
-    explicit VideoFile(const Encoder::Settings& settings);
+    // `settings.file` is the finished file's name.
+    static app::Result<std::unique_ptr<VideoFile>> open(const Encoder::Settings& settings);
     ~VideoFile() override;
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;
 
-    bool open() const { return encoder_ != nullptr; }
-    bool write(const gfx::FramePixels& frame) override;
-    bool writeSound(const float* samples, std::size_t frames) override;
-    bool finish(bool keep) override;
+    app::Failure write(const gfx::FramePixels& frame) override;
+    app::Failure writeSound(const float* samples, std::size_t frames) override;
+    app::Failure finish(bool keep) override;
     // The capture's time against the pictures' length, the encoder's and the renderer's share of
     // the processor, and how long the renderer waited for the encoder.
     std::string costs() const override;
@@ -40,14 +45,17 @@ public:
 private:
     static constexpr std::size_t Slots = 3;
 
+    VideoFile(const Encoder::Settings& settings, PartialFile file, std::unique_ptr<Encoder> encoder);
     void encodeAll();
-    bool queuePicture(const gfx::FramePixels& frame);
-    bool stopEncoding();
+    app::Failure queuePicture(const gfx::FramePixels& frame);
+    app::Failure stopEncoding();
+    // The last picture, the encoder's end: the file complete.
+    app::Failure complete();
 
-    std::string file_;
+    PartialFile file_;
     double fps_;
     std::size_t pictureBytes_;
-    std::unique_ptr<Encoder> encoder_;
+    std::unique_ptr<Encoder> encoder_; // null once finished
     std::thread thread_;
     std::optional<gfx::FramePixels> held_; // the last picture, read at the next
 
@@ -57,7 +65,7 @@ private:
     std::vector<std::vector<std::uint8_t>> free_;  // slots to fill
     std::vector<float> sound_;                     // sound to encode before the next picture
     bool ended_ = false;                           // no more pictures or sound will come
-    bool encoderFailed_ = false;
+    app::Failure encoderFailure_;
 
     // For costs(), in seconds: from the first picture to the file's end, the process's processor
     // time then, and the encoder's thread's.

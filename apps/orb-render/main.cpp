@@ -6,18 +6,30 @@
 
 #include <iostream>
 
+namespace {
+
+// The one place a failure reaches the viewer: a line on stderr, followed by `then`, and the exit
+// status.
+int exitWith(const orb::render::Ending& ending, const std::string& then = {})
+{
+    if (ending.failure)
+        std::cerr << "orb-render: " << ending.failure.message() << "\n" << then;
+    return ending.status;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    std::string error;
-    const auto options = orb::render::parseOptions({argv + 1, argv + argc}, error);
+    using namespace orb::render;
+    const orb::app::Result<RenderOptions> options = parseOptions({argv + 1, argv + argc});
     if (options && options->help) {
-        std::cout << orb::render::Usage;
-        return 0;
+        std::cout << Usage;
+        return Rendered;
     }
-    const auto plan = options ? orb::render::planOutput(*options, error) : std::nullopt;
-    if (!plan) {
-        std::cerr << "orb-render: " << error << "\n\n" << orb::render::Usage;
-        return 2;
-    }
-    return orb::render::FrameDriver(*options, *plan).run();
+    const orb::app::Result<OutputPlan> plan = options ? planOutput(*options) : options.failure();
+    if (!plan)
+        return exitWith({plan.failure(), BadUsage}, "\n" + std::string(Usage));
+    const Ending ending = FrameDriver(*options, *plan).run();
+    return exitWith(ending);
 }

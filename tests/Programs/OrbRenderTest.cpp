@@ -465,13 +465,21 @@ TEST_F(OrbRenderSoundtrackTest, EveryPairOfOutputOptionsWorksAsItsHelpSaysOrIsRe
 }
 
 // The output is opened before the first picture: one that cannot be is a failure, not an empty
-// success.
+// success, told in one line. A partial file already there is another render's, and stays.
 TEST_F(OrbRenderSoundtrackTest, AnOutputThatCannotBeOpenedFailsTheRender)
 {
-    for (const char* output : {" --video /proc/orb-test/v.mp4", " --frames /proc/orb-test"}) {
+    writeFile("v.part.mp4", "another render's");
+    for (const auto& [output, told] : std::initializer_list<std::pair<const char*, const char*>>{
+             {" --video /proc/orb-test/v.mp4",
+              "cannot open the output: cannot create /proc/orb-test/v.part.mp4: No such file or directory"},
+             {" --frames /proc/orb-test", "writing the output failed: cannot create "
+                                          "/proc/orb-test/frame_000000.part.png: No such file or directory"},
+             {" --video v.mp4", "cannot open the output: cannot create v.part.mp4: File exists"}}) {
         EXPECT_EQ(runProgram(OrbRender + " --fps 10 --width 64 --height 36" + output).status, 1) << output;
-        EXPECT_NE(readFile("stderr.txt").find("/proc/orb-test"), std::string::npos) << readFile("stderr.txt");
+        EXPECT_EQ(readFile("stderr.txt"), "orb-render: " + std::string(told) + "\n");
     }
+    EXPECT_EQ(readFile("v.part.mp4"), "another render's");
+    EXPECT_FALSE(std::filesystem::exists("v.mp4"));
 }
 
 } // namespace

@@ -34,14 +34,15 @@ protected:
         std::vector<std::uint8_t> planes(size, 128);
         const std::vector<float> sound(static_cast<std::size_t>(audio::SampleRate / settings.fps) *
                                        audio::Channels);
-        VideoFile video(settings);
-        ASSERT_TRUE(video.open()) << video.failure();
+        auto video = VideoFile::open(settings);
+        ASSERT_TRUE(video) << video.failure().message();
         for (std::uint64_t i = 0; i < pictures; ++i) {
-            ASSERT_TRUE(video.write({settings.width, settings.height, [&planes] { return planes.data(); },
-                                     gfx::PixelLayout::Planar420}));
-            ASSERT_TRUE(video.writeSound(sound.data(), sound.size() / audio::Channels));
+            ASSERT_FALSE((*video)->write({settings.width, settings.height,
+                                          [&planes] { return planes.data(); }, gfx::PixelLayout::Planar420}));
+            ASSERT_FALSE((*video)->writeSound(sound.data(), sound.size() / audio::Channels));
         }
-        ASSERT_TRUE(video.finish(true)) << video.failure();
+        const app::Failure failure = (*video)->finish(true);
+        ASSERT_FALSE(failure) << failure.message();
     }
 
     static void part(const std::string& file, std::uint64_t first, std::uint64_t last)
@@ -49,18 +50,20 @@ protected:
         render(settings(file, PictureSpan{first, last}), last - first + 1);
     }
 
-    // Joins `parts` as pictures `span`: the failure, empty when it joined.
+    // Joins `parts` as pictures `span`: the failure's message, empty when it joined.
     static std::string join(const std::vector<std::string>& parts, PictureSpan span)
     {
-        JoinedVideo joined(settings("joined.mp4", std::nullopt), parts, span);
-        if (!joined.open())
-            return joined.failure();
+        auto joined = JoinedVideo::open(settings("joined.mp4", std::nullopt), parts, span);
+        if (!joined)
+            return joined.failure().message();
         const std::vector<float> sound(static_cast<std::size_t>(audio::SampleRate / Fps) * audio::Channels);
-        for (std::uint64_t i = 0; i < span.count(); ++i)
-            if (!joined.write({Width, Height, [] { return nullptr; }}) ||
-                !joined.writeSound(sound.data(), sound.size() / audio::Channels))
-                break;
-        return joined.finish(true) ? "" : joined.failure();
+        for (std::uint64_t i = 0; i < span.count(); ++i) {
+            if (app::Failure failure = (*joined)->write({Width, Height, [] { return nullptr; }}))
+                return failure.message();
+            if (app::Failure failure = (*joined)->writeSound(sound.data(), sound.size() / audio::Channels))
+                return failure.message();
+        }
+        return (*joined)->finish(true).message();
     }
 
     // The join refused with `reason`, and left no file behind.

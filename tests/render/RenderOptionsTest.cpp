@@ -20,11 +20,8 @@ std::vector<std::string> words(const std::string& line)
 // The reason a command line is refused, by the parser or by the plan; empty when it is taken.
 std::string refusal(const std::string& line)
 {
-    std::string error;
-    const auto options = parseOptions(words(line), error);
-    if (options)
-        planOutput(*options, error);
-    return error;
+    const app::Result<RenderOptions> options = parseOptions(words(line));
+    return (options ? planOutput(*options).failure() : options.failure()).message();
 }
 
 // Each command line is refused with a reason that holds its text.
@@ -89,9 +86,8 @@ TEST(RenderOptions, RefusesOutputsThatDoNotGoTogether)
 // A join draws its pictures only to keep time; a video of chosen times has no soundtrack.
 TEST(OutputPlan, GivesEachOutputThePicturesAndSoundItNeeds)
 {
-    std::string error;
-    const auto plan = [&error](const std::string& line) {
-        return planOutput(*parseOptions(words(line + " --width 320 --height 180"), error), error).value();
+    const auto plan = [](const std::string& line) {
+        return *planOutput(*parseOptions(words(line + " --width 320 --height 180")));
     };
     EXPECT_EQ(plan("--frames f").needs.layout, gfx::PixelLayout::Bgra);
     EXPECT_EQ(plan("--video v.mp4").needs.layout, gfx::PixelLayout::Planar420);

@@ -1,0 +1,49 @@
+#pragma once
+
+// PartialFile -- a file that appears under its name only whole: it is written under its partial
+// name ("frame.part.png" for "frame.png", the extension kept for tools that go by it) and named
+// as itself once written.
+//
+// Does: create the partial file, refusing one that is there already (another render's, or one a
+//       killed render left); name it as the file on keep(), over an older file of that name; remove
+//       it when it is not kept: when naming it fails, on remove(), and on destruction, which is
+//       how a render stopped by a signal ends (the signal is only noted: win::quitSignal).
+// Does not: write the file (the caller writes to path()), or remove anything it did not create:
+//           a file already under the final name stays until a kept one replaces it.
+//
+//   app::Result<PartialFile> partial = PartialFile::create("out/frame_000001.png");
+//   if (!partial) return partial.failure();    // "cannot create out/frame_000001.part.png: ..."
+//   write(partial->path());
+//   return partial->keep();                     // out/frame_000001.png, whole
+
+#include "Failure.h"
+
+#include <string>
+
+namespace orb::render {
+
+class PartialFile
+{
+public:
+    static app::Result<PartialFile> create(const std::string& file);
+
+    PartialFile() = default; // holds no file
+    PartialFile(PartialFile&& other) noexcept;
+    PartialFile& operator=(PartialFile&& other) noexcept;
+    ~PartialFile() { remove(); }
+
+    const std::string& path() const { return partial_; }
+    // Names it as the file; when that fails it is removed.
+    app::Failure keep();
+    void remove();
+
+private:
+    PartialFile(std::string file, std::string partial) : file_(std::move(file)), partial_(std::move(partial))
+    {}
+
+    std::string file_;
+    std::string partial_;
+    bool held_ = false; // created here, and neither kept nor removed yet
+};
+
+} // namespace orb::render
