@@ -236,11 +236,7 @@ app::Failure JoinedVideo::finish(bool keep)
         return {};
     app::Failure failure = keep ? complete() : app::Failure{};
     encoder_.reset(); // closes the file
-    if (failure || !keep)
-        file_.remove();
-    else
-        failure = file_.keep();
-    return failure;
+    return file_.finish(keep, std::move(failure));
 }
 
 } // namespace orb::render

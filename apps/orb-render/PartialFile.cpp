@@ -62,6 +62,14 @@ app::Failure PartialFile::keep()
     return failure;
 }
 
+app::Failure PartialFile::finish(bool keeping, app::Failure written)
+{
+    if (keeping && !written)
+        return keep();
+    remove();
+    return written;
+}
+
 void PartialFile::remove()
 {
     if (std::exchange(held_, false))

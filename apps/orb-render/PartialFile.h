@@ -36,6 +36,9 @@ public:
     // Names it as the file; when that fails it is removed.
     app::Failure keep();
     void remove();
+    // Keeps it when `keeping` and writing it did not fail, removes it otherwise; what failed, in
+    // writing it or in naming it.
+    app::Failure finish(bool keeping, app::Failure written);
 
 private:
     PartialFile(std::string file, std::string partial) : file_(std::move(file)), partial_(std::move(partial))

@@ -162,11 +162,7 @@ app::Failure VideoFile::finish(bool keep)
     encoder_.reset(); // closes the file
     captureSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstPicture_).count();
     processorSeconds_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID) - processorAtFirstPicture_;
-    if (failure || !keep)
-        file_.remove();
-    else
-        failure = file_.keep();
-    return failure;
+    return file_.finish(keep, std::move(failure));
 }
 
 std::string VideoFile::costs() const

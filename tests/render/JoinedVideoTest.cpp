@@ -50,14 +50,16 @@ protected:
         render(settings(file, PictureSpan{first, last}), last - first + 1);
     }
 
-    // Joins `parts` as pictures `span`: the failure's message, empty when it joined.
-    static std::string join(const std::vector<std::string>& parts, PictureSpan span)
+    // Joins `parts` as pictures `span`, the renderer drawing `drawn` of them (all by default): the
+    // failure's message, empty when it joined.
+    static std::string join(const std::vector<std::string>& parts, PictureSpan span,
+                            std::optional<std::uint64_t> drawn = std::nullopt)
     {
         auto joined = JoinedVideo::open(settings("joined.mp4", std::nullopt), parts, span);
         if (!joined)
             return joined.failure().message();
         const std::vector<float> sound(static_cast<std::size_t>(audio::SampleRate / Fps) * audio::Channels);
-        for (std::uint64_t i = 0; i < span.count(); ++i) {
+        for (std::uint64_t i = 0; i < drawn.value_or(span.count()); ++i) {
             if (app::Failure failure = (*joined)->write({Width, Height, [] { return nullptr; }}))
                 return failure.message();
             if (app::Failure failure = (*joined)->writeSound(sound.data(), sound.size() / audio::Channels))
@@ -68,9 +70,9 @@ protected:
 
     // The join refused with `reason`, and left no file behind.
     static void expectRefused(const std::vector<std::string>& parts, PictureSpan span,
-                              const std::string& reason)
+                              const std::string& reason, std::optional<std::uint64_t> drawn = std::nullopt)
     {
-        const std::string failure = join(parts, span);
+        const std::string failure = join(parts, span, drawn);
         EXPECT_NE(failure.find(reason), std::string::npos) << failure;
         EXPECT_FALSE(std::filesystem::exists("joined.mp4"));
         EXPECT_FALSE(std::filesystem::exists("joined.part.mp4"));
@@ -144,6 +146,14 @@ TEST_F(JoinedVideoTest, RefusesAMissingOrDamagedPart)
     // Recorded as ten pictures, holding five: a render cut short that was named whole.
     render(settings("short.mp4", PictureSpan{5, 14}), 5);
     expectRefused({"a.mp4", "short.mp4"}, {0, 14}, "short.mp4 holds 5 pictures of the 10 rendered into it");
+}
+
+// A demo that ends before the span does leaves the renderer short of the parts' pictures.
+TEST_F(JoinedVideoTest, KeepsNoJoinOfMorePicturesThanTheRendererDrew)
+{
+    part("a.mp4", 0, 4);
+    part("b.mp4", 5, 9);
+    expectRefused({"a.mp4", "b.mp4"}, {0, 9}, "the parts hold 10 pictures, the span 7", 7);
 }
 
 } // namespace
