@@ -6,8 +6,9 @@
 //
 // Does: create the partial file, refusing one that is there already (another render's, or one a
 //       killed render left); name it as the file on keep(), over an older file of that name; remove
-//       it when it is not kept: when naming it fails, on remove(), and on destruction, which is
-//       how a render stopped by a signal ends (the signal is only noted: win::quitSignal).
+//       it when it is not kept: when naming it fails, when its writer finishes without keeping it
+//       (as a render stopped by a signal does: the signal is only noted, win::quitSignal), and on
+//       destruction.
 // Does not: write the file (the caller writes to path()), or remove anything it did not create:
 //           a file already under the final name stays until a kept one replaces it.
 //
