@@ -1,5 +1,6 @@
 #include "PartialFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -27,6 +28,10 @@ app::Result<PartialFile> PartialFile::create(const std::string& file)
     std::string step = "cannot create " + made.partial_;
     // Only a file made here is ever removed here.
     const int created = ::open(made.partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (created < 0 && errno == EEXIST)
+        return app::Failure{std::move(step),
+                            "it exists: another render is writing it, or one that was killed "
+                            "left it; remove it to render again"};
     if (created < 0)
         return app::Failure::ofSystem(std::move(step));
     ::close(created);

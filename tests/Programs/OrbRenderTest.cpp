@@ -474,7 +474,9 @@ TEST_F(OrbRenderSoundtrackTest, AnOutputThatCannotBeOpenedFailsTheRender)
               "cannot open the output: cannot create /proc/orb-test/v.part.mp4: No such file or directory"},
              {" --frames /proc/orb-test", "writing the output failed: cannot create "
                                           "/proc/orb-test/frame_000000.part.png: No such file or directory"},
-             {" --video v.mp4", "cannot open the output: cannot create v.part.mp4: File exists"}}) {
+             {" --video v.mp4",
+              "cannot open the output: cannot create v.part.mp4: it exists: another render is "
+              "writing it, or one that was killed left it; remove it to render again"}}) {
         EXPECT_EQ(runProgram(OrbRender + " --fps 10 --width 64 --height 36" + output).status, 1) << output;
         EXPECT_EQ(readFile("stderr.txt"), "orb-render: " + std::string(told) + "\n");
     }

@@ -55,16 +55,19 @@ class OneTypeFactory final : public IOperatorFactory
 public:
     OneTypeFactory(OperatorManager& manager, std::string name, std::string category)
         : IOperatorFactory(manager), name_(std::move(name)), category_(std::move(category))
-    {
-    }
+    {}
 
     void listTypes(std::vector<std::string>& types) const override { types.push_back(name_); }
-    void listCategories(std::vector<std::string>& categories) const override { categories.push_back(category_); }
+    void listCategories(std::vector<std::string>& categories) const override
+    {
+        categories.push_back(category_);
+    }
     std::unique_ptr<IOperator> create(Scene& scene, const TiXmlElement& element) override
     {
         if (textAttribute(element, "name") != name_)
             return nullptr;
-        auto made = std::make_unique<Operator>(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
+        auto made =
+            std::make_unique<Operator>(scene, static_cast<std::uint32_t>(intAttribute(element, "id")));
         made->readElement(element);
         return made;
     }
