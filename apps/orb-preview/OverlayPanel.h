@@ -11,7 +11,8 @@ namespace orb::preview {
 class OverlayPanel final : public Panel
 {
 public:
-    OverlayPanel(const DemoSystem& demo, int width, int height) : demo_(demo), width_(width), height_(height) {}
+    OverlayPanel(const DemoSystem& demo, int width, int height) : demo_(demo), width_(width), height_(height)
+    {}
 
     void drawOverPicture(const FrameSnapshot& frame) override
     {
@@ -22,7 +23,8 @@ public:
         const auto write = [&](const std::string& text, gfx::Color colour) {
             const fx::TextRect shadow{Margin + 1, top + 1, width_, height_};
             font->drawText(text.c_str(), -1, shadow, fx::TextFormat::NoClip, 0xFF000000);
-            top += font->drawText(text.c_str(), -1, {Margin, top, width_, height_}, fx::TextFormat::NoClip, colour);
+            top += font->drawText(text.c_str(), -1, {Margin, top, width_, height_}, fx::TextFormat::NoClip,
+                                  colour);
         };
         if (frame.panelsShown)
             write(frame.statusLine(), StatusColour);

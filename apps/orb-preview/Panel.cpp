@@ -8,7 +8,8 @@ namespace orb::preview {
 std::string FrameSnapshot::statusLine() const
 {
     std::ostringstream line;
-    line << std::fixed << std::setprecision(2) << time << " s   bar " << position.bar << "   beat " << position.beat;
+    line << std::fixed << std::setprecision(2) << time << " s   bar " << position.bar << "   beat "
+         << position.beat;
     if (!scene.empty())
         line << "   " << scene;
     if (paused)

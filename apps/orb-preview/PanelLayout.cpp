@@ -44,8 +44,8 @@ void beginPanel(const char* name, const Box& box, ImGuiWindowFlags extraFlags)
 {
     constexpr ImGuiWindowFlags Panel = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                                        ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
-                                       ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
-                                       ImGuiWindowFlags_NoNav;
+                                       ImGuiWindowFlags_NoSavedSettings |
+                                       ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav;
     ImGui::SetNextWindowPos(box.at);
     ImGui::SetNextWindowSize(box.size);
     ImGui::SetNextWindowBgAlpha(0.65f);

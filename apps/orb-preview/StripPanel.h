@@ -117,11 +117,13 @@ private:
         const float middle = (top + strip.bottom()) / 2.0f;
         const float half = (strip.bottom() - top) / 2.0f - 2.0f;
         const int count = static_cast<int>(strip.box.size.x);
-        const std::vector<Waveform::Column> columns = waveform.columns(strip.view.from(), strip.view.to(), count);
+        const std::vector<Waveform::Column> columns =
+            waveform.columns(strip.view.from(), strip.view.to(), count);
         for (int column = 0; column < count; ++column) {
             const Waveform::Column& extreme = columns[static_cast<std::size_t>(column)];
             const float x = strip.box.at.x + static_cast<float>(column) + 0.5f;
-            draw.AddLine({x, middle - extreme.high * half}, {x, middle - extreme.low * half + 1.0f}, WaveColour);
+            draw.AddLine({x, middle - extreme.high * half}, {x, middle - extreme.low * half + 1.0f},
+                         WaveColour);
         }
     }
 
@@ -134,7 +136,8 @@ private:
         for (int index = first; index <= last; ++index) {
             const float x = std::round(strip.x(static_cast<float>(index) * bar)) + 0.5f;
             const bool phrase = index % BarsPerPhrase == 0;
-            draw.AddLine({x, strip.top() + SceneBand}, {x, strip.bottom()}, phrase ? PhraseColour : BarColour);
+            draw.AddLine({x, strip.top() + SceneBand}, {x, strip.bottom()},
+                         phrase ? PhraseColour : BarColour);
             if (phrase)
                 draw.AddText({x + 3.0f, strip.top() + SceneBand + 1.0f}, PhraseColour,
                              std::to_string(index + 1).c_str());
@@ -164,7 +167,8 @@ private:
             return;
         const float time = strip.view.timeAt(ImGui::GetIO().MousePos.x - strip.box.at.x, strip.box.size.x);
         const BarAndBeat position = barAndBeatAt(time);
-        ImGui::SetTooltip("%.2f s   bar %d   beat %d", static_cast<double>(time), position.bar, position.beat);
+        ImGui::SetTooltip("%.2f s   bar %d   beat %d", static_cast<double>(time), position.bar,
+                          position.beat);
     }
 
     TimelineView view_;

@@ -125,7 +125,8 @@ bool Transport::paused() const
 
 std::optional<double> Transport::musicTime() const
 {
-    const std::optional<std::uint64_t> frame = demo_.soundSystem()->mixer().currentPosition(demo_.musicStream());
+    const std::optional<std::uint64_t> frame =
+        demo_.soundSystem()->mixer().currentPosition(demo_.musicStream());
     if (!frame)
         return std::nullopt;
     return static_cast<double>(*frame) / audio::SampleRate;

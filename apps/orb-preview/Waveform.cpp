@@ -31,7 +31,8 @@ app::Result<Waveform> Waveform::decode(const void* bytes, std::size_t size)
     while (std::size_t frames = stream->read(block.data(), BlockFrames))
         wave.blocks_.push_back(extremes(block.data(), frames * audio::Channels));
     if (stream->position() < stream->length())
-        return app::Failure{"the sound breaks off at " + std::to_string(stream->position() / audio::SampleRate) + " s"};
+        return app::Failure{"the sound breaks off at " +
+                            std::to_string(stream->position() / audio::SampleRate) + " s"};
     return wave;
 }
 

@@ -24,7 +24,8 @@ class PreviewTest : public test::PreviewFixture
 protected:
     PreviewTest()
     {
-        open(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { keep(frame); }), Width, Height);
+        open(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { keep(frame); }), Width,
+             Height);
     }
 
     // The music is where the clock is, to the sample.

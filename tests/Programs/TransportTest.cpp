@@ -1,9 +1,10 @@
 // The preview's transport on its own, over the production's demo off-screen in virtual time: the
 // loop's marks and how playing meets its end.
 
+#include "Transport.h"
+
 #include "PreviewFixture.h"
 #include "Tempo.h"
-#include "Transport.h"
 
 namespace orb::preview {
 namespace {
