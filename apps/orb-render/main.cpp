@@ -5,15 +5,18 @@
 #include "RenderOptions.h"
 
 #include <iostream>
+#include <string_view>
 
 namespace {
 
-// The one place a failure reaches the viewer: a line on stderr, followed by `then`, and the exit
-// status.
-int exitWith(const orb::render::Ending& ending, const std::string& then = {})
+// The one place a failure reaches the viewer: a line on stderr, after it `usage` when given, and
+// the exit status.
+int exitWith(const orb::render::Ending& ending, std::string_view usage = {})
 {
     if (ending.failure)
-        std::cerr << "orb-render: " << ending.failure.message() << "\n" << then;
+        std::cerr << "orb-render: " << ending.failure.message() << "\n";
+    if (!usage.empty())
+        std::cerr << "\n" << usage;
     return ending.status;
 }
 
@@ -29,7 +32,7 @@ int main(int argc, char** argv)
     }
     const orb::app::Result<OutputPlan> plan = options ? planOutput(*options) : options.failure();
     if (!plan)
-        return exitWith({plan.failure(), BadUsage}, "\n" + std::string(Usage));
+        return exitWith({plan.failure(), BadUsage}, Usage);
     const Ending ending = FrameDriver(*options, *plan).run();
     return exitWith(ending);
 }
