@@ -22,6 +22,7 @@ bool Application::run()
 {
     if (!runSetupDialog(*settings_)) {
         ORB_INFO("Well ... no demo then ... fine");
+        cancelled_ = true;
         return false;
     }
     settings_->window = 0;

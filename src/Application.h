@@ -27,6 +27,9 @@ public:
 
     // False when there is no demo to play (cancelled, or start-up failed).
     bool run();
+    // Whether run() found no demo to play because the viewer cancelled the dialog, not because
+    // start-up failed.
+    bool cancelled() const { return cancelled_; }
     // Draws a frame whenever no message is waiting, until the quit message or the demo's end.
     void messageLoop();
     // Deletes the DemoSystem, then the settings, then closes the log. Safe to call twice.
@@ -40,6 +43,7 @@ private:
     std::unique_ptr<DemoSettings> settings_;
     std::unique_ptr<DemoSystem> demoSystem_;
     bool logOpen_ = false;
+    bool cancelled_ = false;
 };
 
 } // namespace orb

@@ -90,10 +90,12 @@ protected:
         }
     }
 
-    // The sound goes to SDL's dummy driver unless another is named.
-    void startPlayer(const char* audioDriver = "dummy")
+    // The sound goes to SDL's dummy driver unless `environment` names another; stderr into
+    // stderr.txt.
+    void startPlayer(std::vector<std::pair<std::string, std::string>> environment = {})
     {
-        player_ = startProgram({{ORB_PLAYER}, {{"SDL_AUDIODRIVER", audioDriver}}});
+        environment.emplace(environment.begin(), "SDL_AUDIODRIVER", "dummy"); // the later one wins
+        player_ = startProgram({{ORB_PLAYER}, environment, "", "", "stderr.txt"});
     }
 
     // The preview of the production in `directory`, its standard output (its log) into Orb.log.
@@ -224,11 +226,24 @@ TEST_F(PlayerWindowTest, WithLoopDemoTickedTheDemoStartsOverAfterItsLength)
 
 TEST_F(PlayerWindowTest, WithoutASoundDeviceItSaysSoAndShutsDown)
 {
-    startPlayer("no-such-driver");
+    startPlayer({{"SDL_AUDIODRIVER", "no-such-driver"}});
     ASSERT_NE(dialogWindow(), 0u);
     keys("Tab space Return");
-    EXPECT_EQ(waitForPlayer(30s), 0);
+    EXPECT_EQ(waitForPlayer(30s), 1);
     EXPECT_TRUE(logHas("failed to init soundsystem. aborting ...")) << readFile("Orb.log");
+    EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+    EXPECT_EQ(readFile("stderr.txt").rfind("orb: no demo: ", 0), 0u) << readFile("stderr.txt");
+}
+
+TEST_F(PlayerWindowTest, WithoutOpenGL45ItSaysSoAndExitsOne)
+{
+    startPlayer({{"MESA_GL_VERSION_OVERRIDE", "3.3"}});
+    ASSERT_NE(dialogWindow(), 0u);
+    keys("Tab space Return");
+    EXPECT_EQ(waitForPlayer(30s), 1);
+    const std::string said = readFile("stderr.txt");
+    EXPECT_EQ(said.rfind("orb: no demo: ", 0), 0u) << said;
+    EXPECT_NE(said.find("OpenGL 4.5"), std::string::npos) << said;
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
 }
 

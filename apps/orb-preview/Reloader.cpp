@@ -103,7 +103,7 @@ void Reloader::takeInChanges()
 void Reloader::reloadEffect(const std::string& name)
 {
     const std::string file = dataPath(name);
-    LogCapture capture;
+    app::LogCapture capture;
     switch (demo_.graphicSystem()->reloadEffect(file)) {
     case GraphicSystem::EffectReload::Unused:
         return;
@@ -120,7 +120,7 @@ void Reloader::reloadEffect(const std::string& name)
 
 void Reloader::reloadDemo()
 {
-    LogCapture capture;
+    app::LogCapture capture;
     switch (demo_.reloadScript(DemoSystem::ScriptPath)) {
     case DemoSystem::ScriptReload::Reloaded:
         transport_.demoLoaded();

@@ -2,15 +2,31 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace orb::test {
 namespace {
 
-TEST(Player, InAnEmptyDirectoryExitsZeroAndLogsTheMissingArchiveAndAFullShutdown)
+// What the player says on stderr when no demo could be played.
+std::string noDemo(const std::string& cause)
+{
+    return "orb: no demo: " + cause + " (the log: " + (std::filesystem::current_path() / "Orb.log").string() +
+           ")";
+}
+
+// The player's last line on stderr: the libraries it loads may have said something before it.
+std::string saidLast()
+{
+    const std::vector<std::string> lines = readLines("stderr.txt");
+    return lines.empty() ? std::string() : lines.back();
+}
+
+TEST(Player, InAnEmptyDirectoryExitsOneNamingTheMissingArchiveAndLogsAFullShutdown)
 {
     ScratchDirectory scratch;
     // Without a display the setup dialog cannot be shown and the defaults count as confirmed.
-    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY " + Player).status, 0);
+    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY " + Player).status, 1);
+    EXPECT_EQ(saidLast(), noDemo("invalid file 'Data.qel'"));
     std::vector<std::string> lines = readLines("Orb.log");
     std::transform(lines.begin(), lines.end(), lines.begin(), withoutSource);
     EXPECT_EQ(lines, withDemoShutdown({
@@ -25,7 +41,8 @@ TEST(Player, WithoutADisplayItSaysSoAndDoesNotPlayUnseen)
 {
     ScratchDirectory scratch;
     std::filesystem::copy_file(ORB_PRODUCTION_ARCHIVE, "Data.qel");
-    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + Player).status, 0);
+    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + Player).status, 1);
+    EXPECT_EQ(saidLast().rfind("orb: no demo: CreateWindowEx failed", 0), 0u) << readFile("stderr.txt");
     std::vector<std::string> lines = readLines("Orb.log");
     std::transform(lines.begin(), lines.end(), lines.begin(), withoutSource);
     ASSERT_GE(lines.size(), 6u);
@@ -35,6 +52,18 @@ TEST(Player, WithoutADisplayItSaysSoAndDoesNotPlayUnseen)
               lines.end());
     EXPECT_EQ(lines.back(), "ORB_INFO: DemoSystem Shutdown Done");
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "ORB_INFO: DemoSystem Init Done"), lines.end());
+}
+
+TEST(Player, WithADamagedArchiveExitsOneNamingIt)
+{
+    ScratchDirectory scratch;
+    std::string archive = readFile(ORB_PRODUCTION_ARCHIVE);
+    archive.resize(archive.size() / 2);
+    writeFile("Data.qel", archive);
+    EXPECT_EQ(runProgram("env -u DISPLAY -u WAYLAND_DISPLAY " + Player).status, 1);
+    const std::string said = saidLast();
+    EXPECT_EQ(said.rfind("orb: no demo: ", 0), 0u) << readFile("stderr.txt");
+    EXPECT_NE(said.find("Data.qel"), std::string::npos) << said;
 }
 
 } // namespace

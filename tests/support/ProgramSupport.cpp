@@ -31,7 +31,8 @@ pid_t startProgram(const Launch& launch)
     for (const auto& [name, value] : launch.environment)
         ::setenv(name.c_str(), value.c_str(), 1);
     if ((!launch.directory.empty() && ::chdir(launch.directory.c_str()) != 0) ||
-        (!launch.output.empty() && std::freopen(launch.output.c_str(), "w", stdout) == nullptr))
+        (!launch.output.empty() && std::freopen(launch.output.c_str(), "w", stdout) == nullptr) ||
+        (!launch.errors.empty() && std::freopen(launch.errors.c_str(), "w", stderr) == nullptr))
         ::_exit(127);
     std::vector<char*> arguments;
     for (const std::string& argument : launch.arguments)

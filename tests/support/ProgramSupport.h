@@ -19,14 +19,15 @@ Result runProgram(const std::string& commandLine);
 
 // A program started in the background, as a user starts one from a shell: `arguments` (the
 // program first, by its path), with `environment` added to the test's, in `directory` and with its
-// standard output into `output` when they are given. The process's id; the program exits 127 when
-// it could not be started.
+// standard output into `output` and its standard error into `errors` when they are given. The process's id;
+// the program exits 127 when it could not be started.
 struct Launch
 {
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> environment = {};
     std::string directory = {};
     std::string output = {};
+    std::string errors = {};
 };
 pid_t startProgram(const Launch& launch);
 

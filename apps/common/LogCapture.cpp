@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-namespace orb::preview {
+namespace orb::app {
 
 int LogCapture::overflow(int character)
 {
@@ -18,11 +18,11 @@ std::streamsize LogCapture::xsputn(const char* text, std::streamsize count)
     return forward_->sputn(text, count);
 }
 
-std::string LogCapture::errors() const
+std::vector<LogCapture::Error> LogCapture::logged() const
 {
     constexpr std::string_view ErrorPrefix = "ORB_ERROR: ";
     std::istringstream lines(text_);
-    std::string errors;
+    std::vector<Error> errors;
     bool inError = false;
     for (std::string line; std::getline(lines, line);) {
         if (line.starts_with(ErrorPrefix)) {
@@ -31,20 +31,43 @@ std::string LogCapture::errors() const
             if (const std::size_t source = line.find(") ");
                 line.starts_with('(') && source != std::string::npos)
                 line.erase(0, source + 2);
+            errors.push_back({line, {}});
             inError = true;
-        } else if (!inError || line.starts_with("ORB_")) {
+            continue;
+        }
+        if (!inError || line.starts_with("ORB_")) {
             inError = false;
             continue;
         }
         // What a library said comes on the lines after the error, the first one indented.
-        const std::size_t text = line.find_first_not_of('\t');
-        if (text == std::string::npos)
-            continue;
-        if (!errors.empty())
-            errors += '\n';
-        errors.append(line, text);
+        if (const std::size_t text = line.find_first_not_of('\t'); text != std::string::npos)
+            errors.back().details.push_back(line.substr(text));
     }
     return errors;
 }
 
-} // namespace orb::preview
+std::string LogCapture::errors() const
+{
+    std::string all;
+    for (const Error& error : logged()) {
+        if (!all.empty())
+            all += '\n';
+        all += error.line;
+        for (const std::string& detail : error.details)
+            all += '\n' + detail;
+    }
+    return all;
+}
+
+std::string LogCapture::firstError() const
+{
+    const std::vector<Error> errors = logged();
+    if (errors.empty())
+        return {};
+    std::string first = errors.front().line;
+    for (const std::string& detail : errors.front().details)
+        first += ": " + detail;
+    return first;
+}
+
+} // namespace orb::app
