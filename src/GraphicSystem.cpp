@@ -82,6 +82,8 @@ std::unique_ptr<gfx::Backend> GraphicSystem::createBackend(DemoSettings& setting
             gfx::createOffscreenBackend(&error, frameReader_, frameLayout_);
         if (!backend)
             ORB_ERROR_WITH_DETAIL("Direct3DCreate9 failed", error);
+        else
+            ORB_INFO("drawing off-screen on " << backend->description());
         return backend;
     }
     std::unique_ptr<gfx::Backend> backend =

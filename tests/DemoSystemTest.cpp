@@ -17,12 +17,13 @@ public:
     std::vector<std::pair<float, bool>> calls;
 };
 
-// The start-up lines up to the graphics system's first, for the default settings.
+// The start-up lines up to the graphics system's first two, for the default settings off-screen.
 const std::vector<std::string> StartOfInit = {
     "ORB_INFO: DemoSystem Init ...",
     "ORB_INFO: FileSystem Init ... (Data.qel)",
     "ORB_INFO: FileSystem Init Done",
     "ORB_INFO: GraphicSystem Init ... (1280,720,0,4,1,00000000,00000000)",
+    "ORB_INFO: drawing off-screen on EGL's device platform",
 };
 
 std::vector<std::string> operator+(std::vector<std::string> first, const std::vector<std::string>& second)

@@ -48,6 +48,9 @@ cut short by a failure or a signal is removed. A file is written as NAME.part.EX
 already there (another render's, or one a killed render left) is left alone and fails the render.
 Ctrl-C or SIGTERM stops after the frame in hand.
 
+The pictures are drawn on EGL's device platform (the proprietary NVIDIA driver's), else on Mesa's
+surfaceless one: ORB_EGL_PLATFORM=device or surfaceless chooses, and Orb.log says which.
+
 Exit status: 0 when every frame was rendered; 1 when start-up failed (Orb.log says why), writing
 the output failed, or a signal stopped the render; 2 on bad usage, including a time the script
 does not reach (known once it is loaded; nothing is rendered then).

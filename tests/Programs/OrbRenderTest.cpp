@@ -50,6 +50,28 @@ TEST_F(OrbRenderTest, RendersFromADirectoryWhatItRendersFromTheArchive)
     EXPECT_NE(readFile("Orb.log").find("invalid directory 'Missing'"), std::string::npos);
 }
 
+// EGL's device platform comes first (the proprietary NVIDIA driver offers no other), Mesa's
+// surfaceless one after it; Mesa offers both, on its software device.
+TEST_F(OrbRenderTest, DrawsTheSamePicturesOnEitherEglPlatformAndLogsWhich)
+{
+    const std::string render = OrbRender + " --at 20,75,150 --width 160 --height 90 --frames ";
+    ASSERT_EQ(runProgram(render + "chosen").status, 0) << readFile("stderr.txt");
+    EXPECT_NE(readFile("Orb.log").find("ORB_INFO: drawing off-screen on EGL's device platform"),
+              std::string::npos)
+        << readFile("Orb.log");
+    ASSERT_EQ(runProgram("env ORB_EGL_PLATFORM=surfaceless " + render + "surfaceless").status, 0)
+        << readFile("stderr.txt");
+    EXPECT_NE(readFile("Orb.log").find("ORB_INFO: drawing off-screen on Mesa's surfaceless EGL platform"),
+              std::string::npos);
+    for (const char* frame : {"/frame_000000.png", "/frame_000001.png", "/frame_000002.png"})
+        EXPECT_EQ(readFile(std::string("surfaceless") + frame), readFile(std::string("chosen") + frame))
+            << frame;
+
+    EXPECT_EQ(runProgram("env ORB_EGL_PLATFORM=gbm " + render + "none").status, 1);
+    EXPECT_NE(readFile("Orb.log").find("ORB_EGL_PLATFORM is 'gbm': it names 'device' or 'surfaceless'"),
+              std::string::npos);
+}
+
 TEST_F(OrbRenderTest, RendersARangeFrameByFrameAndReportsItsTimes)
 {
     const Result rendered = runProgram(

@@ -6,8 +6,10 @@
 //   createWindowBackend   an SDL window with an OpenGL 4.5 core context; present() flips the
 //                         frame into the window, scaled to fit it, and waits for the display
 //                         (vsync).
-//   createOffscreenBackend an EGL context without any display (Mesa's surfaceless platform);
-//                         present() hands the frame's pixels to a reader, if one is set.
+//   createOffscreenBackend an EGL context without a window or surface, on EGL's device platform
+//                         (the proprietary NVIDIA driver's and Mesa's), else on Mesa's
+//                         surfaceless platform; ORB_EGL_PLATFORM=device or surfaceless chooses
+//                         one. present() hands the frame's pixels to a reader, if one is set.
 // The backend's context is current from its creation on; the device is created on top of it.
 //
 //   std::string error;
@@ -36,6 +38,10 @@ public:
 
     // The window's X11 id; 0 off-screen.
     virtual win::WindowHandle windowHandle() const { return 0; }
+
+    // Where the context lives, for the log: "EGL's device platform" or "Mesa's surfaceless EGL
+    // platform"; empty for a window.
+    virtual std::string description() const { return {}; }
 
     // Shows the window over the whole display, its frames scaled to fit, or as a window again;
     // false off-screen or when the window system refuses.
