@@ -95,7 +95,7 @@ app::Failure JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings
     if (!std::filesystem::is_regular_file(name, error))
         return {name + ": no such part"};
     if (const app::Failure failure = openPart(index))
-        return {failure.what, failure.why + ": the part is damaged or not a video; render it again"};
+        return {failure.message(), "the part is damaged or not a video; render it again"};
     const AVCodecParameters& pictures = *part_->streams[partStream_]->codecpar;
     const std::optional<Encoder::Recorded> recorded = Encoder::recorded(*part_);
     if (index == 0)

@@ -31,7 +31,7 @@ protected:
         settings.fullscreen = 0;
         settings.loopDemo = 1;
         ASSERT_TRUE(demo_->init(settings));
-        ASSERT_EQ(demo_->reloadScript("Data\\DemoScript.xml"), DemoSystem::ScriptReload::Reloaded);
+        ASSERT_EQ(demo_->reloadScript(DemoSystem::ScriptPath), DemoSystem::ScriptReload::Reloaded);
         transport_.demoLoaded();
         step(0.1);
     }
