@@ -243,7 +243,7 @@ DemoSettings FrameDriver::demoSettings() const
     settings.multisampleType = options_.multisample;
     settings.fullscreen = 0;
     settings.loopDemo = options_.loop ? 1 : 0;
-    settings.scriptPath = "Data\\DemoScript.xml";
+    settings.scriptPath = DemoSystem::ScriptPath;
     return settings;
 }
 
