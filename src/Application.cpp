@@ -10,7 +10,9 @@ Application::Application(const Host& host)
     LogFile::instance().open("Orb.log");
     logOpen_ = true;
     settings_ = std::make_unique<DemoSettings>();
-    demoSystem_ = std::make_unique<DemoSystem>(host);
+    Host watched = host;
+    watched.keepLoading = &Application::keepLoading;
+    demoSystem_ = std::make_unique<DemoSystem>(watched);
 }
 
 Application::~Application()
@@ -18,17 +20,34 @@ Application::~Application()
     shutdown();
 }
 
-bool Application::run()
+bool Application::run(const StartChoices& choices)
 {
-    if (!runSetupDialog(*settings_)) {
+    settings_->display = choices.display.value_or(settings_->display);
+    settings_->fullscreen = choices.fullscreen.value_or(settings_->fullscreen != 0) ? 1 : 0;
+    if (!runSetupDialog(*settings_, choices.dialog)) {
         ORB_INFO("Well ... no demo then ... fine");
-        cancelled_ = true;
+        endedByViewer_ = true;
         return false;
     }
     settings_->window = 0;
     settings_->windowProc = &Application::windowProcedure;
     settings_->scriptPath = DemoSystem::ScriptPath;
-    return demoSystem_->init(*settings_);
+    if (demoSystem_->init(*settings_))
+        return true;
+    endedByViewer_ = demoSystem_->loadingStopped();
+    return false;
+}
+
+bool Application::keepLoading()
+{
+    win::MessageQueue queue;
+    win::Message message;
+    while (queue.peek(message)) {
+        if (endsTheLoop(message))
+            return false;
+        queue.dispatch(message);
+    }
+    return true;
 }
 
 void Application::messageLoop()

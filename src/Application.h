@@ -11,11 +11,21 @@
 #include "DemoSettings.h"
 #include "DemoSystem.h"
 #include "Host.h"
+#include "SetupDialog.h"
 #include "platform/win/MessageQueue.h"
 
 #include <memory>
+#include <optional>
 
 namespace orb {
+
+// What the player's command line asks for; what it leaves out, the dialog's defaults give.
+struct StartChoices
+{
+    std::optional<int> display; // as the window system lists them, from 0
+    std::optional<bool> fullscreen;
+    DialogShown dialog = DialogShown::Yes;
+};
 
 class Application
 {
@@ -25,11 +35,11 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // False when there is no demo to play (cancelled, or start-up failed).
-    bool run();
-    // Whether run() found no demo to play because the viewer cancelled the dialog, not because
-    // start-up failed.
-    bool cancelled() const { return cancelled_; }
+    // False when there is no demo to play (cancelled, quit while loading, or start-up failed).
+    bool run(const StartChoices& choices = {});
+    // Whether run() found no demo to play because the viewer cancelled the dialog or quit while
+    // the demo loaded, not because start-up failed.
+    bool endedByViewer() const { return endedByViewer_; }
     // Draws a frame whenever no message is waiting, until the quit message or the demo's end.
     void messageLoop();
     // Deletes the DemoSystem, then the settings, then closes the log. Safe to call twice.
@@ -40,10 +50,14 @@ public:
     static bool endsTheLoop(const win::Message& message);
 
 private:
+    // Hands the waiting messages to their windows while the demo loads; false once one ends the
+    // loop, so that Escape and the close box work then too.
+    static bool keepLoading();
+
     std::unique_ptr<DemoSettings> settings_;
     std::unique_ptr<DemoSystem> demoSystem_;
     bool logOpen_ = false;
-    bool cancelled_ = false;
+    bool endedByViewer_ = false;
 };
 
 } // namespace orb

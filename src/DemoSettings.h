@@ -21,6 +21,8 @@ struct DemoSettings
     float aspectRatio = 0.0f; // of the physical display, width / height
     int multisampleType = 4;  // 0 none, 1 non-maskable, 2 to 16 samples
     int fullscreen = 1;
+    int display = 0;         // as the window system lists them, the primary first
+    int keepDesktopMode = 0; // full screen keeps the display's mode and scales the frames into it
     int sound = 1;
     int loopDemo = 0;
     const char* scriptPath = nullptr;

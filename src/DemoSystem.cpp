@@ -42,7 +42,7 @@ DemoSystem::DemoSystem(const Host& host)
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
       operatorManager_(std::make_unique<OperatorManager>(*this)), dataDirectory_(host.dataDirectory),
-      counter_(host.counter), clock_(host.counter)
+      keepLoading_(host.keepLoading), counter_(host.counter), clock_(host.counter)
 {}
 
 DemoSystem::~DemoSystem()
@@ -90,7 +90,8 @@ bool DemoSystem::init(DemoSettings& settings)
             return false;
         }
         if (!loadDemo()) {
-            ORB_ERROR("failed to load demo. aborting ...");
+            if (!loadingStopped_)
+                ORB_ERROR("failed to load demo. aborting ...");
             return false;
         }
         length = floatAttribute(*mainElement_, "length");
@@ -183,6 +184,7 @@ void DemoSystem::readScenes()
 
 bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
 {
+    loadingStopped_ = false;
     if (!resourceManager_->createResources(*initElement_)) {
         ORB_ERROR("failed creating resources");
         return false;
@@ -207,6 +209,8 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
     drawProgress();
     std::uint32_t cursor = 0;
     while (IOperator* op = operatorManager_->nextOperator(cursor)) {
+        if (loadingStopped_)
+            return stopLoading();
         if (!op->init()) {
             ORB_ERROR("Failed to initialize operator " << op->typeName());
             return false;
@@ -217,12 +221,19 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
 
     // Without a device nothing is shown, and nothing presents a frame to move a stepped clock.
     const float fadeout = loadingScene != nullptr ? fadeoutSeconds() : 0.0f;
-    if (fadeout > 0.0f && graphicSystem_->device() != nullptr) {
+    if (fadeout > 0.0f && graphicSystem_->device() != nullptr && !loadingStopped_) {
+        ORB_INFO("loaded; the loading screen fades out over " << fadeout << " s");
         fadeOut(*loadingScene, fadeout);
         std::erase_if(ownedScenes_,
                       [](const auto& scene) { return dynamic_cast<DefaultLoadingScene*>(scene.get()); });
     }
-    return true;
+    return loadingStopped_ ? stopLoading() : true;
+}
+
+bool DemoSystem::stopLoading()
+{
+    ORB_INFO("loading stopped: the viewer quit");
+    return false;
 }
 
 Scene* DemoSystem::chooseLoadingScene()
@@ -238,16 +249,19 @@ Scene* DemoSystem::chooseLoadingScene()
 }
 
 // A script scene only draws: it is framed and presented here, so that it is seen, and so that
-// every loading picture moves a clock that steps with the pictures.
+// every loading picture moves a clock that steps with the pictures. After each the host may stop
+// the loading.
 void DemoSystem::showLoading(Scene& loadingScene, float time)
 {
     if (loadingScene.presentsItself()) {
         loadingScene.process(time, false);
-        return;
+    } else {
+        graphicSystem_->beginScene();
+        loadingScene.process(time, false);
+        graphicSystem_->endSceneAndPresent();
     }
-    graphicSystem_->beginScene();
-    loadingScene.process(time, false);
-    graphicSystem_->endSceneAndPresent();
+    if (keepLoading_ && !keepLoading_())
+        loadingStopped_ = true;
 }
 
 // The script's fade length; one that would not end in reasonable time is refused.
@@ -270,7 +284,7 @@ void DemoSystem::fadeOut(Scene& loadingScene, float seconds)
     const double duration = loadingScene.end() - loadingScene.start();
     const std::int64_t start = counter_.now();
     const std::int64_t frequency = counter_.frequency();
-    for (double a = 0.0; a < 1.0;) {
+    for (double a = 0.0; a < 1.0 && !loadingStopped_;) {
         a = (static_cast<double>(counter_.now() - start) / static_cast<double>(frequency)) / seconds;
         // Clamped before the conversion: a tiny fade makes a * a overflow to infinity.
         const auto level = static_cast<std::uint32_t>(std::min(a * a * 255.0, 255.0));

@@ -20,6 +20,7 @@
 #include "platform/fx/Font.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -114,6 +115,8 @@ public:
     static constexpr const char* MusicPath = "Data\\velmora.mp3";
     std::uint32_t musicStream() const { return musicStream_; }
     const LoadingProgress& loadingProgress() const { return loading_; }
+    // Whether the host's keepLoading stopped the last loading: init failed for no fault.
+    bool loadingStopped() const { return loadingStopped_; }
     // The script's length in seconds once init has run.
     float length() const { return clock_.length(); }
     void setOperatorObserver(OperatorObserver* observer) { operatorObserver_ = observer; }
@@ -133,6 +136,7 @@ private:
     void showLoading(Scene& loadingScene, float time);
     float fadeoutSeconds() const;
     void fadeOut(Scene& loadingScene, float seconds);
+    bool stopLoading();
 
     std::unique_ptr<FileSystem> fileSystem_;
     std::unique_ptr<GraphicSystem> graphicSystem_;
@@ -151,6 +155,8 @@ private:
     OperatorObserver* operatorObserver_ = nullptr;
     FrameOverlay* frameOverlay_ = nullptr;
     std::string dataDirectory_;
+    std::function<bool()> keepLoading_;
+    bool loadingStopped_ = false;
     win::Counter& counter_;
     DemoClock clock_;
 };

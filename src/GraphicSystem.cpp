@@ -86,12 +86,14 @@ std::unique_ptr<gfx::Backend> GraphicSystem::createBackend(DemoSettings& setting
             ORB_INFO("drawing off-screen on " << backend->description());
         return backend;
     }
-    std::unique_ptr<gfx::Backend> backend =
-        gfx::createWindowBackend({width_, height_, fullscreen_ != 0, windowProc_}, &error);
+    std::unique_ptr<gfx::Backend> backend = gfx::createWindowBackend(
+        {width_, height_, fullscreen_ != 0, settings.display, settings.keepDesktopMode != 0, windowProc_},
+        &error);
     if (!backend) {
         ORB_ERROR_WITH_DETAIL("CreateWindowEx failed", error);
         return nullptr;
     }
+    ORB_INFO("showing on " << backend->description());
     window_ = backend->windowHandle();
     settings.window = window_;
     return backend;

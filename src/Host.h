@@ -10,6 +10,7 @@
 #include "platform/gfx/Backend.h"
 #include "platform/win/Counter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,8 @@ struct Host
     // For frame statistics: the device counts draws at state combinations it has not drawn at
     // (gfx::Work::NewDrawState) from its creation on, the loading's unseen frames included.
     bool watchDrawStates = false;
+    // Asked after every loading picture: false stops the loading, as a viewer who quit asks.
+    std::function<bool()> keepLoading = {};
 
     static Host player() { return Host{win::performanceCounter()}; }
     static Host offscreen(win::Counter& counter, gfx::FrameReader reader = {}, audio::SampleSink sink = {})

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace orb {
 
@@ -68,11 +69,30 @@ const std::vector<std::string>& SetupDialog::multisampleLabels()
     return labels;
 }
 
-SetupDialog::SetupDialog(DemoSettings& settings, const std::vector<win::DisplayMode>& modes)
-    : settings_(settings), fullscreen_(settings.fullscreen != 0), sound_(settings.sound != 0),
-      loopDemo_(settings.loopDemo != 0)
+SetupDialog::SetupDialog(DemoSettings& settings, std::vector<win::Display> displays)
+    : settings_(settings), displays_(std::move(displays)), fullscreen_(settings.fullscreen != 0),
+      sound_(settings.sound != 0), loopDemo_(settings.loopDemo != 0)
+{
+    for (std::size_t index = 0; index < displays_.size(); ++index) {
+        const win::Display& display = displays_[index];
+        displayLabels_.push_back(std::to_string(index + 1) + ": " + display.name + " (" +
+                                 formatted("%d x %d", display.width, display.height) + ")");
+    }
+    const bool listed = settings_.display >= 0 && settings_.display < static_cast<int>(displays_.size());
+    display_ = listed ? settings_.display : 0;
+    listModes({settings_.width, settings_.height});
+    aspect_ = aspectRatioIndex(settings_.width, settings_.height);
+    selectMultisample(settings_.multisampleType);
+}
+
+void SetupDialog::listModes(DisplayMode size)
 {
     settings_.displayModes.clear();
+    resolutionLabels_.clear();
+    resolution_.reset();
+    const std::vector<win::DisplayMode> none;
+    const std::vector<win::DisplayMode>& modes =
+        displays_.empty() ? none : displays_[static_cast<std::size_t>(display_)].modes;
     for (const win::DisplayMode& mode : modes) {
         if (mode.bytesPerPixel != BytesPerPixelOf32Bits)
             continue;
@@ -82,14 +102,24 @@ SetupDialog::SetupDialog(DemoSettings& settings, const std::vector<win::DisplayM
         settings_.displayModes.push_back({mode.width, mode.height});
         resolutionLabels_.push_back(formatted("%d x %d", mode.width, mode.height));
     }
-    // The last entry of the settings' size ends up selected, as one selection after another would.
+    // The last entry of the size ends up selected, as one selection after another would.
     for (std::size_t index = 0; index < settings_.displayModes.size(); ++index) {
-        if (settings_.displayModes[index].width == settings_.width &&
-            settings_.displayModes[index].height == settings_.height)
+        if (settings_.displayModes[index].width == size.width &&
+            settings_.displayModes[index].height == size.height)
             resolution_ = static_cast<int>(index);
     }
-    aspect_ = aspectRatioIndex(settings_.width, settings_.height);
-    selectMultisample(settings_.multisampleType);
+    // A mode the display does not have cannot be switched to: the desktop's is kept instead.
+    keepDesktopMode_ = settings_.keepDesktopMode != 0 || !resolution_;
+}
+
+void SetupDialog::selectDisplay(int index)
+{
+    if (index < 0 || index >= static_cast<int>(displays_.size()))
+        return;
+    const DisplayMode size = resolution_ ? settings_.displayModes[static_cast<std::size_t>(*resolution_)]
+                                         : DisplayMode{settings_.width, settings_.height};
+    display_ = index;
+    listModes(size);
 }
 
 void SetupDialog::selectResolution(int index)
@@ -125,6 +155,8 @@ void SetupDialog::confirm()
     settings_.fullscreen = fullscreen_ ? 1 : 0;
     settings_.sound = sound_ ? 1 : 0;
     settings_.loopDemo = loopDemo_ ? 1 : 0;
+    settings_.display = display_;
+    settings_.keepDesktopMode = keepDesktopMode_ ? 1 : 0;
 }
 
 } // namespace orb
@@ -141,6 +173,8 @@ enum Row
     FullscreenRow,
     SoundRow,
     LoopRow,
+    DisplayRow,
+    KeepDesktopModeRow,
 };
 
 // The template's 168 x 111 dialog units at Tahoma 8's 1.5 x 1.625 pixels per unit.
@@ -158,38 +192,59 @@ win::DialogForm formOf(const SetupDialog& dialog)
         {"Fullscreen:", {}, -1, dialog.fullscreen()},
         {"Sound:", {}, -1, dialog.sound()},
         {"Loop Demo:", {}, -1, dialog.loopDemo()},
+        {"Display:", dialog.displayLabels(), dialog.display(), false},
+        {"Keep Desktop Mode:", {}, -1, dialog.keepDesktopMode()},
     };
     form.confirm = "Imprison";
     form.cancel = "Release";
     form.width = DialogWidth;
     form.height = DialogHeight;
-    // The template's order: resolution, full screen, aspect, sound, loop, multisamples.
-    form.focusOrder = {ResolutionRow, FullscreenRow, AspectRow, SoundRow, LoopRow, MultisampleRow};
+    // The template's order: resolution, full screen, aspect, sound, loop, multisamples; then the
+    // display's rows, which the template did not have.
+    form.focusOrder = {ResolutionRow, FullscreenRow,  AspectRow,  SoundRow,
+                       LoopRow,       MultisampleRow, DisplayRow, KeepDesktopModeRow};
     return form;
+}
+
+void showDisplay(const SetupDialog& dialog, win::DialogForm& shown)
+{
+    shown.rows[ResolutionRow].choices = dialog.resolutionLabels();
+    shown.rows[ResolutionRow].selected = dialog.resolution().value_or(-1);
+    shown.rows[KeepDesktopModeRow].checked = dialog.keepDesktopMode();
 }
 
 } // namespace
 
-bool runSetupDialog(DemoSettings& settings)
+bool runSetupDialog(DemoSettings& settings, DialogShown shown)
 {
-    SetupDialog dialog(settings, win::displayModes());
+    SetupDialog dialog(settings, win::displays());
+    if (shown == DialogShown::No) {
+        dialog.confirm();
+        return true;
+    }
     win::DialogForm form = formOf(dialog);
-    const win::DialogResult result = win::runDialog(form, [&dialog](win::DialogForm& shown, int row) {
+    const win::DialogResult result = win::runDialog(form, [&dialog](win::DialogForm& picked, int row) {
+        if (row == DisplayRow) {
+            dialog.selectDisplay(picked.rows[DisplayRow].selected);
+            showDisplay(dialog, picked);
+        }
         if (row == ResolutionRow) {
-            dialog.selectResolution(shown.rows[ResolutionRow].selected);
-            shown.rows[AspectRow].selected = dialog.aspect();
+            dialog.selectResolution(picked.rows[ResolutionRow].selected);
+            picked.rows[AspectRow].selected = dialog.aspect();
         }
     });
     if (result == win::DialogResult::Unavailable)
         return true; // as a dialog that cannot be created: the defaults count as confirmed
     if (result == win::DialogResult::Cancelled)
         return false;
+    dialog.selectDisplay(form.rows[DisplayRow].selected);
     dialog.selectResolution(form.rows[ResolutionRow].selected);
     dialog.selectAspect(form.rows[AspectRow].selected);
     dialog.selectMultisample(form.rows[MultisampleRow].selected);
     dialog.setFullscreen(form.rows[FullscreenRow].checked);
     dialog.setSound(form.rows[SoundRow].checked);
     dialog.setLoopDemo(form.rows[LoopRow].checked);
+    dialog.setKeepDesktopMode(form.rows[KeepDesktopModeRow].checked);
     dialog.confirm();
     return true;
 }

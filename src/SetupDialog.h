@@ -1,12 +1,15 @@
 #pragma once
 
 // SetupDialog -- what the setup dialog shows and what it makes of the viewer's choices, free of
-// any toolkit: the display modes (32 bits per pixel, each size once where it repeats in a row,
-// in the order the display lists them), the 14 aspect ratios, the 17 multisample entries, the
-// first selections from the settings, the aspect box following the resolution box, and the
-// settings written on "Imprison".
+// any toolkit: the displays, the chosen display's modes (32 bits per pixel, each size once where
+// it repeats in a row, in the order the display lists them), the 14 aspect ratios, the 17
+// multisample entries, the first selections from the settings, the resolution box following the
+// display box and the aspect box following the resolution box, and the settings written on
+// "Imprison". Full screen keeps the desktop's mode by default where the display has no mode of
+// the settings' size.
 //
-//   SetupDialog dialog(settings, win::displayModes());
+//   SetupDialog dialog(settings, win::displays());
+//   dialog.selectDisplay(1);                     // its modes, and its desktop mode if need be
 //   dialog.selectResolution(2);                  // the aspect box follows
 //   dialog.confirm();                            // into the settings
 
@@ -26,32 +29,45 @@ int aspectRatioIndex(int width, int height);
 class SetupDialog
 {
 public:
-    SetupDialog(DemoSettings& settings, const std::vector<win::DisplayMode>& modes);
+    SetupDialog(DemoSettings& settings, std::vector<win::Display> displays);
 
+    // "1: NAME (W x H)", numbered from 1 as the player's --display.
+    const std::vector<std::string>& displayLabels() const { return displayLabels_; }
     const std::vector<std::string>& resolutionLabels() const { return resolutionLabels_; }
     static const std::vector<std::string>& aspectLabels();
     static const std::vector<std::string>& multisampleLabels();
 
+    int display() const { return display_; }
     std::optional<int> resolution() const { return resolution_; }
     int aspect() const { return aspect_; }
     int multisample() const { return multisample_; }
     bool fullscreen() const { return fullscreen_; }
     bool sound() const { return sound_; }
     bool loopDemo() const { return loopDemo_; }
+    bool keepDesktopMode() const { return keepDesktopMode_; }
 
-    // The viewer's changes. Choosing a resolution moves the aspect box to that mode's ratio.
+    // The viewer's changes. Choosing a display lists its modes, selected and ticked as at the
+    // start; choosing a resolution moves the aspect box to that mode's ratio.
+    void selectDisplay(int index);
     void selectResolution(int index);
     void selectAspect(int index);
     void selectMultisample(int index);
     void setFullscreen(bool on) { fullscreen_ = on; }
     void setSound(bool on) { sound_ = on; }
     void setLoopDemo(bool on) { loopDemo_ = on; }
+    void setKeepDesktopMode(bool on) { keepDesktopMode_ = on; }
 
     // "Imprison": the choices into the settings. Without a resolution chosen, the size stays.
     void confirm();
 
 private:
+    // The chosen display's modes, with `size` selected where it is one of them.
+    void listModes(DisplayMode size);
+
     DemoSettings& settings_;
+    std::vector<win::Display> displays_;
+    std::vector<std::string> displayLabels_;
+    int display_ = 0;
     std::vector<std::string> resolutionLabels_;
     std::optional<int> resolution_;
     int aspect_ = 0;
@@ -59,10 +75,17 @@ private:
     bool fullscreen_;
     bool sound_;
     bool loopDemo_;
+    bool keepDesktopMode_ = false;
+};
+
+enum class DialogShown
+{
+    Yes,
+    No, // its first choices count as confirmed, as they are without a display to show it on
 };
 
 // Shows the dialog on the settings: true to play (confirmed, or no dialog could be shown),
 // false when the viewer cancelled.
-bool runSetupDialog(DemoSettings& settings);
+bool runSetupDialog(DemoSettings& settings, DialogShown shown = DialogShown::Yes);
 
 } // namespace orb

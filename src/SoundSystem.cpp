@@ -4,6 +4,8 @@
 #include "LogFile.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace orb {
 
@@ -15,6 +17,7 @@ SoundSystem::SoundSystem(FileSystem& fileSystem, const Host& host)
 SoundSystem::~SoundSystem()
 {
     ORB_INFO("SoundSystem Shutdown ...");
+    fadeOutMusic();
     freeAllStreams();
     output_.reset();
     ORB_INFO("SoundSystem Shutdown Done");
@@ -102,6 +105,19 @@ void SoundSystem::freeStream(std::uint32_t stream)
     streamFiles_[index].clear();
     if (std::find(streamFiles_.begin(), streamFiles_.end(), fileName) == streamFiles_.end())
         fileSystem_.close(fileName);
+}
+
+// The card hears the music fall to silence in 10 ms rather than stop dead, which would click.
+// Without a card nobody hears it, and nothing pulls the fade through.
+void SoundSystem::fadeOutMusic()
+{
+    if (!output_ || outputKind_ != SoundOutput::Device)
+        return;
+    mixer_.fadeOut(audio::SampleRate / 100);
+    // The card pulls a mix every 23 ms; much longer means it has stopped pulling.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    while (!mixer_.faded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 void SoundSystem::pump(std::size_t frames)

@@ -50,6 +50,8 @@ public:
     std::size_t streamSlots() const { return streams_.size(); }
 
 private:
+    void fadeOutMusic();
+
     FileSystem& fileSystem_;
     SoundOutput outputKind_;
     audio::SampleSink sampleSink_;

@@ -92,10 +92,13 @@ protected:
 
     // The sound goes to SDL's dummy driver unless `environment` names another; stderr into
     // stderr.txt.
-    void startPlayer(std::vector<std::pair<std::string, std::string>> environment = {})
+    void startPlayer(std::vector<std::pair<std::string, std::string>> environment = {},
+                     const std::vector<std::string>& options = {})
     {
         environment.emplace(environment.begin(), "SDL_AUDIODRIVER", "dummy"); // the later one wins
-        player_ = startProgram({{ORB_PLAYER}, environment, "", "", "stderr.txt"});
+        std::vector<std::string> arguments = {ORB_PLAYER};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        player_ = startProgram({arguments, environment, "", "", "stderr.txt"});
     }
 
     // The preview of the production in `directory`, its standard output (its log) into Orb.log.
@@ -176,8 +179,9 @@ TEST_F(PlayerWindowTest, WindowedItOpensAWindowOfTheDefaultSizeShowsTheTitleAndE
     EXPECT_EQ(facts.y, 0);
     EXPECT_EQ(facts.title, "orb");
 
-    // Loading, the 1.5 s fade and the title's own fade-in take a few seconds, more on a busy
-    // machine: the letters are looked for until they are bright.
+    // The loading screen is orange too: the title is looked for once the demo plays, until its
+    // letters, fading in, are bright.
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: DemoSystem Init Done"));
     const auto orangePixels = [](const std::vector<std::uint8_t>& shown) {
         int orange = 0;
         for (std::size_t i = 0; i < shown.size(); i += 4)
@@ -222,6 +226,34 @@ TEST_F(PlayerWindowTest, WithLoopDemoTickedTheDemoStartsOverAfterItsLength)
     keys("Escape");
     EXPECT_EQ(waitForPlayer(20s), 0);
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+}
+
+TEST_F(PlayerWindowTest, EscapeEndsItAtOnceWhileLoadingWhileTheLoadingScreenFadesAndWhilePlaying)
+{
+    const char* const stopped = "ORB_INFO: loading stopped: the viewer quit";
+    struct Moment
+    {
+        const char* after; // the log line the key follows
+        bool stopsLoading;
+    };
+    for (const Moment moment : {Moment{"ORB_INFO: SoundSystem Init Done", true},
+                                Moment{"ORB_INFO: loaded; the loading screen fades out over 1.5 s", true},
+                                Moment{"ORB_INFO: DemoSystem Init Done", false}}) {
+        std::filesystem::remove("Orb.log");
+        startPlayer({}, {"--no-dialog", "--window"});
+        ASSERT_TRUE(waitForLogLine(moment.after)) << readFile("Orb.log");
+        ASSERT_NE(playerWindow(), 0u);
+        const auto pressed = std::chrono::steady_clock::now();
+        keys("Escape");
+        EXPECT_EQ(waitForPlayer(20s), 0) << moment.after;
+        const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+        std::printf("Escape after '%s': ended in %.0f ms\n", moment.after, took * 1000.0);
+        EXPECT_EQ(logHas(stopped), moment.stopsLoading) << moment.after;
+        EXPECT_EQ(logHas("ORB_INFO: DemoSystem Init Done"), !moment.stopsLoading) << moment.after;
+        EXPECT_FALSE(logHas("ORB_ERROR")) << readFile("Orb.log");
+        EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
+        EXPECT_EQ(readFile("stderr.txt"), "");
+    }
 }
 
 TEST_F(PlayerWindowTest, WithoutASoundDeviceItSaysSoAndShutsDown)

@@ -7,16 +7,28 @@ namespace {
 
 using Modes = std::vector<win::DisplayMode>;
 
+std::vector<win::Display> oneDisplay(Modes modes)
+{
+    return {{"screen", 1280, 720, std::move(modes)}};
+}
+
+// The primary at 1024 x 768 beside a second display at 1600 x 900.
+std::vector<win::Display> twoDisplays()
+{
+    return {{"DUMMY0", 1024, 768, {{1024, 768, 4}, {800, 600, 4}}},
+            {"DUMMY1", 1600, 900, {{1600, 900, 4}, {1280, 720, 4}, {800, 600, 4}}}};
+}
+
 TEST(SetupDialog, ListsEach32BitModeOnceWhereItRepeatsInARowAndKeepsTheSystemsOrder)
 {
     DemoSettings settings;
-    SetupDialog dialog(settings, Modes{{640, 480, 4},
-                                       {640, 480, 4},
-                                       {800, 600, 2},
-                                       {800, 600, 4},
-                                       {1280, 720, 4},
-                                       {1280, 720, 4},
-                                       {640, 480, 4}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{640, 480, 4},
+                                                  {640, 480, 4},
+                                                  {800, 600, 2},
+                                                  {800, 600, 4},
+                                                  {1280, 720, 4},
+                                                  {1280, 720, 4},
+                                                  {640, 480, 4}}));
     EXPECT_EQ(dialog.resolutionLabels(),
               (std::vector<std::string>{"640 x 480", "800 x 600", "1280 x 720", "640 x 480"}));
     ASSERT_EQ(settings.displayModes.size(), 4u);
@@ -29,7 +41,7 @@ TEST(SetupDialog, SelectsTheLastEntryOfTheSettingsSize)
     DemoSettings settings;
     settings.width = 640;
     settings.height = 480;
-    SetupDialog dialog(settings, Modes{{640, 480, 4}, {800, 600, 4}, {640, 480, 4}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{640, 480, 4}, {800, 600, 4}, {640, 480, 4}}));
     EXPECT_EQ(dialog.resolution(), 2);
 }
 
@@ -53,7 +65,8 @@ TEST(SetupDialog, OffersFourteenRatiosAndSeventeenMultisampleEntries)
 TEST(SetupDialog, TheAspectBoxFollowsTheResolutionBox)
 {
     DemoSettings settings;
-    SetupDialog dialog(settings, Modes{{1920, 1200, 4}, {1366, 768, 4}, {1280, 720, 4}, {1024, 768, 4}});
+    SetupDialog dialog(settings,
+                       oneDisplay(Modes{{1920, 1200, 4}, {1366, 768, 4}, {1280, 720, 4}, {1024, 768, 4}}));
     EXPECT_EQ(dialog.aspect(), 4) << "16:9 for the settings' 1280 x 720";
     dialog.selectResolution(0);
     EXPECT_EQ(dialog.aspect(), 5) << "1920 x 1200 is 16:10";
@@ -68,7 +81,7 @@ TEST(SetupDialog, TheAspectBoxFollowsTheResolutionBox)
 TEST(SetupDialog, ConfirmingUntouchedStoresWhatItShows)
 {
     DemoSettings settings;
-    SetupDialog dialog(settings, Modes{{1024, 768, 4}, {1280, 720, 4}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{1024, 768, 4}, {1280, 720, 4}}));
     EXPECT_EQ(dialog.multisample(), 4);
     EXPECT_TRUE(dialog.fullscreen());
     EXPECT_TRUE(dialog.sound());
@@ -86,7 +99,7 @@ TEST(SetupDialog, ConfirmingUntouchedStoresWhatItShows)
 TEST(SetupDialog, ConfirmingStoresTheChoices)
 {
     DemoSettings settings;
-    SetupDialog dialog(settings, Modes{{1024, 768, 4}, {1280, 720, 4}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{1024, 768, 4}, {1280, 720, 4}}));
     dialog.selectResolution(0);
     dialog.selectAspect(4);
     dialog.selectMultisample(1);
@@ -110,7 +123,7 @@ TEST(SetupDialog, ConfirmingWithoutAResolutionKeepsThePreviousSize)
     DemoSettings settings;
     settings.width = 1000;
     settings.height = 700;
-    SetupDialog dialog(settings, Modes{{1024, 768, 4}, {1280, 720, 4}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{1024, 768, 4}, {1280, 720, 4}}));
     EXPECT_FALSE(dialog.resolution());
     dialog.confirm();
     EXPECT_EQ(settings.width, 1000);
@@ -120,11 +133,49 @@ TEST(SetupDialog, ConfirmingWithoutAResolutionKeepsThePreviousSize)
 TEST(SetupDialog, ADisplayWithout32BitModesGivesAnEmptyList)
 {
     DemoSettings settings;
-    SetupDialog dialog(settings, Modes{{800, 600, 2}, {640, 480, 3}});
+    SetupDialog dialog(settings, oneDisplay(Modes{{800, 600, 2}, {640, 480, 3}}));
     EXPECT_TRUE(dialog.resolutionLabels().empty());
     EXPECT_FALSE(dialog.resolution());
     dialog.selectResolution(0);
     EXPECT_FALSE(dialog.resolution());
+}
+
+TEST(SetupDialog, ListsTheDisplaysByNumberNameAndSizeWithTheSettingsOneChosen)
+{
+    DemoSettings settings;
+    EXPECT_EQ(SetupDialog(settings, twoDisplays()).display(), 0) << "the primary, listed first";
+    settings.display = 1;
+    SetupDialog dialog(settings, twoDisplays());
+    EXPECT_EQ(dialog.displayLabels(),
+              (std::vector<std::string>{"1: DUMMY0 (1024 x 768)", "2: DUMMY1 (1600 x 900)"}));
+    EXPECT_EQ(dialog.display(), 1);
+    EXPECT_EQ(dialog.resolutionLabels(), (std::vector<std::string>{"1600 x 900", "1280 x 720", "800 x 600"}));
+    EXPECT_EQ(dialog.resolution(), 1);
+    settings.display = 2;
+    EXPECT_EQ(SetupDialog(settings, twoDisplays()).display(), 0) << "a display that is not there";
+}
+
+TEST(SetupDialog, ADisplayWithoutTheChosenSizeKeepsItsDesktopModeAndOneWithItSwitches)
+{
+    DemoSettings settings;
+    SetupDialog dialog(settings, twoDisplays());
+    EXPECT_FALSE(dialog.resolution()) << "the primary has no 1280 x 720 mode";
+    EXPECT_TRUE(dialog.keepDesktopMode());
+
+    dialog.selectDisplay(1);
+    EXPECT_EQ(dialog.resolutionLabels().front(), "1600 x 900");
+    EXPECT_EQ(dialog.resolution(), 1);
+    EXPECT_FALSE(dialog.keepDesktopMode());
+    dialog.selectResolution(2);
+    dialog.selectDisplay(0);
+    EXPECT_EQ(dialog.resolution(), 1) << "800 x 600 stays chosen where the display has it";
+    dialog.confirm();
+    EXPECT_EQ(settings.display, 0);
+    EXPECT_EQ(settings.width, 800);
+    EXPECT_EQ(settings.keepDesktopMode, 0);
+
+    settings.keepDesktopMode = 1;
+    EXPECT_TRUE(SetupDialog(settings, twoDisplays()).keepDesktopMode()) << "as the settings ask";
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "RenderOptions.h"
 
+#include "ParseNumber.h"
+
 #include <cmath>
 #include <functional>
 #include <map>
@@ -58,13 +60,7 @@ does not reach (known once it is loaded; nothing is rendered then).
 
 namespace {
 
-template <typename Number>
-bool parseNumber(const std::string& text, Number& value)
-{
-    std::istringstream stream(text);
-    stream >> value;
-    return !stream.fail() && stream.eof() && std::isfinite(static_cast<double>(value));
-}
+using app::parseNumber;
 
 // Demo time: seconds from its start, never before it.
 bool parseTime(const std::string& text, float& time)

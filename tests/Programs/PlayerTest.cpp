@@ -21,6 +21,32 @@ std::string saidLast()
     return lines.empty() ? std::string() : lines.back();
 }
 
+TEST(Player, RefusesOptionsItCannotUseWithExitTwoBeforeItLogsAnything)
+{
+    ScratchDirectory scratch;
+    const std::string badDisplay = "bad or missing value for --display: a display's number, from 1";
+    for (const auto& [options, fault] : std::vector<std::pair<std::string, std::string>>{
+             {"--display", badDisplay},
+             {"--display 0", badDisplay},
+             {"--display two", badDisplay},
+             {"--display 1.5 --no-dialog", badDisplay},
+             {"--fullscreen --window", "--fullscreen and --window go apart"},
+             {"--window --no-dialog --fullscreen", "--fullscreen and --window go apart"},
+             {"--windowed", "unknown argument '--windowed'"},
+         }) {
+        EXPECT_EQ(runProgram(Player + " " + options).status, 2) << options;
+        EXPECT_EQ(readLines("stderr.txt").front(), "orb: " + fault) << options;
+        EXPECT_NE(readFile("stderr.txt").find("Usage: orb [options]"), std::string::npos) << options;
+        EXPECT_FALSE(std::filesystem::exists("Orb.log")) << options;
+    }
+    const Result help = runProgram(Player + " --window --help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"--display N", "--fullscreen", "--window", "--no-dialog", "--help", "Exit status"})
+        EXPECT_NE(help.output.find(option), std::string::npos) << option;
+    EXPECT_FALSE(std::filesystem::exists("Orb.log"));
+}
+
 TEST(Player, InAnEmptyDirectoryExitsOneNamingTheMissingArchiveAndLogsAFullShutdown)
 {
     ScratchDirectory scratch;

@@ -139,6 +139,29 @@ TEST_F(MixerTest, VolumeScalesEveryStreamAndSilenceStillKeepsTime)
     EXPECT_EQ(mix(10), decoded(2000, 10, 0.25f)) << "a refused volume changes nothing";
 }
 
+TEST_F(MixerTest, AFadeFallsToSilenceInAStraightLineAcrossMixesAndSaysWhenAWholeMixWasSilent)
+{
+    const StreamHandle stream = create();
+    mixer_.play(stream, false);
+    EXPECT_EQ(mix(1000), decoded(0, 1000));
+    mixer_.fadeOut(400);
+    const std::vector<float> first = mix(300);
+    const std::vector<float> second = mix(300);
+    const std::vector<float> faded = joined(first, second);
+    const std::vector<float> music = decoded(1000, 600);
+    for (std::size_t frame = 0; frame < 600; ++frame) {
+        const float gain = std::max(1.0f - static_cast<float>(frame) / 400.0f, 0.0f);
+        for (std::size_t channel = 0; channel < Channels; ++channel) {
+            const std::size_t sample = frame * Channels + channel;
+            ASSERT_NEAR(faded[sample], music[sample] * gain, 1e-5f) << "frame " << frame;
+        }
+    }
+    EXPECT_FALSE(mixer_.faded()) << "the mix that ended the fade went on past it";
+    EXPECT_EQ(mix(100), silence(100));
+    EXPECT_TRUE(mixer_.faded());
+    EXPECT_EQ(mixer_.currentPosition(stream), 1700u) << "the stream plays on, unheard";
+}
+
 TEST_F(MixerTest, StopPausesWhereTheStreamIsAndPlayResumesOrRestarts)
 {
     const StreamHandle stream = create();

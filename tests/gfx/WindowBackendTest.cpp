@@ -64,8 +64,9 @@ protected:
     std::unique_ptr<Device> openWindow(bool fullscreen, int width = Width, int height = Height)
     {
         std::string error;
-        auto device = Device::create(createWindowBackend({width, height, fullscreen, nullptr}, &error),
-                                     {width, height, 0}, &error);
+        auto device = Device::create(
+            createWindowBackend({.width = width, .height = height, .fullscreen = fullscreen}, &error),
+            {width, height, 0}, &error);
         EXPECT_NE(device, nullptr) << error;
         SDL_PumpEvents();
         return device;

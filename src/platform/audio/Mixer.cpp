@@ -129,6 +129,12 @@ bool Mixer::setVolume(int volume)
     return true;
 }
 
+void Mixer::fadeOut(std::size_t frames)
+{
+    const std::lock_guard lock(requestMutex_);
+    fadeFrames_ = std::max<std::size_t>(frames, 1);
+}
+
 void Mixer::mix(float* out, std::size_t frames)
 {
     const std::lock_guard mixing(mixMutex_);
@@ -136,6 +142,21 @@ void Mixer::mix(float* out, std::size_t frames)
     std::fill(out, out + frames * Channels, 0.0f);
     for (Stream& stream : streams_)
         mixStream(stream, gain, out, frames);
+    applyFade(out, frames);
+}
+
+void Mixer::applyFade(float* out, std::size_t frames)
+{
+    if (!fadeGain_)
+        return;
+    // Once a whole mix after the fade is silent, the fade itself has gone out to the device.
+    if (*fadeGain_ == 0.0f)
+        faded_ = true;
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        for (std::size_t channel = 0; channel < Channels; ++channel)
+            out[frame * Channels + channel] *= *fadeGain_;
+        fadeGain_ = std::max(*fadeGain_ - fadeStep_, 0.0f);
+    }
 }
 
 // Reads the streams' list without a lock: only the calling thread changes it.
@@ -164,6 +185,11 @@ float Mixer::takeRequests()
         stream.playing = requests.playing.value_or(stream.playing);
         requests = {};
     }
+    if (fadeFrames_ != 0 && !fadeGain_) {
+        fadeGain_ = 1.0f;
+        fadeStep_ = 1.0f / static_cast<float>(fadeFrames_);
+    }
+    fadeFrames_ = 0;
     return static_cast<float>(volume_) / MaxVolume;
 }
 

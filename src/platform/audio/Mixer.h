@@ -20,6 +20,7 @@
 
 #include "platform/audio/Mp3Stream.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -62,6 +63,12 @@ public:
     // 0 (silent, streams still advance) to MaxVolume (as decoded), linear; false out of range.
     bool setVolume(int volume);
 
+    // From the next mix on, the sum falls linearly to silence over `frames` frames and stays
+    // there: a cut in the middle of a wave would click.
+    void fadeOut(std::size_t frames);
+    // Whether a whole mix has been silent after a fade ended.
+    bool faded() const { return faded_; }
+
     // Sums every playing stream into `frames` interleaved stereo frames (L, R) at SampleRate.
     void mix(float* out, std::size_t frames);
 
@@ -73,6 +80,7 @@ private:
     const Stream* find(StreamHandle handle) const;
     float takeRequests();
     void mixStream(Stream& stream, float gain, float* out, std::size_t frames);
+    void applyFade(float* out, std::size_t frames);
 
     // The streams' list changes only in the commanding thread and only under mixMutex_, which
     // mix() holds throughout; nodes are built and destroyed outside it.
@@ -81,7 +89,13 @@ private:
     // Commands wait here for the next mix; both threads hold it only to copy a few values.
     mutable std::mutex requestMutex_;
     int volume_ = MaxVolume;
+    std::size_t fadeFrames_ = 0; // a fade asked for and not yet begun
     StreamHandle lastHandle_ = 0;
+
+    // The mixing thread's: the fade's gain for the next frame and its fall per frame.
+    std::optional<float> fadeGain_;
+    float fadeStep_ = 0.0f;
+    std::atomic<bool> faded_ = false;
 };
 
 } // namespace orb::audio

@@ -40,7 +40,7 @@ public:
     virtual win::WindowHandle windowHandle() const { return 0; }
 
     // Where the context lives, for the log: "EGL's device platform" or "Mesa's surfaceless EGL
-    // platform"; empty for a window.
+    // platform"; for a window, its display, the display's mode and SDL's video driver.
     virtual std::string description() const { return {}; }
 
     // Shows the window over the whole display, its frames scaled to fit, or as a window again;
@@ -60,6 +60,11 @@ struct WindowDescription
     int width = 640;
     int height = 480;
     bool fullscreen = false;
+    int display = 0; // as SDL lists them, the primary first
+    // Full screen in the display's own mode, the frames scaled into it with their aspect kept,
+    // rather than in a mode of the frames' size. Also where the display has no such mode, or the
+    // window system cannot switch modes (Wayland).
+    bool keepDesktopMode = false;
     win::WindowProc procedure = nullptr; // receives the window's messages
 };
 

@@ -35,8 +35,9 @@ Placement fitted(int width, int height, int windowWidth, int windowHeight)
 class WindowBackend final : public Backend
 {
 public:
-    WindowBackend(SDL_Window* window, SDL_GLContext context, win::WindowHandle handle)
-        : window_(window), context_(context), handle_(handle)
+    WindowBackend(SDL_Window* window, SDL_GLContext context, win::WindowHandle handle,
+                  std::string description)
+        : window_(window), context_(context), handle_(handle), description_(std::move(description))
     {}
 
     ~WindowBackend() override
@@ -72,6 +73,8 @@ public:
 
     win::WindowHandle windowHandle() const override { return handle_; }
 
+    std::string description() const override { return description_; }
+
     bool setFullscreen(bool fullscreen) override
     {
         if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
@@ -100,6 +103,7 @@ private:
     SDL_Window* window_;
     SDL_GLContext context_;
     win::WindowHandle handle_;
+    std::string description_;
     WindowOverlay overlay_;
 };
 
@@ -122,6 +126,46 @@ win::WindowHandle watchX11Window(SDL_Window* window)
     return static_cast<win::WindowHandle>(info.info.x11.window);
 }
 
+std::string sizeText(int width, int height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// Whether the display has a mode of exactly this size: SDL would otherwise switch to the nearest
+// one and stretch the frames out of their shape.
+bool hasMode(int display, int width, int height)
+{
+    const int count = SDL_GetNumDisplayModes(display);
+    for (int index = 0; index < count; ++index) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, index, &mode) == 0 && mode.w == width && mode.h == height)
+            return true;
+    }
+    return false;
+}
+
+struct Covering
+{
+    Uint32 flags;
+    std::string said; // for the log
+};
+
+Covering covering(const WindowDescription& description, const std::string& driver)
+{
+    if (!description.fullscreen)
+        return {0, "in a window"};
+    const std::string size = sizeText(description.width, description.height);
+    if (driver == "wayland")
+        return {SDL_WINDOW_FULLSCREEN_DESKTOP,
+                "full screen in the desktop's mode (Wayland switches no modes)"};
+    if (description.keepDesktopMode)
+        return {SDL_WINDOW_FULLSCREEN_DESKTOP, "full screen in the desktop's mode"};
+    if (!hasMode(description.display, description.width, description.height))
+        return {SDL_WINDOW_FULLSCREEN_DESKTOP,
+                "full screen in the desktop's mode (it has no " + size + " mode)"};
+    return {SDL_WINDOW_FULLSCREEN, "full screen in its " + size + " mode"};
+}
+
 } // namespace
 
 std::unique_ptr<Backend> createWindowBackend(const WindowDescription& description, std::string* error)
@@ -131,10 +175,19 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return refuse(error, "cannot start SDL video");
     // Without a display SDL falls back on windows nobody can see; a viewer would wait for nothing.
-    if (const std::string driver = SDL_GetCurrentVideoDriver(); driver != "x11" && driver != "wayland") {
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (driver != "x11" && driver != "wayland") {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if (error != nullptr)
             *error = "no display to show a window on (SDL's video driver would be '" + driver + "')";
+        return nullptr;
+    }
+    const int displays = SDL_GetNumVideoDisplays();
+    if (description.display < 0 || description.display >= displays) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error != nullptr)
+            *error = "there is no display " + std::to_string(description.display + 1) +
+                     ": the window system has " + std::to_string(displays);
         return nullptr;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
@@ -144,11 +197,13 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
-    if (description.fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN; // switches the display to the mode nearest the window's size
+    const Covering cover = covering(description, driver);
+    // At the display's top left corner: full screen then covers that display and no other.
+    SDL_Rect bounds{0, 0, 0, 0};
+    SDL_GetDisplayBounds(description.display, &bounds);
     SDL_Window* window =
-        SDL_CreateWindow(win::programTitle().c_str(), 0, 0, description.width, description.height, flags);
+        SDL_CreateWindow(win::programTitle().c_str(), bounds.x, bounds.y, description.width,
+                         description.height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | cover.flags);
     if (window == nullptr) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return refuse(error, "cannot create the window");
@@ -165,7 +220,11 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     if (description.fullscreen)
         SDL_ShowCursor(SDL_DISABLE);
     win::MessageQueue::setWindowProc(SDL_GetWindowID(window), description.procedure);
-    return std::make_unique<WindowBackend>(window, context, watchX11Window(window));
+    const char* name = SDL_GetDisplayName(description.display);
+    std::string said = "display " + std::to_string(description.display + 1) + " '" +
+                       (name != nullptr ? name : "") + "' (" + sizeText(bounds.w, bounds.h) + ") " +
+                       cover.said + ", on SDL's '" + driver + "' video driver";
+    return std::make_unique<WindowBackend>(window, context, watchX11Window(window), std::move(said));
 }
 
 } // namespace orb::gfx

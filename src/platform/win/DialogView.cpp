@@ -12,19 +12,32 @@ struct DialogState
 {
     DialogForm* form;
     const std::function<void(DialogForm&, int)>* onChoice;
-    std::vector<GtkWidget*> controls; // per row: a GtkComboBoxText or a GtkCheckButton
+    std::vector<GtkWidget*> controls;             // per row: a GtkComboBoxText or a GtkCheckButton
+    std::vector<std::vector<std::string>> listed; // per row: the choices its list holds
     bool updating = false;
 };
+
+void list(GtkWidget* combo, const std::vector<std::string>& choices)
+{
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(combo));
+    for (const std::string& choice : choices)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), choice.c_str());
+}
 
 void showForm(DialogState& state)
 {
     state.updating = true;
     for (std::size_t row = 0; row < state.controls.size(); ++row) {
         const DialogRow& entry = state.form->rows[row];
-        if (entry.choices.empty())
+        if (GTK_IS_TOGGLE_BUTTON(state.controls[row])) {
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state.controls[row]), entry.checked);
-        else
-            gtk_combo_box_set_active(GTK_COMBO_BOX(state.controls[row]), entry.selected);
+            continue;
+        }
+        if (entry.choices != state.listed[row]) {
+            list(state.controls[row], entry.choices);
+            state.listed[row] = entry.choices;
+        }
+        gtk_combo_box_set_active(GTK_COMBO_BOX(state.controls[row]), entry.selected);
     }
     state.updating = false;
 }
@@ -33,7 +46,7 @@ void readForm(DialogState& state)
 {
     for (std::size_t row = 0; row < state.controls.size(); ++row) {
         DialogRow& entry = state.form->rows[row];
-        if (entry.choices.empty())
+        if (GTK_IS_TOGGLE_BUTTON(state.controls[row]))
             entry.checked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(state.controls[row]));
         else
             entry.selected = gtk_combo_box_get_active(GTK_COMBO_BOX(state.controls[row]));
@@ -70,12 +83,7 @@ gboolean onKey(GtkWidget* dialog, GdkEventKey* event, gpointer)
 
 GtkWidget* control(const DialogRow& row)
 {
-    if (row.choices.empty())
-        return gtk_check_button_new();
-    GtkWidget* combo = gtk_combo_box_text_new();
-    for (const std::string& choice : row.choices)
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), choice.c_str());
-    return combo;
+    return row.choices.empty() ? gtk_check_button_new() : gtk_combo_box_text_new();
 }
 
 } // namespace
@@ -94,7 +102,7 @@ DialogResult runDialog(DialogForm& form, const std::function<void(DialogForm&, i
     gtk_dialog_add_button(GTK_DIALOG(dialog), form.cancel.c_str(), GTK_RESPONSE_CANCEL);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
 
-    DialogState state{&form, &onChoice, {}, false};
+    DialogState state{&form, &onChoice, {}, {}, false};
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
     gtk_grid_set_column_spacing(GTK_GRID(grid), 10);
@@ -109,6 +117,7 @@ DialogResult runDialog(DialogForm& form, const std::function<void(DialogForm&, i
         if (!form.rows[row].choices.empty())
             g_signal_connect(input, "changed", G_CALLBACK(onChanged), &state);
         state.controls.push_back(input);
+        state.listed.emplace_back();
     }
     if (!form.focusOrder.empty()) {
         GList* chain = nullptr;

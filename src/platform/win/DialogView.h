@@ -5,7 +5,7 @@
 // else (also from inside a list); Escape and the close box cancel.
 //
 // Does not: know what the rows mean. The caller hears of every pick in a list and may change
-// the form (another row's selection) in answer; the view shows the change.
+// the form (another row's selection or choices) in answer; the view shows the change.
 //
 //   DialogForm form{"Setup", {{"Size:", {"640 x 480", "800 x 600"}, 1}}, "OK", "Cancel"};
 //   if (runDialog(form, onChoice) == DialogResult::Confirmed) { ... form.rows ... }

@@ -1,8 +1,10 @@
 #pragma once
 
-// DisplayModes -- the modes display 0 offers, in the order the system lists them.
-// Empty when there is no display.
+// DisplayModes -- the displays the window system has, each with the modes it offers in the order
+// the system lists them. The primary display comes first (SDL lists it so). Empty when there is
+// no display.
 
+#include <string>
 #include <vector>
 
 namespace orb::win {
@@ -14,6 +16,14 @@ struct DisplayMode
     int bytesPerPixel; // 4 for the "32 bits per pixel" modes
 };
 
-std::vector<DisplayMode> displayModes();
+struct Display
+{
+    std::string name;
+    int width = 0; // of the desktop's mode
+    int height = 0;
+    std::vector<DisplayMode> modes;
+};
+
+std::vector<Display> displays();
 
 } // namespace orb::win
