@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 #include "LogFile.h"
 #include "platform/fx/NoiseVolume.h"
+#include "platform/win/QuitRequests.h"
 
 #include <cstdint>
 #include <vector>
@@ -28,6 +29,8 @@ GraphicSystem::~GraphicSystem()
     backBufferTarget_.reset();
     device_.reset();
     noiseTexture_.reset();
+    if (const char* refusal = win::refusedRequest())
+        ORB_ERROR("the X server refused a request: " << refusal);
     ORB_INFO("GraphicSystem Shutdown Done");
 }
 

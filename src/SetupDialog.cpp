@@ -219,7 +219,11 @@ bool runSetupDialog(DemoSettings& settings, DialogShown shown)
 {
     SetupDialog dialog(settings, win::displays());
     if (shown == DialogShown::No) {
+        // Only a shown dialog can offer another display for one that is not there; unseen, the
+        // window fails on it and says so.
+        const int asked = settings.display;
         dialog.confirm();
+        settings.display = asked;
         return true;
     }
     win::DialogForm form = formOf(dialog);

@@ -370,6 +370,165 @@ TEST_F(PlayerWindowTest, WhenTheDisplayGoesAwayWhilePlayingItLogsItAndShutsDown)
     EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done");
 }
 
+// Two displays side by side (tests/displays/with-two-displays): DUMMY0, the primary, 1024 x 768,
+// without a 1280 x 720 mode; DUMMY1, 1600 x 900 with a 1280 x 720 mode, to its right; a window
+// manager.
+class PlayerOnTwoDisplaysTest : public PlayerWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        PlayerWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (runProgram("xrandr --current --listmonitors").output.find("Monitors: 2") == std::string::npos)
+            GTEST_SKIP() << "not two displays; run under tests/displays/with-two-displays";
+    }
+
+    // Where the second display is and in which mode, as "1600x900+1024+0".
+    static std::string secondDisplay()
+    {
+        return runProgram("xrandr --current | sed -n 's/^DUMMY1 connected \\([0-9x+]*\\).*/\\1/p'").output;
+    }
+};
+
+struct Placement
+{
+    std::vector<std::string> options;
+    bool fullscreen;
+    int left, width, height; // where the window is, on the desktop
+    std::string shown;       // what the log says of it
+};
+
+TEST_F(PlayerOnTwoDisplaysTest, TheOptionsOpenTheWindowOnTheDisplayAskedForAtItsSize)
+{
+    ASSERT_EQ(secondDisplay(), "1600x900+1024+0\n");
+    startPlayer({}, {"--no-dialog", "--display", "3"});
+    EXPECT_EQ(waitForPlayer(30s), 1);
+    EXPECT_NE(readFile("stderr.txt").find("there is no display 3: the window system has 2"),
+              std::string::npos)
+        << readFile("stderr.txt");
+    // The mode switch comes last: SDL may leave the display without its mode (see below).
+    for (const Placement& placement :
+         {Placement{{"--no-dialog", "--window"},
+                    false,
+                    0,
+                    1280,
+                    720,
+                    "display 1 'DUMMY0' (1024 x 768) in a window"},
+          Placement{{"--window", "--display", "2", "--no-dialog"},
+                    false,
+                    1024,
+                    1280,
+                    720,
+                    "display 2 'DUMMY1' (1600 x 900) in a window"},
+          Placement{{"--no-dialog"},
+                    true,
+                    0,
+                    1024,
+                    768,
+                    "display 1 'DUMMY0' (1024 x 768) full screen in the desktop's mode"},
+          Placement{{"--no-dialog", "--fullscreen", "--display", "2"},
+                    true,
+                    1024,
+                    1280,
+                    720,
+                    "display 2 'DUMMY1' (1600 x 900) full screen in its 1280 x 720 mode"}}) {
+        const std::string asked = ::testing::PrintToString(placement.options);
+        std::filesystem::remove("Orb.log");
+        startPlayer({}, placement.options);
+        const std::uintptr_t window = playerWindow();
+        ASSERT_NE(window, 0u) << asked;
+        ASSERT_TRUE(waitForLogLine("ORB_INFO: showing on ")) << asked;
+        EXPECT_TRUE(logHas("ORB_INFO: showing on " + placement.shown + ", on SDL's 'x11' video driver"))
+            << asked << "\n"
+            << readFile("Orb.log");
+        gfx::test::WindowFacts facts;
+        // The window manager frames a window and moves a full screen one into place.
+        waitUntil(
+            [&] {
+                facts = probe_.facts(window);
+                return facts.width == placement.width && facts.height == placement.height &&
+                       facts.x >= placement.left && (!placement.fullscreen || facts.x == placement.left);
+            },
+            10s);
+        EXPECT_EQ(facts.width, placement.width) << asked;
+        EXPECT_EQ(facts.height, placement.height) << asked;
+        EXPECT_GE(facts.x, placement.left) << asked;
+        EXPECT_LT(facts.x, placement.left + 50) << asked;
+        EXPECT_LT(facts.y, 50) << asked;
+        const bool switched = placement.left == 1024 && placement.fullscreen;
+        if (switched) {
+            EXPECT_EQ(secondDisplay(), "1280x720+1024+0\n") << "switched to the frames' size";
+        }
+        keys("Escape");
+        EXPECT_EQ(waitForPlayer(20s), 0) << asked;
+        EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done") << asked;
+        // SDL 2.26 switches the dummy driver's output back with a request the server refuses
+        // (BadValue from RRSetCrtcConfig): the player must then log it and still end cleanly.
+        if (switched && secondDisplay() != "1600x900+1024+0\n") {
+            EXPECT_TRUE(logHas("ORB_ERROR: ") && logHas(") the X server refused a request: "))
+                << readFile("Orb.log");
+            std::printf("SDL did not restore the second display's mode: %s\n", secondDisplay().c_str());
+            runProgram("xrandr --output DUMMY1 --mode 1600x900 --right-of DUMMY0");
+        }
+    }
+}
+
+TEST_F(PlayerOnTwoDisplaysTest, KeepingTheDesktopsModeTheFramesKeepTheirShapeBetweenBlackBands)
+{
+    startPlayer({}, {"--no-dialog"});
+    const std::uintptr_t window = playerWindow();
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: DemoSystem Init Done"));
+    // 1280 x 720 scaled into 1024 x 768 is 1024 x 576, 96 rows below the top.
+    const auto lit = [](const std::vector<std::uint8_t>& shown, int fromRow, int toRow) {
+        int count = 0;
+        for (std::size_t i = static_cast<std::size_t>(fromRow) * 1024 * 4;
+             i < static_cast<std::size_t>(toRow) * 1024 * 4; i += 4)
+            count += shown[i] + shown[i + 1] + shown[i + 2] > 30 ? 1 : 0;
+        return count;
+    };
+    std::vector<std::uint8_t> shown;
+    waitUntil(
+        [&] {
+            shown = probe_.pixels(window, 1024, 768);
+            return lit(shown, 96, 672) > 2000;
+        },
+        20s);
+    std::filesystem::create_directories(ORB_ARTIFACTS);
+    savePicture(shown, 1024, 768, std::string(ORB_ARTIFACTS) + "/player-desktop-mode.png");
+    EXPECT_GT(lit(shown, 96, 672), 2000) << "the title, scaled";
+    EXPECT_EQ(lit(shown, 0, 94), 0) << "the band above";
+    EXPECT_EQ(lit(shown, 674, 768), 0) << "the band below";
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+}
+
+TEST_F(PlayerOnTwoDisplaysTest, TheDialogOffersTheSecondDisplayAndThePlayerOpensThere)
+{
+    startPlayer();
+    ASSERT_NE(dialogWindow(), 0u);
+    // Windowed, then past aspect, sound, loop and multisamples to the display's list.
+    keys("Tab space Tab Tab Tab Tab Tab Down Return");
+    const std::uintptr_t window = playerWindow();
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitForLogLine("ORB_INFO: showing on "));
+    EXPECT_TRUE(logHas("ORB_INFO: showing on display 2 'DUMMY1' (1600 x 900) in a window"))
+        << readFile("Orb.log");
+    gfx::test::WindowFacts facts;
+    waitUntil(
+        [&] {
+            facts = probe_.facts(window);
+            return facts.x >= 1024;
+        },
+        10s);
+    EXPECT_GE(facts.x, 1024);
+    EXPECT_EQ(facts.width, 1280);
+    keys("Escape");
+    EXPECT_EQ(waitForPlayer(20s), 0);
+}
+
 } // namespace
 } // namespace orb::test
 

@@ -172,6 +172,8 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
 {
     // SDL takes the X11 class from the environment, read when the video subsystem starts.
     ::setenv("SDL_VIDEO_X11_WMCLASS", "OrbEngineClass", 1);
+    // A notification taking the focus must not send the demo to the task bar mid-show.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return refuse(error, "cannot start SDL video");
     // Without a display SDL falls back on windows nobody can see; a viewer would wait for nothing.

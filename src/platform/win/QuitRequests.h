@@ -19,8 +19,11 @@ void catchQuitSignals();
 const char* quitSignal();
 
 // A lost connection to `display` is noted instead of ending the process, and every later call on
-// the display returns at once.
+// the display returns at once. So is a request the server refuses, which Xlib would end the
+// process for.
 void watchDisplay(_XDisplay* display);
 bool displayLost();
+// The first refused request's error, as Xlib words it; null while there was none.
+const char* refusedRequest();
 
 } // namespace orb::win
