@@ -458,10 +458,14 @@ TEST_F(PlayerOnTwoDisplaysTest, TheOptionsOpenTheWindowOnTheDisplayAskedForAtIts
         EXPECT_LT(facts.x, placement.left + 50) << asked;
         EXPECT_LT(facts.y, 50) << asked;
         const bool switched = placement.left == 1024 && placement.fullscreen;
+        // xdotool's keys do not reach the window SDL has switched a dummy output's mode for (a
+        // quit signal does, through the same loop): that one ends as an organiser's script ends it.
         if (switched) {
             EXPECT_EQ(secondDisplay(), "1280x720+1024+0\n") << "switched to the frames' size";
+            ::kill(player_, SIGTERM);
+        } else {
+            keys("Escape");
         }
-        keys("Escape");
         EXPECT_EQ(waitForPlayer(20s), 0) << asked;
         EXPECT_EQ(lastLogLine(), "ORB_INFO: DemoSystem Shutdown Done") << asked;
         // SDL 2.26 switches the dummy driver's output back with a request the server refuses
