@@ -160,6 +160,11 @@ Covering covering(const WindowDescription& description, const std::string& drive
                 "full screen in the desktop's mode (Wayland switches no modes)"};
     if (description.keepDesktopMode)
         return {SDL_WINDOW_FULLSCREEN_DESKTOP, "full screen in the desktop's mode"};
+    // SDL 2 switches one display's mode by resizing the whole X screen to it: the displays beside
+    // it no longer fit, and the mode cannot be switched back.
+    if (driver == "x11" && SDL_GetNumVideoDisplays() > 1)
+        return {SDL_WINDOW_FULLSCREEN_DESKTOP,
+                "full screen in the desktop's mode (SDL switches no mode beside other displays)"};
     if (!hasMode(description.display, description.width, description.height))
         return {SDL_WINDOW_FULLSCREEN_DESKTOP,
                 "full screen in the desktop's mode (it has no " + size + " mode)"};
