@@ -3,7 +3,9 @@
 #include "platform/win/QuitRequests.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <map>
+#include <wayland-client-core.h>
 
 namespace orb::win {
 
@@ -28,12 +30,29 @@ int virtualKey(SDL_Keycode key)
     return found != keys.end() ? found->second : 0;
 }
 
+// SDL ends a Wayland session with its quit event when the compositor's connection breaks, as
+// when the compositor dies: that quit is the display going away, not the viewer's.
+bool waylandConnectionBroken()
+{
+    for (const auto& [windowId, procedure] : windowProcs()) {
+        SDL_Window* window = SDL_GetWindowFromID(windowId);
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+            info.subsystem == SDL_SYSWM_WAYLAND && wl_display_get_error(info.info.wl.display) != 0)
+            return true;
+    }
+    return false;
+}
+
 Message translate(const SDL_Event& event)
 {
     Message message;
     switch (event.type) {
     case SDL_QUIT:
-        message.kind = MessageKind::Quit;
+        if (waylandConnectionBroken())
+            noteDisplayLost();
+        message.kind = displayLost() ? MessageKind::DisplayLost : MessageKind::Quit;
         break;
     case SDL_WINDOWEVENT:
         message.windowId = event.window.windowID;

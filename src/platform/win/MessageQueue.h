@@ -5,8 +5,9 @@
 // Does: take the next message without waiting (peek), post the quit message, and hand a
 //       message to the procedure registered for its window (dispatch). SDL's own quit event
 //       (last window closed) is the quit message; so is a quit signal (QuitRequests.h), with its
-//       name as the cause. A lost display is a message of its own. Both come before any other
-//       message, at every peek from then on.
+//       name as the cause. A lost display is a message of its own, SDL's quit after a Wayland
+//       compositor's connection broke included. Both come before any other message, at every
+//       peek from then on.
 // Does not: create windows or draw. Messages of a window without a procedure are dropped,
 //       which is what the default window procedure would do with them.
 //
@@ -24,7 +25,7 @@ enum class MessageKind
     CloseRequest, // the window's close box
     KeyDown,
     Other,
-    DisplayLost, // the connection to the X server broke
+    DisplayLost, // the connection to the X server or the Wayland compositor broke
 };
 
 // Virtual-key codes of the keys the engine and its tools react to.

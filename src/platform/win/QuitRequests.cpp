@@ -76,6 +76,11 @@ const char* refusedRequest()
     return firstRefusal[0] != '\0' ? firstRefusal.data() : nullptr;
 }
 
+void noteDisplayLost()
+{
+    lostDisplay = true;
+}
+
 bool displayLost()
 {
     return lostDisplay;

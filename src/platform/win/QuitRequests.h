@@ -1,8 +1,9 @@
 #pragma once
 
 // QuitRequests -- reasons to quit that come from outside the program's windows: SIGINT and
-// SIGTERM, and the X display going away. The message queue turns them into its quit messages, so
-// that the program always leaves by its own shutdown instead of being killed midway.
+// SIGTERM, and the display going away (the X server or the Wayland compositor). The message queue
+// turns them into its quit messages, so that the program always leaves by its own shutdown
+// instead of being killed midway.
 //
 //   win::catchQuitSignals();              // at process entry, before anything can take long
 //   win::watchDisplay(display);           // once the window is open
@@ -22,6 +23,8 @@ const char* quitSignal();
 // the display returns at once. So is a request the server refuses, which Xlib would end the
 // process for.
 void watchDisplay(_XDisplay* display);
+// For a loss found elsewhere: a Wayland compositor's connection that broke.
+void noteDisplayLost();
 bool displayLost();
 // The first refused request's error, as Xlib words it; null while there was none.
 const char* refusedRequest();
