@@ -5,6 +5,7 @@
 #include "Operators/DefaultLoadingScene.h"
 #include "Operators/IOperator.h"
 #include "ScriptValues.h"
+#include "platform/win/QuitRequests.h"
 
 #include <algorithm>
 #include <cmath>
@@ -232,7 +233,7 @@ bool DemoSystem::loadDemo(LoadingScreen loadingScreen)
 
 bool DemoSystem::stopLoading()
 {
-    ORB_INFO("loading stopped: the viewer quit");
+    ORB_INFO("loading stopped: " << (win::displayLost() ? "the display has gone away" : "the viewer quit"));
     return false;
 }
 
