@@ -108,8 +108,10 @@ void SetupDialog::listModes(DisplayMode size)
             settings_.displayModes[index].height == size.height)
             resolution_ = static_cast<int>(index);
     }
-    // A mode the display does not have cannot be switched to: the desktop's is kept instead.
-    keepDesktopMode_ = settings_.keepDesktopMode != 0 || !resolution_;
+    // A mode the display does not have, or any on a display that switches none, cannot be
+    // switched to: the desktop's is kept instead.
+    const bool switches = !displays_.empty() && displays_[static_cast<std::size_t>(display_)].switchesModes;
+    keepDesktopMode_ = settings_.keepDesktopMode != 0 || !resolution_ || !switches;
 }
 
 void SetupDialog::selectDisplay(int index)

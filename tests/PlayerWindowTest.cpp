@@ -466,12 +466,14 @@ TEST_F(PlayerOnTwoDisplaysTest, TheOptionsOpenTheWindowOnTheDisplayAskedForAtIts
                    1280,
                    720,
                    "display 2 'DUMMY1' (1600 x 900) in a window"},
-         Placement{{"--no-dialog"},
-                   true,
-                   0,
-                   1024,
-                   768,
-                   "display 1 'DUMMY0' (1024 x 768) full screen in the desktop's mode"},
+         Placement{
+             {"--no-dialog"},
+             true,
+             0,
+             1024,
+             768,
+             "display 1 'DUMMY0' (1024 x 768) full screen in the desktop's mode (SDL switches no mode beside "
+             "other displays)"},
          Placement{
              {"--no-dialog", "--fullscreen", "--display", "2"},
              true,

@@ -176,6 +176,13 @@ TEST(SetupDialog, ADisplayWithoutTheChosenSizeKeepsItsDesktopModeAndOneWithItSwi
 
     settings.keepDesktopMode = 1;
     EXPECT_TRUE(SetupDialog(settings, twoDisplays()).keepDesktopMode()) << "as the settings ask";
+
+    DemoSettings defaults;
+    std::vector<win::Display> unswitchable = oneDisplay({{1280, 720, 4}});
+    unswitchable[0].switchesModes = false;
+    SetupDialog wayland(defaults, unswitchable);
+    EXPECT_EQ(wayland.resolution(), 0);
+    EXPECT_TRUE(wayland.keepDesktopMode()) << "a display that switches no modes keeps its own";
 }
 
 } // namespace

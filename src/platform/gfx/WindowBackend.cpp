@@ -1,4 +1,5 @@
 #include "platform/gfx/Backend.h"
+#include "platform/win/DisplayModes.h"
 #include "platform/win/FileLookup.h"
 #include "platform/win/QuitRequests.h"
 
@@ -150,21 +151,15 @@ struct Covering
     std::string said; // for the log
 };
 
-Covering covering(const WindowDescription& description, const std::string& driver)
+Covering covering(const WindowDescription& description)
 {
     if (!description.fullscreen)
         return {0, "in a window"};
     const std::string size = sizeText(description.width, description.height);
-    if (driver == "wayland")
-        return {SDL_WINDOW_FULLSCREEN_DESKTOP,
-                "full screen in the desktop's mode (Wayland switches no modes)"};
+    if (const std::string refusal = win::modeSwitchRefusal(); !refusal.empty())
+        return {SDL_WINDOW_FULLSCREEN_DESKTOP, "full screen in the desktop's mode (" + refusal + ")"};
     if (description.keepDesktopMode)
         return {SDL_WINDOW_FULLSCREEN_DESKTOP, "full screen in the desktop's mode"};
-    // SDL 2 switches one display's mode by resizing the whole X screen to it: the displays beside
-    // it no longer fit, and the mode cannot be switched back.
-    if (driver == "x11" && SDL_GetNumVideoDisplays() > 1)
-        return {SDL_WINDOW_FULLSCREEN_DESKTOP,
-                "full screen in the desktop's mode (SDL switches no mode beside other displays)"};
     if (!hasMode(description.display, description.width, description.height))
         return {SDL_WINDOW_FULLSCREEN_DESKTOP,
                 "full screen in the desktop's mode (it has no " + size + " mode)"};
@@ -204,7 +199,7 @@ std::unique_ptr<Backend> createWindowBackend(const WindowDescription& descriptio
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
-    const Covering cover = covering(description, driver);
+    const Covering cover = covering(description);
     // At the display's top left corner: full screen then covers that display and no other.
     SDL_Rect bounds{0, 0, 0, 0};
     SDL_GetDisplayBounds(description.display, &bounds);

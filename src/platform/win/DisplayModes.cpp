@@ -20,6 +20,16 @@ std::vector<DisplayMode> modesOf(int display)
 
 } // namespace
 
+std::string modeSwitchRefusal()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && std::string(driver) == "wayland")
+        return "Wayland switches no modes";
+    if (SDL_GetNumVideoDisplays() > 1)
+        return "SDL switches no mode beside other displays";
+    return {};
+}
+
 std::vector<Display> displays()
 {
     std::vector<Display> found;
@@ -36,6 +46,7 @@ std::vector<Display> displays()
             display.height = desktop.h;
         }
         display.modes = modesOf(index);
+        display.switchesModes = modeSwitchRefusal().empty();
         found.push_back(std::move(display));
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -22,8 +22,15 @@ struct Display
     int width = 0; // of the desktop's mode
     int height = 0;
     std::vector<DisplayMode> modes;
+    bool switchesModes = true; // full screen can switch it to one of its modes
 };
 
 std::vector<Display> displays();
+
+// Why full screen cannot switch a display's mode here, for the log; empty where it can. Wayland
+// switches none, and beside other X displays SDL 2 would resize the whole X screen to the one
+// mode: the others would no longer fit, and the mode could not be switched back. Needs SDL's
+// video started.
+std::string modeSwitchRefusal();
 
 } // namespace orb::win
