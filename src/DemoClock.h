@@ -5,7 +5,10 @@
 // Does: restart at 0 on the first frame and after a loop, jump to a seek time, otherwise
 //       advance by the ticks elapsed since the previous frame unless paused; decide whether a
 //       frame is drawn, ends the demo (time strictly past the length) or loops it.
-// Does not: read the music. The music follows the clock, never the reverse.
+//       Follow the sound without a jump: hold still after a restart while the restarted music
+//       travels to the ear, and run a little faster or slower while told the sound is elsewhere.
+// Does not: read the music. The music follows the clock; the clock only leans towards where it
+//       is told the music is heard.
 //
 //   DemoClock clock(win::performanceCounter());
 //   clock.start(length, loop);                 // the next tick restarts at 0
@@ -42,12 +45,30 @@ public:
     // While paused the time stands still, though a seek still moves it; the ticks that pass
     // meanwhile are never counted.
     void setPaused(bool paused) { paused_ = paused; }
+    // After every restart, and after a pause, the time stays where it was put for `seconds`: what
+    // lies between the music and the ear less what lies between a frame and the eye.
+    void setStartDelay(double seconds) { startDelay_ = seconds; }
+    // Resumes after a pause, holding for the start delay first.
+    void resume();
+    // The time is `error` seconds behind what is heard (ahead, when negative): until told
+    // otherwise it runs faster (slower) by error / EaseSeconds, by at most MaxEase.
+    void ease(double error);
+    double rate() const { return rate_; }
+    // Still holding after a restart or a resume.
+    bool holding() const { return heldTicks_ > 0; }
+    // The counter's tick the last tick read.
+    std::int64_t lastTick() const { return lastCounter_; }
+
+    static constexpr double EaseSeconds = 0.15;
+    static constexpr double MaxEase = 0.3;
     bool paused() const { return paused_; }
 
     float time() const { return time_; }
     float length() const { return length_; }
 
 private:
+    void hold();
+
     win::Counter& counter_;
     bool restart_ = false;
     bool loop_ = false;
@@ -56,6 +77,9 @@ private:
     float time_ = 0.0f;
     float restartTime_ = 0.0f;
     float length_ = 0.0f;
+    double startDelay_ = 0.0;
+    std::int64_t heldTicks_ = 0; // still to pass before the time moves
+    double rate_ = 1.0;
 };
 
 } // namespace orb

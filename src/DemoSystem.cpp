@@ -43,11 +43,13 @@ DemoSystem::DemoSystem(const Host& host)
       soundSystem_(std::make_unique<SoundSystem>(*fileSystem_, host)),
       resourceManager_(std::make_unique<ResourceManager>(*this)),
       operatorManager_(std::make_unique<OperatorManager>(*this)), dataDirectory_(host.dataDirectory),
-      keepLoading_(host.keepLoading), counter_(host.counter), clock_(host.counter)
+      keepLoading_(host.keepLoading), counter_(host.counter), clock_(host.counter),
+      soundSync_(std::make_unique<SoundSync>(host.counter, *soundSystem_))
 {}
 
 DemoSystem::~DemoSystem()
 {
+    soundSync_.reset(); // its last word on the sync belongs to the demo, not to the shutdown
     ORB_INFO("DemoSystem Shutdown ...");
     graphicSystem_.reset();
     soundSystem_.reset();
@@ -80,6 +82,7 @@ bool DemoSystem::init(DemoSettings& settings)
         ORB_ERROR("failed to init soundsystem. aborting ...");
         return false;
     }
+    startSoundSync();
     float length = 0.0f;
     if (settings.scriptPath != nullptr) {
         if (!loadScript(settings.scriptPath)) {
@@ -333,6 +336,7 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
             soundSystem_->play(musicStream_, true);
         soundSystem_->setPosition(musicStream_, clock_.time());
     }
+    soundSync_->follow(clock_, musicStream_);
     if (tick.step == DemoClock::Step::End)
         return false;
     if (tick.step == DemoClock::Step::Loop) {
@@ -348,18 +352,30 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
     if (frameOverlay_ != nullptr)
         frameOverlay_->draw();
     graphicSystem_->endSceneAndPresent();
+    soundSync_->framePresented(clock_.lastTick(), counter_.now());
     return true;
 }
 
 void DemoSystem::setPaused(bool paused)
 {
-    clock_.setPaused(paused);
     if (paused) {
+        clock_.setPaused(true);
         soundSystem_->pause(musicStream_);
         return;
     }
+    clock_.resume();
     soundSystem_->setPosition(musicStream_, clock_.time());
     soundSystem_->play(musicStream_, false);
+}
+
+// A restarted music is heard only after the output's latency: the clock waits as long.
+void DemoSystem::startSoundSync()
+{
+    const double delay = soundSync_->startDelay();
+    clock_.setStartDelay(delay);
+    if (delay > 0.0)
+        ORB_INFO("the music is heard " << std::lround(delay * 1e4) / 10.0
+                                       << " ms after it is mixed: the picture starts as late");
 }
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)

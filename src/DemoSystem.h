@@ -16,6 +16,7 @@
 #include "OperatorManager.h"
 #include "ResourceManager.h"
 #include "Scene.h"
+#include "SoundSync.h"
 #include "SoundSystem.h"
 #include "platform/fx/Font.h"
 
@@ -95,6 +96,7 @@ public:
     // Registers the title font and makes the four text fonts (without a device, none).
     bool createFonts();
     void prepareText();
+    void startSoundSync();
 
     // The scene registered under `id`, or null.
     Scene* scene(std::uint32_t id) const { return scenes_.find(id); }
@@ -159,6 +161,7 @@ private:
     bool loadingStopped_ = false;
     win::Counter& counter_;
     DemoClock clock_;
+    std::unique_ptr<SoundSync> soundSync_;
 };
 
 } // namespace orb

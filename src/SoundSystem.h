@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
     // Moves a silent output on by `frames`, mixing them into the host's sample sink; the sound
     // card keeps its own time.
     void pump(std::size_t frames);
+
+    // Where the stream was last heard from, on the host's counter; nothing for the silent output
+    // or a stream paused or moved since.
+    std::optional<audio::Playhead> playhead(std::uint32_t stream) const { return mixer_.playhead(stream); }
+    // Seconds from a mix to the ear (0 without an output).
+    double outputLatency() const { return output_ ? output_->latency() : 0.0; }
 
     audio::Mixer& mixer() { return mixer_; }
     // Slots made so far, freed ones included: a new stream takes the first freed slot.

@@ -35,7 +35,9 @@ std::vector<double> blockLoudness(const std::vector<float>& sound, int rate)
 }
 
 // The recording's time of the soundtrack's start, to a block: the shift at which their loudness
-// agrees most, over the first minute of the recording.
+// agrees most over the recording's first minute, the soundtrack silent beyond its ends. The
+// agreement is normalised by the soundtrack's loudness where it lies under the recording: a loud
+// passage would otherwise win wherever it lay.
 double roughStart(const Recording& recording, const std::vector<float>& soundtrack)
 {
     std::vector<double> heard = blockLoudness(recording.sound, recording.soundRate);
@@ -47,9 +49,13 @@ double roughStart(const Recording& recording, const std::vector<float>& soundtra
     double bestScore = -1.0;
     // Recording block k hears soundtrack block k - shift.
     for (long shift = -trackCount + 1; shift < heardCount; ++shift) {
-        double score = 0.0;
-        for (long k = std::max(0L, shift); k < std::min(heardCount, trackCount + shift); ++k)
-            score += heard[static_cast<std::size_t>(k)] * track[static_cast<std::size_t>(k - shift)];
+        double dot = 0.0, trackEnergy = 0.0;
+        for (long k = std::max(0L, shift); k < std::min(heardCount, trackCount + shift); ++k) {
+            const double t = track[static_cast<std::size_t>(k - shift)];
+            dot += heard[static_cast<std::size_t>(k)] * t;
+            trackEnergy += t * t;
+        }
+        const double score = trackEnergy > 0.0 ? dot / std::sqrt(trackEnergy) : 0.0;
         if (score > bestScore) {
             bestScore = score;
             best = shift;

@@ -178,6 +178,29 @@ TEST_F(MixerTest, StopPausesWhereTheStreamIsAndPlayResumesOrRestarts)
     EXPECT_EQ(mix(500), decoded(0, 500));
 }
 
+TEST_F(MixerTest, APlayheadTellsWhereTheLastTimedMixBeganAndGoesStaleWithEveryCommand)
+{
+    const StreamHandle stream = create();
+    mixer_.play(stream, false);
+    mix(300);
+    EXPECT_FALSE(mixer_.playhead(stream)) << "an output that keeps no time says nothing";
+
+    std::vector<float> out(200 * Channels);
+    mixer_.mix(out.data(), 200, 5000);
+    ASSERT_TRUE(mixer_.playhead(stream));
+    EXPECT_EQ(mixer_.playhead(stream)->tick, 5000);
+    EXPECT_EQ(mixer_.playhead(stream)->frame, 300u);
+
+    mixer_.setPosition(stream, 1000);
+    EXPECT_FALSE(mixer_.playhead(stream)) << "moved: the old playhead is wrong";
+    mixer_.mix(out.data(), 200, 6000);
+    EXPECT_EQ(mixer_.playhead(stream)->frame, 1000u);
+
+    mixer_.stop(stream);
+    mixer_.mix(out.data(), 200, 7000);
+    EXPECT_FALSE(mixer_.playhead(stream)) << "a paused stream is heard nowhere";
+}
+
 TEST_F(MixerTest, PlayingStreamsAddUp)
 {
     const StreamHandle first = create();

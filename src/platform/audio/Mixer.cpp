@@ -33,6 +33,9 @@ struct Mixer::Stream
     const std::uint64_t length;
 
     mutable Requests requests;
+    // Guarded by requestMutex_: cleared by every command, set by the mix after it.
+    mutable std::optional<Playhead> playhead;
+    std::uint64_t mixedFrom = 0; // the mixing thread's: where the last mix began
     // Where the next mix starts once the requests are taken; read under requestMutex_.
     std::atomic<std::uint64_t> position = 0;
 
@@ -69,6 +72,7 @@ bool Mixer::play(StreamHandle handle, bool restart)
     stream->requests.playing = true;
     if (restart)
         stream->requests.position = 0;
+    stream->playhead.reset();
     return true;
 }
 
@@ -79,6 +83,7 @@ bool Mixer::stop(StreamHandle handle)
         return false;
     const std::lock_guard lock(requestMutex_);
     stream->requests.playing = false;
+    stream->playhead.reset();
     return true;
 }
 
@@ -108,6 +113,7 @@ bool Mixer::setPosition(StreamHandle handle, std::uint64_t frame)
         return false;
     const std::lock_guard lock(requestMutex_);
     stream->requests.position = frame;
+    stream->playhead.reset();
     return true;
 }
 
@@ -135,7 +141,7 @@ void Mixer::fadeOut(std::size_t frames)
     fadeFrames_ = std::max<std::size_t>(frames, 1);
 }
 
-void Mixer::mix(float* out, std::size_t frames)
+void Mixer::mix(float* out, std::size_t frames, std::optional<std::int64_t> heardAt)
 {
     const std::lock_guard mixing(mixMutex_);
     const float gain = takeRequests();
@@ -143,6 +149,28 @@ void Mixer::mix(float* out, std::size_t frames)
     for (Stream& stream : streams_)
         mixStream(stream, gain, out, frames);
     applyFade(out, frames);
+    if (heardAt)
+        publishPlayheads(*heardAt);
+}
+
+std::optional<Playhead> Mixer::playhead(StreamHandle handle) const
+{
+    const Stream* stream = find(handle);
+    if (!stream)
+        return std::nullopt;
+    const std::lock_guard lock(requestMutex_);
+    return stream->playhead;
+}
+
+// A command that came during the mix has made its playheads stale: they wait for the next one.
+void Mixer::publishPlayheads(std::int64_t heardAt)
+{
+    const std::lock_guard lock(requestMutex_);
+    for (Stream& stream : streams_) {
+        const bool commanded = stream.requests.playing || stream.requests.position;
+        if (stream.playing && !commanded)
+            stream.playhead = Playhead{heardAt, stream.mixedFrom};
+    }
 }
 
 void Mixer::applyFade(float* out, std::size_t frames)
@@ -199,6 +227,7 @@ void Mixer::mixStream(Stream& stream, float gain, float* out, std::size_t frames
         stream.decoder->seek(*stream.pendingSeek);
         stream.pendingSeek.reset();
     }
+    stream.mixedFrom = stream.decoder->position();
     bool justWrapped = false;
     for (std::size_t done = 0; stream.playing && done < frames;) {
         const std::size_t wanted = std::min(frames - done, ChunkFrames);

@@ -32,6 +32,14 @@ namespace orb::audio {
 // Non-zero; a mixer never hands out the same one twice.
 using StreamHandle = std::uint32_t;
 
+// Where a stream is heard: its frame `frame` reaches the listener at `tick` of the counter its
+// output keeps time by.
+struct Playhead
+{
+    std::int64_t tick;
+    std::uint64_t frame;
+};
+
 constexpr int MaxVolume = 10000;
 
 class Mixer
@@ -69,8 +77,13 @@ public:
     // Whether a whole mix has been silent after a fade ended.
     bool faded() const { return faded_; }
 
-    // Sums every playing stream into `frames` interleaved stereo frames (L, R) at SampleRate.
-    void mix(float* out, std::size_t frames);
+    // Sums every playing stream into `frames` interleaved stereo frames (L, R) at SampleRate. An
+    // output that knows when the first of them will be heard says so: each playing stream's
+    // playhead is then known from it.
+    void mix(float* out, std::size_t frames, std::optional<std::int64_t> heardAt = std::nullopt);
+    // Where the stream was last heard from, as its output told; nothing for a stream paused, moved
+    // or restarted since that mix, or never mixed by an output that keeps time.
+    std::optional<Playhead> playhead(StreamHandle stream) const;
 
 private:
     struct Requests;
@@ -79,6 +92,7 @@ private:
     std::list<Stream>::const_iterator listed(StreamHandle handle) const;
     const Stream* find(StreamHandle handle) const;
     float takeRequests();
+    void publishPlayheads(std::int64_t heardAt);
     void mixStream(Stream& stream, float gain, float* out, std::size_t frames);
     void applyFade(float* out, std::size_t frames);
 

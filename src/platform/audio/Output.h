@@ -30,6 +30,8 @@ class Output
 {
 public:
     virtual ~Output() = default;
+    // Seconds from a mix to the ear; the device's own buffer and whatever is beyond it.
+    virtual double latency() const { return 0.0; }
 };
 
 std::unique_ptr<Output> openDeviceOutput(Mixer& mixer, std::string* error);

@@ -1,0 +1,68 @@
+#pragma once
+
+// SoundSync -- keeps the picture on the sound's time as the viewer meets them.
+//
+// Does: each frame, compare the demo time drawn with the music's time heard when the frame shows
+//       (the output's playhead, carried on by the counter, plus how long a frame takes to reach
+//       the screen and half the time it stays there) and ease the clock towards it when they part
+//       by more than Tolerance; count the sound's stalls (the playhead falling behind the
+//       counter); log once a minute and at the end.
+// Does not: move the music. Without an output that keeps time (the silent one) it does nothing.
+//
+//   SoundSync sync(counter, soundSystem);
+//   clock.setStartDelay(sync.startDelay());
+//   sync.framePresented(clockTick, presentedTick);   // after every present
+//   sync.follow(clock, music);                        // after every tick of the clock
+
+#include "platform/audio/Mixer.h"
+#include "platform/win/Counter.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace orb {
+
+class DemoClock;
+class SoundSystem;
+
+class SoundSync
+{
+public:
+    // Parted by less than this, the clock runs at its own pace.
+    static constexpr double Tolerance = 0.001;
+    // A playhead this far behind where the last one said is a stall of the sound.
+    static constexpr double StallAt = 0.010;
+
+    SoundSync(win::Counter& counter, const SoundSystem& sound) : counter_(counter), sound_(sound) {}
+    ~SoundSync();
+
+    // What the restarted music takes to reach the ear.
+    double startDelay() const;
+    void framePresented(std::int64_t clockTick, std::int64_t presentedTick);
+    void follow(DemoClock& clock, std::uint32_t music);
+
+private:
+    struct Tally
+    {
+        double sum = 0.0, low = 0.0, high = 0.0;
+        long count = 0;
+        long stalls = 0;
+        void add(double offset);
+    };
+
+    double seconds(std::int64_t ticks) const;
+    void noteStall(const audio::Playhead& playhead);
+    void report(const char* span, const Tally& tally) const;
+
+    win::Counter& counter_;
+    const SoundSystem& sound_;
+    std::optional<audio::Playhead> lastPlayhead_;
+    double pictureDelay_ = 0.0; // from the clock's tick to the screen, smoothed
+    double framePeriod_ = 0.0;  // smoothed
+    std::optional<std::int64_t> lastClockTick_;
+    std::optional<double> error_; // smoothed
+    std::optional<std::int64_t> minuteStart_;
+    Tally minute_, whole_;
+};
+
+} // namespace orb
