@@ -61,15 +61,14 @@ void SoundSync::follow(DemoClock& clock, std::uint32_t music)
     if (!playhead || clock.paused() || clock.holding()) {
         clock.ease(0.0);
         error_.reset();
-        lastPlayhead_.reset();
+        recent_.clear();
         return;
     }
-    noteStall(*playhead);
+    const std::int64_t now = counter_.now();
+    note(*playhead, now);
     // A frame drawn now shows after pictureDelay_ and stays for a frame: the time heard in the
     // middle of that stay is the one to draw.
-    const std::int64_t now = counter_.now();
-    const double heard = static_cast<double>(playhead->frame) / audio::SampleRate +
-                         seconds(now - playhead->tick) + pictureDelay_ + framePeriod_ / 2.0;
+    const double heard = heardAt(now) + pictureDelay_ + framePeriod_ / 2.0;
     const double error = heard - static_cast<double>(clock.time());
     if (error_)
         smooth(*error_, error, false);
@@ -89,17 +88,36 @@ void SoundSync::follow(DemoClock& clock, std::uint32_t music)
     }
 }
 
-void SoundSync::noteStall(const audio::Playhead& playhead)
+double SoundSync::projected(const audio::Playhead& playhead, std::int64_t tick) const
 {
-    if (lastPlayhead_ && playhead.tick != lastPlayhead_->tick) {
-        const double expected = static_cast<double>(lastPlayhead_->frame) / audio::SampleRate +
-                                seconds(playhead.tick - lastPlayhead_->tick);
-        if (expected - static_cast<double>(playhead.frame) / audio::SampleRate > StallAt) {
+    return static_cast<double>(playhead.frame) / audio::SampleRate + seconds(tick - playhead.tick);
+}
+
+// An output is asked for sound when the device has room, often late and never early: each
+// playhead places the sound at the latest, and the earliest of the recent ones is the truest.
+double SoundSync::heardAt(std::int64_t tick) const
+{
+    double heard = projected(recent_.front(), tick);
+    for (const audio::Playhead& playhead : recent_)
+        heard = std::max(heard, projected(playhead, tick));
+    return heard;
+}
+
+void SoundSync::note(const audio::Playhead& playhead, std::int64_t now)
+{
+    if (recent_.empty() || playhead.tick != recent_.back().tick) {
+        const bool behind =
+            !recent_.empty() && heardAt(playhead.tick) - projected(playhead, playhead.tick) > StallAt;
+        // A stall leaves every later playhead behind the earlier ones: it counts once.
+        if (behind && !stalling_) {
             ++minute_.stalls;
             ++whole_.stalls;
         }
+        stalling_ = behind;
+        recent_.push_back(playhead);
     }
-    lastPlayhead_ = playhead;
+    while (recent_.size() > 1 && seconds(now - recent_.front().tick) > RecentSeconds)
+        recent_.pop_front();
 }
 
 void SoundSync::Tally::add(double offset)
@@ -114,7 +132,10 @@ void SoundSync::report(const char* span, const Tally& tally) const
 {
     ORB_INFO("sync over " << span << ": the sound " << milliseconds(tally.sum / tally.count)
                           << " after the picture (" << milliseconds(tally.low) << " to "
-                          << milliseconds(tally.high) << "), " << tally.stalls << " sound stalls");
+                          << milliseconds(tally.high) << "), " << tally.stalls
+                          << " sound stalls; a frame every " << milliseconds(framePeriod_)
+                          << ", on the screen " << milliseconds(pictureDelay_)
+                          << " after its time was taken");
 }
 
 } // namespace orb

@@ -5,8 +5,8 @@
 // Does: each frame, compare the demo time drawn with the music's time heard when the frame shows
 //       (the output's playhead, carried on by the counter, plus how long a frame takes to reach
 //       the screen and half the time it stays there) and ease the clock towards it when they part
-//       by more than Tolerance; count the sound's stalls (the playhead falling behind the
-//       counter); log once a minute and at the end.
+//       by more than Tolerance; count the sound's stalls (the playhead falling behind where the
+//       recent ones placed it); log once a minute and at the end.
 // Does not: move the music. Without an output that keeps time (the silent one) it does nothing.
 //
 //   SoundSync sync(counter, soundSystem);
@@ -18,6 +18,7 @@
 #include "platform/win/Counter.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 namespace orb {
@@ -30,8 +31,10 @@ class SoundSync
 public:
     // Parted by less than this, the clock runs at its own pace.
     static constexpr double Tolerance = 0.001;
-    // A playhead this far behind where the last one said is a stall of the sound.
-    static constexpr double StallAt = 0.010;
+    // A playhead this far behind where the recent ones said is a stall of the sound.
+    static constexpr double StallAt = 0.020;
+    // The playheads that place the sound: those of the last so many seconds.
+    static constexpr double RecentSeconds = 0.2;
 
     SoundSync(win::Counter& counter, const SoundSystem& sound) : counter_(counter), sound_(sound) {}
     ~SoundSync();
@@ -51,12 +54,15 @@ private:
     };
 
     double seconds(std::int64_t ticks) const;
-    void noteStall(const audio::Playhead& playhead);
+    double projected(const audio::Playhead& playhead, std::int64_t tick) const;
+    double heardAt(std::int64_t tick) const;
+    void note(const audio::Playhead& playhead, std::int64_t now);
     void report(const char* span, const Tally& tally) const;
 
     win::Counter& counter_;
     const SoundSystem& sound_;
-    std::optional<audio::Playhead> lastPlayhead_;
+    std::deque<audio::Playhead> recent_;
+    bool stalling_ = false;
     double pictureDelay_ = 0.0; // from the clock's tick to the screen, smoothed
     double framePeriod_ = 0.0;  // smoothed
     std::optional<std::int64_t> lastClockTick_;

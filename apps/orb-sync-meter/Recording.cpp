@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -194,6 +195,26 @@ app::Result<Recording> readRecording(const std::string& path)
     if (recording.pictures.empty() || recording.sound.empty())
         return app::Failure{path + " holds no " + (recording.pictures.empty() ? "pictures" : "sound")};
     return recording;
+}
+
+Recording partOf(const Recording& recording, double from, double to)
+{
+    Recording part;
+    part.soundRate = recording.soundRate;
+    const double start = recording.pictures.front().time;
+    for (const Recording::Picture& picture : recording.pictures) {
+        if (picture.time >= start + from && picture.time < start + to)
+            part.pictures.push_back(picture);
+    }
+    const auto sample = [&](double time) {
+        const double index = std::round((start + time - recording.soundStart) * recording.soundRate);
+        return static_cast<std::size_t>(std::clamp(index, 0.0, static_cast<double>(recording.sound.size())));
+    };
+    const std::size_t first = sample(from), last = std::max(first, sample(to));
+    part.sound.assign(recording.sound.begin() + static_cast<std::ptrdiff_t>(first),
+                      recording.sound.begin() + static_cast<std::ptrdiff_t>(last));
+    part.soundStart = recording.soundStart + static_cast<double>(first) / recording.soundRate;
+    return part;
 }
 
 } // namespace orb::sync

@@ -35,4 +35,7 @@ struct Recording
 
 app::Result<Recording> readRecording(const std::string& path);
 
+// The part of a recording from `from` to `to` seconds after its first picture.
+Recording partOf(const Recording& recording, double from, double to);
+
 } // namespace orb::sync

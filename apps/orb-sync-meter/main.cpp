@@ -5,12 +5,17 @@
 #include "SyncEvents.h"
 #include "platform/audio/Mp3Stream.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,10 +29,11 @@ milliseconds; then, as its last line:
 (spread: the farthest event from the mean; drift: the offset's slope over the demo).
 
 Options:
-  --picture-lead MS    take MS off every picture's time (a capture's grab phase)
+  --picture-lead MS    take MS off every picture's time (what the capture path adds by itself)
   --demo-time          the pictures are the demo's own (orb-render's video from its start): a flash
                        on the first picture at or after its beat showed at the beat
   --flash-rise L       the rise in mean luma, 0 to 255, that makes a flash (48)
+  --part FROM TO       only the recording from FROM to TO seconds after its first picture
   --mean-within MS     fail unless the mean offset is within MS of 0
   --spread-within MS   fail unless every event is within MS of the mean
   --help               this text
@@ -41,6 +47,7 @@ struct MeterOptions
     std::string recording, soundtrack;
     orb::sync::SyncOptions sync;
     std::optional<double> meanWithin, spreadWithin;
+    std::optional<std::pair<double, double>> part;
 };
 
 std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std::string& error)
@@ -57,7 +64,16 @@ std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std
             error = "bad or missing value for " + argument;
             return std::nullopt;
         }
-        if (argument == "--picture-lead")
+        if (argument == "--part") {
+            double from = 0.0, to = 0.0;
+            if (i + 2 >= arguments.size() || !orb::app::parseNumber(arguments[i + 1], from) ||
+                !orb::app::parseNumber(arguments[i + 2], to) || from < 0.0 || to <= from) {
+                error = "bad or missing values for --part: FROM and TO seconds, FROM before TO";
+                return std::nullopt;
+            }
+            options.part = {from, to};
+            i += 2;
+        } else if (argument == "--picture-lead")
             options.sync.pictureLead = value / 1000.0;
         else if (argument == "--flash-rise")
             options.sync.flashRise = value;
@@ -107,15 +123,23 @@ int main(int argc, char** argv)
         std::cout << Usage;
         return 0;
     }
+    // A capture still being written ends mid-cluster; what the meter cannot use, it says itself.
+    av_log_set_level(AV_LOG_FATAL);
     std::string error;
     const std::optional<MeterOptions> options = parse(arguments, error);
     if (!options) {
         std::cerr << "orb-sync-meter: " << error << "\n" << Usage;
         return 2;
     }
-    const orb::app::Result<orb::sync::Recording> recording = orb::sync::readRecording(options->recording);
+    orb::app::Result<orb::sync::Recording> recording = orb::sync::readRecording(options->recording);
     if (!recording) {
         std::cerr << "orb-sync-meter: " << recording.failure().message() << "\n";
+        return 1;
+    }
+    if (options->part)
+        *recording = orb::sync::partOf(*recording, options->part->first, options->part->second);
+    if (recording->pictures.size() < 2 || recording->sound.empty()) {
+        std::cerr << "orb-sync-meter: that part of " << options->recording << " is empty\n";
         return 1;
     }
     const std::optional<std::vector<float>> soundtrack = decodeSoundtrack(options->soundtrack);
