@@ -374,8 +374,9 @@ void DemoSystem::startSoundSync()
     const double delay = soundSync_->startDelay();
     clock_.setStartDelay(delay);
     if (delay > 0.0)
-        ORB_INFO("the music is heard " << std::lround(delay * 1e4) / 10.0
-                                       << " ms after it is mixed: the picture starts as late");
+        ORB_INFO("sound through " << soundSystem_->outputDescription() << ", heard "
+                                  << std::lround(delay * 1e4) / 10.0
+                                  << " ms after it is mixed: the picture starts as late");
 }
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)

@@ -51,6 +51,7 @@ public:
     std::optional<audio::Playhead> playhead(std::uint32_t stream) const { return mixer_.playhead(stream); }
     // Seconds from a mix to the ear (0 without an output).
     double outputLatency() const { return output_ ? output_->latency() : 0.0; }
+    std::string outputDescription() const { return output_ ? output_->description() : "nowhere"; }
 
     audio::Mixer& mixer() { return mixer_; }
     // Slots made so far, freed ones included: a new stream takes the first freed slot.

@@ -89,7 +89,8 @@ float sampleAt(const AVFrame& frame, int channel, int index)
     }
 }
 
-// Each block goes where its timestamp says: a capture that lost some sound keeps the rest in place.
+// Each block goes where its timestamp says, to 2 ms: a capture that lost some sound keeps the rest
+// in place.
 app::Failure addSound(const AVFrame& frame, const AVStream& stream, Recording& recording)
 {
     const auto format = static_cast<AVSampleFormat>(frame.format);
@@ -101,7 +102,12 @@ app::Failure addSound(const AVFrame& frame, const AVStream& stream, Recording& r
         recording.soundRate = frame.sample_rate;
         recording.soundStart = time;
     }
-    const long long first = std::llround((time - recording.soundStart) * recording.soundRate);
+    long long first = std::llround((time - recording.soundStart) * recording.soundRate);
+    // Blocks follow each other unless their timestamps say there is a gap: a container that keeps
+    // milliseconds (Matroska) rounds each block's time.
+    const auto followOn = static_cast<long long>(recording.sound.size());
+    if (std::llabs(first - followOn) <= recording.soundRate / 500)
+        first = followOn;
     if (first < 0)
         return {};
     const auto end = static_cast<std::size_t>(first) + static_cast<std::size_t>(frame.nb_samples);

@@ -113,8 +113,10 @@ std::vector<SyncEvent> measureSync(const Recording& recording, const std::vector
                                    const SyncOptions& options)
 {
     std::vector<SyncEvent> events;
-    // The recording's time of demo time 0, as the sound says; it follows each beat heard.
-    double soundZero = roughStart(recording, soundtrack);
+    // The recording's time of demo time 0, as the sound says (the first picture's, for the demo's own
+    // pictures); it follows each beat heard.
+    double soundZero =
+        options.picturesAreDemoTime ? recording.pictures.front().time : roughStart(recording, soundtrack);
     double lastBeat = -1.0;
     const std::vector<Recording::Picture>& pictures = recording.pictures;
     for (std::size_t index = 1; index < pictures.size(); ++index) {

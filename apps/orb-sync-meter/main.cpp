@@ -9,6 +9,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -36,6 +38,7 @@ Options:
   --part FROM TO       only the recording from FROM to TO seconds after its first picture
   --mean-within MS     fail unless the mean offset is within MS of 0
   --spread-within MS   fail unless every event is within MS of the mean
+  --each-within MS     fail unless every event's offset is within MS of 0
   --help               this text
 
 Exit status: 0 when it measured (and met what was asked); 1 when a file could not be read, no event
@@ -46,7 +49,7 @@ struct MeterOptions
 {
     std::string recording, soundtrack;
     orb::sync::SyncOptions sync;
-    std::optional<double> meanWithin, spreadWithin;
+    std::optional<double> meanWithin, spreadWithin, eachWithin;
     std::optional<std::pair<double, double>> part;
 };
 
@@ -58,7 +61,8 @@ std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std
         const std::string& argument = arguments[i];
         double value = 0.0;
         const bool takesValue = argument == "--picture-lead" || argument == "--flash-rise" ||
-                                argument == "--mean-within" || argument == "--spread-within";
+                                argument == "--mean-within" || argument == "--spread-within" ||
+                                argument == "--each-within";
         if (takesValue &&
             (i + 1 == arguments.size() || !orb::app::parseNumber(arguments[++i], value) || value < 0.0)) {
             error = "bad or missing value for " + argument;
@@ -81,6 +85,8 @@ std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std
             options.meanWithin = value;
         else if (argument == "--spread-within")
             options.spreadWithin = value;
+        else if (argument == "--each-within")
+            options.eachWithin = value;
         else if (argument == "--demo-time")
             options.sync.picturesAreDemoTime = true;
         else if (argument.starts_with("--")) {
@@ -170,6 +176,13 @@ int main(int argc, char** argv)
     }
     if (options->spreadWithin && summary.spreadMs > *options->spreadWithin) {
         std::cerr << "orb-sync-meter: an event is beyond " << *options->spreadWithin << " ms of the mean\n";
+        return 1;
+    }
+    if (options->eachWithin &&
+        std::any_of(events.begin(), events.end(), [&](const orb::sync::SyncEvent& event) {
+            return std::abs(event.offsetMs()) > *options->eachWithin;
+        })) {
+        std::cerr << "orb-sync-meter: an event's offset is beyond " << *options->eachWithin << " ms\n";
         return 1;
     }
     return 0;

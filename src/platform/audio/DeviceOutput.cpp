@@ -54,6 +54,11 @@ public:
     // A buffer is mixed when the device has room for it: what it plays before that buffer is
     // about one buffer more, the sound server's queue (PulseAudio's is kept at one buffer).
     double latency() const override { return static_cast<double>(DeviceBufferFrames) / SampleRate; }
+    std::string description() const override
+    {
+        const char* driver = SDL_GetCurrentAudioDriver();
+        return std::string("SDL's '") + (driver != nullptr ? driver : "") + "' driver";
+    }
 
 private:
     static void SDLCALL fill(void* self, Uint8* buffer, int bytes)
@@ -73,6 +78,10 @@ private:
 
 std::unique_ptr<Output> openDeviceOutput(Mixer& mixer, std::string* error)
 {
+    if (SDL_getenv("SDL_AUDIODRIVER") == nullptr) {
+        if (std::unique_ptr<Output> server = openPulseOutput(mixer, nullptr))
+            return server;
+    }
     auto output = std::make_unique<DeviceOutput>(mixer);
     if (!output->open(error))
         return nullptr;

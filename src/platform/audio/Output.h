@@ -2,8 +2,9 @@
 
 // Output -- where the mixed sound goes: the sound card, or nowhere.
 //
-//   openDeviceOutput   the default SDL audio device at 44100 Hz stereo float; SDL's audio thread
-//                      pulls from the mixer every few milliseconds until the output is destroyed.
+//   openDeviceOutput   the sound server (PulseAudio or PipeWire), else the default SDL audio device,
+//                      at 44100 Hz stereo float; the output's thread pulls from the mixer every
+//                      few milliseconds, telling when each mix will be heard, until it is destroyed.
 //   openSilentOutput   no device at all (for machines without sound, tests and recordings): time
 //                      moves only when the owner pumps frames through the mixer, and what is
 //                      mixed goes to the owner's sink, if it gave one.
@@ -32,9 +33,15 @@ public:
     virtual ~Output() = default;
     // Seconds from a mix to the ear; the device's own buffer and whatever is beyond it.
     virtual double latency() const { return 0.0; }
+    // Where the sound goes, for the log.
+    virtual std::string description() const { return "nowhere"; }
 };
 
+// The sound server, PulseAudio's or PipeWire's, which reports how late what is written is heard;
+// failing that (or when SDL_AUDIODRIVER names one of SDL's drivers), SDL's default device.
 std::unique_ptr<Output> openDeviceOutput(Mixer& mixer, std::string* error);
+// Only the sound server, through its client library if the machine has it.
+std::unique_ptr<Output> openPulseOutput(Mixer& mixer, std::string* error);
 
 // Takes `frames` interleaved stereo frames at SampleRate, valid only during the call.
 using SampleSink = std::function<void(const float* samples, std::size_t frames)>;
