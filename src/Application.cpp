@@ -24,6 +24,7 @@ bool Application::run(const StartChoices& choices)
 {
     settings_->display = choices.display.value_or(settings_->display);
     settings_->fullscreen = choices.fullscreen.value_or(settings_->fullscreen != 0) ? 1 : 0;
+    settings_->soundOffset = choices.soundOffset.value_or(settings_->soundOffset);
     if (!runSetupDialog(*settings_, choices.dialog)) {
         ORB_INFO("Well ... no demo then ... fine");
         endedByViewer_ = true;

@@ -24,6 +24,7 @@ struct StartChoices
 {
     std::optional<int> display; // as the window system lists them, from 0
     std::optional<bool> fullscreen;
+    std::optional<int> soundOffset; // ms, as DemoSettings::soundOffset
     DialogShown dialog = DialogShown::Yes;
 };
 

@@ -25,6 +25,9 @@ struct DemoSettings
     int keepDesktopMode = 0; // full screen keeps the display's mode and scales the frames into it
     int sound = 1;
     int loopDemo = 0;
+    // Milliseconds the sound reaches the ear after (negative: before) what its output reports,
+    // for a sound system that reports its latency wrongly.
+    int soundOffset = 0;
     const char* scriptPath = nullptr;
     win::WindowHandle window = 0; // 0 asks the graphics system to create the window
     win::WindowProc windowProc = nullptr;

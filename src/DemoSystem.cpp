@@ -82,7 +82,7 @@ bool DemoSystem::init(DemoSettings& settings)
         ORB_ERROR("failed to init soundsystem. aborting ...");
         return false;
     }
-    startSoundSync();
+    startSoundSync(settings.soundOffset);
     float length = 0.0f;
     if (settings.scriptPath != nullptr) {
         if (!loadScript(settings.scriptPath)) {
@@ -369,14 +369,15 @@ void DemoSystem::setPaused(bool paused)
 }
 
 // A restarted music is heard only after the output's latency: the clock waits as long.
-void DemoSystem::startSoundSync()
+void DemoSystem::startSoundSync(int offsetMs)
 {
+    soundSync_->setOffset(offsetMs / 1000.0);
     const double delay = soundSync_->startDelay();
     clock_.setStartDelay(delay);
-    if (delay > 0.0)
+    if (soundSystem_->outputLatency() > 0.0)
         ORB_INFO("sound through " << soundSystem_->outputDescription() << ", heard "
-                                  << std::lround(delay * 1e4) / 10.0
-                                  << " ms after it is mixed: the picture starts as late");
+                                  << std::lround(delay * 1e4) / 10.0 << " ms after it is mixed (" << offsetMs
+                                  << " ms of it the viewer's offset): the picture starts as late");
 }
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)

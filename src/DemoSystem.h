@@ -96,7 +96,7 @@ public:
     // Registers the title font and makes the four text fonts (without a device, none).
     bool createFonts();
     void prepareText();
-    void startSoundSync();
+    void startSoundSync(int offsetMs);
 
     // The scene registered under `id`, or null.
     Scene* scene(std::uint32_t id) const { return scenes_.find(id); }

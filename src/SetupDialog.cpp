@@ -2,6 +2,7 @@
 
 #include "platform/win/DialogView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -20,6 +21,8 @@ constexpr Ratio AspectRatios[14] = {{2, 1}, {3, 2}, {4, 3}, {5, 4}, {16, 9}, {16
                                     {1, 2}, {2, 3}, {3, 4}, {4, 5}, {9, 16}, {10, 16}, {9, 21}};
 constexpr int MultisampleEntries = 17;
 constexpr int BytesPerPixelOf32Bits = 4;
+constexpr int MaxListedSoundOffset = 200;
+constexpr int SoundOffsetStep = 10;
 
 std::string formatted(const char* format, int a, int b)
 {
@@ -83,6 +86,29 @@ SetupDialog::SetupDialog(DemoSettings& settings, std::vector<win::Display> displ
     listModes({settings_.width, settings_.height});
     aspect_ = aspectRatioIndex(settings_.width, settings_.height);
     selectMultisample(settings_.multisampleType);
+    listSoundOffsets();
+}
+
+void SetupDialog::listSoundOffsets()
+{
+    for (int offset = -MaxListedSoundOffset; offset <= MaxListedSoundOffset; offset += SoundOffsetStep) {
+        if (offset - SoundOffsetStep < settings_.soundOffset && settings_.soundOffset < offset)
+            soundOffsets_.push_back(settings_.soundOffset);
+        soundOffsets_.push_back(offset);
+    }
+    if (std::find(soundOffsets_.begin(), soundOffsets_.end(), settings_.soundOffset) == soundOffsets_.end())
+        soundOffsets_.insert(settings_.soundOffset < 0 ? soundOffsets_.begin() : soundOffsets_.end(),
+                             settings_.soundOffset);
+    for (const int offset : soundOffsets_)
+        soundOffsetLabels_.push_back(formatted(offset > 0 ? "+%d ms" : "%d ms", offset, 0));
+    soundOffsetChoice_ = static_cast<int>(
+        std::find(soundOffsets_.begin(), soundOffsets_.end(), settings_.soundOffset) - soundOffsets_.begin());
+}
+
+void SetupDialog::selectSoundOffset(int index)
+{
+    if (index >= 0 && index < static_cast<int>(soundOffsets_.size()))
+        soundOffsetChoice_ = index;
 }
 
 void SetupDialog::listModes(DisplayMode size)
@@ -159,6 +185,7 @@ void SetupDialog::confirm()
     settings_.loopDemo = loopDemo_ ? 1 : 0;
     settings_.display = display_;
     settings_.keepDesktopMode = keepDesktopMode_ ? 1 : 0;
+    settings_.soundOffset = soundOffsets_[static_cast<std::size_t>(soundOffsetChoice_)];
 }
 
 } // namespace orb
@@ -177,6 +204,7 @@ enum Row
     LoopRow,
     DisplayRow,
     KeepDesktopModeRow,
+    SoundOffsetRow,
 };
 
 // The template's 168 x 111 dialog units at Tahoma 8's 1.5 x 1.625 pixels per unit.
@@ -196,15 +224,16 @@ win::DialogForm formOf(const SetupDialog& dialog)
         {"Loop Demo:", {}, -1, dialog.loopDemo()},
         {"Display:", dialog.displayLabels(), dialog.display(), false},
         {"Keep Desktop Mode:", {}, -1, dialog.keepDesktopMode()},
+        {"Sound Offset:", dialog.soundOffsetLabels(), dialog.soundOffsetChoice(), false},
     };
     form.confirm = "Imprison";
     form.cancel = "Release";
     form.width = DialogWidth;
     form.height = DialogHeight;
     // The template's order: resolution, full screen, aspect, sound, loop, multisamples; then the
-    // display's rows, which the template did not have.
-    form.focusOrder = {ResolutionRow, FullscreenRow,  AspectRow,  SoundRow,
-                       LoopRow,       MultisampleRow, DisplayRow, KeepDesktopModeRow};
+    // rows the template did not have.
+    form.focusOrder = {ResolutionRow,  FullscreenRow, AspectRow,          SoundRow,      LoopRow,
+                       MultisampleRow, DisplayRow,    KeepDesktopModeRow, SoundOffsetRow};
     return form;
 }
 
@@ -251,6 +280,7 @@ bool runSetupDialog(DemoSettings& settings, DialogShown shown)
     dialog.setSound(form.rows[SoundRow].checked);
     dialog.setLoopDemo(form.rows[LoopRow].checked);
     dialog.setKeepDesktopMode(form.rows[KeepDesktopModeRow].checked);
+    dialog.selectSoundOffset(form.rows[SoundOffsetRow].selected);
     dialog.confirm();
     return true;
 }

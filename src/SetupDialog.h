@@ -36,6 +36,8 @@ public:
     const std::vector<std::string>& resolutionLabels() const { return resolutionLabels_; }
     static const std::vector<std::string>& aspectLabels();
     static const std::vector<std::string>& multisampleLabels();
+    // "-200 ms" to "+200 ms" in steps of 10, and the settings' own offset where it is between.
+    const std::vector<std::string>& soundOffsetLabels() const { return soundOffsetLabels_; }
 
     int display() const { return display_; }
     std::optional<int> resolution() const { return resolution_; }
@@ -45,6 +47,7 @@ public:
     bool sound() const { return sound_; }
     bool loopDemo() const { return loopDemo_; }
     bool keepDesktopMode() const { return keepDesktopMode_; }
+    int soundOffsetChoice() const { return soundOffsetChoice_; }
 
     // The viewer's changes. Choosing a display lists its modes, selected and ticked as at the
     // start; choosing a resolution moves the aspect box to that mode's ratio.
@@ -56,6 +59,7 @@ public:
     void setSound(bool on) { sound_ = on; }
     void setLoopDemo(bool on) { loopDemo_ = on; }
     void setKeepDesktopMode(bool on) { keepDesktopMode_ = on; }
+    void selectSoundOffset(int index);
 
     // "Imprison": the choices into the settings. Without a resolution chosen, the size stays.
     void confirm();
@@ -63,6 +67,7 @@ public:
 private:
     // The chosen display's modes, with `size` selected where it is one of them.
     void listModes(DisplayMode size);
+    void listSoundOffsets();
 
     DemoSettings& settings_;
     std::vector<win::Display> displays_;
@@ -76,6 +81,9 @@ private:
     bool sound_;
     bool loopDemo_;
     bool keepDesktopMode_ = false;
+    std::vector<int> soundOffsets_; // ms, for each label
+    std::vector<std::string> soundOffsetLabels_;
+    int soundOffsetChoice_ = 0;
 };
 
 enum class DialogShown

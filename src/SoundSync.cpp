@@ -38,7 +38,7 @@ SoundSync::~SoundSync()
 
 double SoundSync::startDelay() const
 {
-    return sound_.outputLatency();
+    return sound_.outputLatency() + offset_;
 }
 
 double SoundSync::seconds(std::int64_t ticks) const
@@ -68,7 +68,7 @@ void SoundSync::follow(DemoClock& clock, std::uint32_t music)
     note(*playhead, now);
     // A frame drawn now shows after pictureDelay_ and stays for a frame: the time heard in the
     // middle of that stay is the one to draw.
-    const double heard = heardAt(now) + pictureDelay_ + framePeriod_ / 2.0;
+    const double heard = heardAt(now) - offset_ + pictureDelay_ + framePeriod_ / 2.0;
     const double error = heard - static_cast<double>(clock.time());
     if (error_)
         smooth(*error_, error, false);

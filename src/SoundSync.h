@@ -39,8 +39,10 @@ public:
     SoundSync(win::Counter& counter, const SoundSystem& sound) : counter_(counter), sound_(sound) {}
     ~SoundSync();
 
-    // What the restarted music takes to reach the ear.
+    // What the restarted music takes to reach the ear: the output's latency and the viewer's offset.
     double startDelay() const;
+    // Seconds the sound reaches the ear after what its output reports.
+    void setOffset(double seconds) { offset_ = seconds; }
     void framePresented(std::int64_t clockTick, std::int64_t presentedTick);
     void follow(DemoClock& clock, std::uint32_t music);
 
@@ -63,6 +65,7 @@ private:
     const SoundSystem& sound_;
     std::deque<audio::Playhead> recent_;
     bool stalling_ = false;
+    double offset_ = 0.0;
     double pictureDelay_ = 0.0; // from the clock's tick to the screen, smoothed
     double framePeriod_ = 0.0;  // smoothed
     std::optional<std::int64_t> lastClockTick_;

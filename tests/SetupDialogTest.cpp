@@ -1,6 +1,8 @@
 #include "SetupDialog.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace orb {
 namespace {
@@ -116,6 +118,32 @@ TEST(SetupDialog, ConfirmingStoresTheChoices)
     dialog.selectMultisample(16);
     dialog.confirm();
     EXPECT_EQ(settings.multisampleType, 16);
+}
+
+TEST(SetupDialog, OffersSoundOffsetsInTensOfMillisecondsWithTheSettingsOwnAmongThem)
+{
+    DemoSettings settings;
+    SetupDialog dialog(settings, oneDisplay(Modes{{1280, 720, 4}}));
+    ASSERT_EQ(dialog.soundOffsetLabels().size(), 41u);
+    EXPECT_EQ(dialog.soundOffsetLabels()[0], "-200 ms");
+    EXPECT_EQ(dialog.soundOffsetLabels()[dialog.soundOffsetChoice()], "0 ms");
+    EXPECT_EQ(dialog.soundOffsetLabels()[40], "+200 ms");
+    dialog.selectSoundOffset(24);
+    dialog.confirm();
+    EXPECT_EQ(settings.soundOffset, 40);
+
+    for (const int own : {-25, 35, 250, -300}) {
+        settings.soundOffset = own;
+        SetupDialog shown(settings, oneDisplay(Modes{{1280, 720, 4}}));
+        EXPECT_EQ(shown.soundOffsetLabels().size(), 42u) << own;
+        const std::vector<std::string>& labels = shown.soundOffsetLabels();
+        EXPECT_TRUE(std::is_sorted(
+            labels.begin(), labels.end(),
+            [](const std::string& a, const std::string& b) { return std::stoi(a) < std::stoi(b); }))
+            << own;
+        shown.confirm();
+        EXPECT_EQ(settings.soundOffset, own) << "the option's offset is kept when untouched";
+    }
 }
 
 TEST(SetupDialog, ConfirmingWithoutAResolutionKeepsThePreviousSize)

@@ -107,6 +107,18 @@ std::optional<double> heardAt(const Recording& recording, const std::vector<floa
     return recording.soundStart + double(searchFirst + best) / rate + MatchBefore;
 }
 
+// Whether the rise at picture `index` falls back by half within `seconds`.
+bool fallsBack(const std::vector<Recording::Picture>& pictures, std::size_t index, double seconds)
+{
+    const double rise = pictures[index].luma - pictures[index - 1].luma;
+    for (std::size_t later = index + 1;
+         later < pictures.size() && pictures[later].time - pictures[index].time <= seconds; ++later) {
+        if (pictures[index].luma - pictures[later].luma >= rise / 2.0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<SyncEvent> measureSync(const Recording& recording, const std::vector<float>& soundtrack,
@@ -120,7 +132,8 @@ std::vector<SyncEvent> measureSync(const Recording& recording, const std::vector
     double lastBeat = -1.0;
     const std::vector<Recording::Picture>& pictures = recording.pictures;
     for (std::size_t index = 1; index < pictures.size(); ++index) {
-        if (pictures[index].luma - pictures[index - 1].luma < options.flashRise)
+        if (pictures[index].luma - pictures[index - 1].luma < options.flashRise ||
+            !fallsBack(pictures, index, options.flashSeconds))
             continue;
         const double shown = pictures[index].time - options.pictureLead;
         const double beat =

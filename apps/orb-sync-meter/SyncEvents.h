@@ -5,8 +5,9 @@
 // Does: place the recording on the soundtrack's clock (the loudness of 10 ms blocks compared at
 //       every shift, then each event's sound found to the sample by correlation with the
 //       soundtrack around its beat, following the sound as it moves); take every sudden rise in
-//       brightness as a flash on the beat it falls on; and give per flash the time it showed, the
-//       time its beat was heard and their difference (sound minus picture).
+//       brightness that falls back within FlashSeconds as a flash on the beat it falls on (a cut
+//       to a brighter picture is none); and give per flash the time it showed, the time its beat
+//       was heard and their difference (sound minus picture).
 // Does not: know which beats flash: it measures the ones it sees.
 //
 //   std::vector<SyncEvent> events = measureSync(*recording, soundtrack, SyncOptions{});
@@ -22,6 +23,8 @@ struct SyncOptions
 {
     double beatSeconds = 60.0 / 138.0;
     double flashRise = 48.0; // luma risen from one picture to the next that makes a flash
+    // A flash falls by half its rise within this; the production's last a beat (0.43 s).
+    double flashSeconds = 0.5;
     // Taken off every picture's time: a grab shows on average what had been up for half a grab's
     // interval already.
     double pictureLead = 0.0;

@@ -7,14 +7,17 @@ namespace orb::player {
 const char* const Usage = R"(Usage: orb [options]
 
 Plays the demo in the working directory (Data.qel in, Orb.log out), after a setup dialog that
-offers the display, the resolution, the aspect ratio, multisampling, full screen, sound, looping
-and whether full screen keeps the display's own mode.
+offers the display, the resolution, the aspect ratio, multisampling, full screen, sound, looping,
+whether full screen keeps the display's own mode, and the sound's offset.
 
 Options:
   --display N    on display N, numbered from 1 as the dialog lists them (1, the primary)
   --fullscreen   full screen (the dialog's first choice)
   --window       in a window
   --no-dialog    play at once, with the dialog's first choices and the options given
+  --sound-offset MS
+                 the sound reaches the ear MS milliseconds after (negative: before) what the
+                 sound system reports, -1000 to 1000 (0): for one that reports its latency wrongly
   --help         this text
 
 Escape or closing the window ends the demo at any moment, while it loads too.
@@ -39,6 +42,12 @@ app::Result<PlayerOptions> parseOptions(const std::vector<std::string>& argument
             options.start.dialog = DialogShown::No;
         } else if (argument == "--help") {
             options.help = true;
+        } else if (argument == "--sound-offset") {
+            int offset = 0;
+            if (i + 1 == arguments.size() || !app::parseNumber(arguments[++i], offset) || offset < -1000 ||
+                offset > 1000)
+                return app::Failure{"bad or missing value for --sound-offset: milliseconds, -1000 to 1000"};
+            options.start.soundOffset = offset;
         } else if (argument == "--display") {
             int number = 0;
             if (i + 1 == arguments.size() || !app::parseNumber(arguments[++i], number) || number < 1)

@@ -25,6 +25,7 @@ TEST(Player, RefusesOptionsItCannotUseWithExitTwoBeforeItLogsAnything)
 {
     ScratchDirectory scratch;
     const std::string badDisplay = "bad or missing value for --display: a display's number, from 1";
+    const std::string badOffset = "bad or missing value for --sound-offset: milliseconds, -1000 to 1000";
     for (const auto& [options, fault] : std::vector<std::pair<std::string, std::string>>{
              {"--display", badDisplay},
              {"--display 0", badDisplay},
@@ -33,6 +34,9 @@ TEST(Player, RefusesOptionsItCannotUseWithExitTwoBeforeItLogsAnything)
              {"--fullscreen --window", "--fullscreen and --window go apart"},
              {"--window --no-dialog --fullscreen", "--fullscreen and --window go apart"},
              {"--windowed", "unknown argument '--windowed'"},
+             {"--sound-offset", badOffset},
+             {"--sound-offset 1001", badOffset},
+             {"--sound-offset -12.5", badOffset},
          }) {
         EXPECT_EQ(runProgram(Player + " " + options).status, 2) << options;
         EXPECT_EQ(readLines("stderr.txt").front(), "orb: " + fault) << options;
@@ -41,8 +45,8 @@ TEST(Player, RefusesOptionsItCannotUseWithExitTwoBeforeItLogsAnything)
     }
     const Result help = runProgram(Player + " --window --help");
     EXPECT_EQ(help.status, 0);
-    for (const char* option :
-         {"--display N", "--fullscreen", "--window", "--no-dialog", "--help", "Exit status"})
+    for (const char* option : {"--display N", "--fullscreen", "--window", "--no-dialog", "--sound-offset MS",
+                               "--help", "Exit status"})
         EXPECT_NE(help.output.find(option), std::string::npos) << option;
     EXPECT_FALSE(std::filesystem::exists("Orb.log"));
 }
