@@ -89,8 +89,7 @@ float sampleAt(const AVFrame& frame, int channel, int index)
     }
 }
 
-// Each block goes where its timestamp says, to 2 ms: a capture that lost some sound keeps the rest
-// in place.
+// Each block goes where its timestamp says: a capture that lost some sound keeps the rest in place.
 app::Failure addSound(const AVFrame& frame, const AVStream& stream, Recording& recording)
 {
     const auto format = static_cast<AVSampleFormat>(frame.format);
@@ -103,10 +102,11 @@ app::Failure addSound(const AVFrame& frame, const AVStream& stream, Recording& r
         recording.soundStart = time;
     }
     long long first = std::llround((time - recording.soundStart) * recording.soundRate);
-    // Blocks follow each other unless their timestamps say there is a gap: a container that keeps
-    // milliseconds (Matroska) rounds each block's time.
+    // Blocks follow each other unless their timestamps say otherwise by more than a capture's
+    // jitter: a sound card's clock that runs off the recording's is followed to a quarter of a
+    // millisecond.
     const auto followOn = static_cast<long long>(recording.sound.size());
-    if (std::llabs(first - followOn) <= recording.soundRate / 500)
+    if (std::llabs(first - followOn) <= recording.soundRate / 4000)
         first = followOn;
     if (first < 0)
         return {};
