@@ -4,7 +4,7 @@
 
 namespace orb {
 
-void DemoClock::start(float length, bool loop, float from)
+void DemoClock::start(float length, bool loop, double from)
 {
     length_ = length;
     loop_ = loop;
@@ -19,7 +19,7 @@ DemoClock::Tick DemoClock::tick(const float* seekTime)
         lastCounter_ = counter_.now();
         time_ = seekTime != nullptr ? *seekTime : restartTime_;
         restart_ = false;
-        restartTime_ = 0.0f;
+        restartTime_ = 0.0;
         hold();
     } else {
         const std::int64_t frequency = counter_.frequency();
@@ -29,12 +29,11 @@ DemoClock::Tick DemoClock::tick(const float* seekTime)
         heldTicks_ -= held;
         elapsed -= held;
         if (!paused_)
-            time_ +=
-                static_cast<float>(static_cast<double>(elapsed) / static_cast<double>(frequency) * rate_);
+            time_ += static_cast<double>(elapsed) / static_cast<double>(frequency) * rate_;
         lastCounter_ = now;
     }
 
-    if (length_ < time_) {
+    if (length_ < time()) {
         if (!loop_)
             return {Step::End, restarted};
         restart_ = true;

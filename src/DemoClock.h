@@ -40,7 +40,7 @@ public:
     explicit DemoClock(win::Counter& counter) : counter_(counter) {}
 
     // The next tick restarts at `from`; loops restart at 0.
-    void start(float length, bool loop, float from = 0.0f);
+    void start(float length, bool loop, double from = 0.0);
     Tick tick(const float* seekTime);
     // While paused the time stands still, though a seek still moves it; the ticks that pass
     // meanwhile are never counted.
@@ -63,7 +63,7 @@ public:
     static constexpr double MaxEase = 0.3;
     bool paused() const { return paused_; }
 
-    float time() const { return time_; }
+    float time() const { return static_cast<float>(time_); }
     float length() const { return length_; }
 
 private:
@@ -74,8 +74,9 @@ private:
     bool loop_ = false;
     bool paused_ = false;
     std::int64_t lastCounter_ = 0;
-    float time_ = 0.0f;
-    float restartTime_ = 0.0f;
+    // Summed in double: a float sum of 60 frames a second falls 9 ms behind by the fourth minute.
+    double time_ = 0.0;
+    double restartTime_ = 0.0;
     float length_ = 0.0f;
     double startDelay_ = 0.0;
     std::int64_t heldTicks_ = 0; // still to pass before the time moves

@@ -121,6 +121,9 @@ public:
     bool loadingStopped() const { return loadingStopped_; }
     // The script's length in seconds once init has run.
     float length() const { return clock_.length(); }
+    // The next frame starts the demo again at `time`, as the first frame starts it at 0 (not as a
+    // seek): a render in parts starts each where the whole render's clock had got to.
+    void restartAt(double time) { clock_.start(clock_.length(), loop_, time); }
     void setOperatorObserver(OperatorObserver* observer) { operatorObserver_ = observer; }
     void setFrameOverlay(FrameOverlay* overlay) { frameOverlay_ = overlay; }
     OperatorObserver* operatorObserver() const { return operatorObserver_; }

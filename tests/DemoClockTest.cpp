@@ -119,5 +119,18 @@ TEST_F(DemoClockTest, ASeekSetsTheTimeAndTheClockRunsOnFromThere)
     EXPECT_FLOAT_EQ(clock_.time(), 12.6f);
 }
 
+TEST_F(DemoClockTest, FourMinutesOfFramesAddUpToFourMinutesToTheFrame)
+{
+    win::SteppedCounter fine(6000); // a 60th of a second is 100 ticks
+    DemoClock clock(fine);
+    clock.start(300.0f, false);
+    clock.tick(nullptr);
+    for (int frame = 1; frame <= 13122; ++frame) {
+        fine.advance(100);
+        clock.tick(nullptr);
+    }
+    EXPECT_EQ(clock.time(), 218.7f) << "the 13122nd picture of a 60 fps video shows its own time";
+}
+
 } // namespace
 } // namespace orb

@@ -177,14 +177,13 @@ std::optional<PictureSpan> FrameDriver::numberedPictures() const
     return PictureSpan{options_.fromPicture.value_or(0), options_.toPicture.value_or(lastPicture())};
 }
 
-// The demo clock adds each frame's step to a float, so a whole render's picture n stands at that
-// float sum of n steps, a little off n / fps: a part of the render starts there to draw the same
-// pictures.
-float FrameDriver::pictureTime(std::uint64_t picture) const
+// The demo clock adds each frame's step to a double, so a whole render's picture n stands at that
+// sum of n steps, a hair off n / fps: a part of the render starts its clock there (a restart, as
+// the whole render's first frame, not a seek) to draw the same pictures.
+double FrameDriver::pictureTime(std::uint64_t picture) const
 {
-    const auto step =
-        static_cast<float>(static_cast<double>(ticksPerFrame_) / static_cast<double>(TicksPerSecond));
-    float time = 0.0f;
+    const double step = static_cast<double>(ticksPerFrame_) / static_cast<double>(TicksPerSecond);
+    double time = 0.0;
     for (std::uint64_t i = 0; i < picture; ++i)
         time += step;
     return time;
@@ -258,7 +257,9 @@ void FrameDriver::renderFrames()
     Progress progress(frames);
     for (std::uint64_t i = 0; i < frames && !sinkFailure_ && !stopRequested(); ++i) {
         // --at seeks to every time; a range seeks to its start and then lets the clock run.
-        const float* seek = !options_.at.empty() ? &options_.at[i] : i == 0 ? &start_ : nullptr;
+        const float* seek = !options_.at.empty()          ? &options_.at[i]
+                            : i == 0 && !picturesChosen() ? &start_
+                                                          : nullptr;
         const double demoTime =
             seek != nullptr ? *seek : std::fmod(start_ + static_cast<double>(i) / options_.fps, length);
         if (!renderFrame(seek, demoTime))
@@ -287,8 +288,11 @@ Ending FrameDriver::run()
         std::fputs((std::to_string(lastPicture()) + "\n").c_str(), stdout);
         return {};
     }
-    if (picturesChosen())
-        start_ = pictureTime(options_.fromPicture.value_or(0));
+    if (picturesChosen()) {
+        const double from = pictureTime(options_.fromPicture.value_or(0));
+        start_ = static_cast<float>(from);
+        demo_->restartAt(from);
+    }
     app::Result<std::unique_ptr<FrameSink>> sink = openSink(plan_, options_, numberedPictures());
     if (!sink)
         return {{"cannot open the output", sink.failure().message()}, Failed};

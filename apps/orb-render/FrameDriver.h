@@ -52,7 +52,7 @@ private:
     bool picturesChosen() const { return options_.fromPicture || options_.toPicture; }
     std::optional<PictureSpan> numberedPictures() const;
     std::uint64_t lastPicture() const;
-    float pictureTime(std::uint64_t picture) const;
+    double pictureTime(std::uint64_t picture) const;
     DemoSettings demoSettings() const;
     void renderFrames();
     bool renderFrame(const float* seek, double demoTime);

@@ -186,8 +186,8 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
 }
 
 // A render in parts: pictures 200 to 205 alone are the whole render's pictures of those numbers,
-// byte for byte. The demo's clock adds up its steps in single precision, so a part that began at
-// 200 / 3 s, not where the whole render's sum had got to, would draw them a little later.
+// byte for byte. A part that began at 200 / 3 s as a float, not where the whole render's sum of
+// steps had got to, could draw them a hair apart.
 TEST_F(OrbRenderTest, APartOfARenderDrawsTheWholeRendersPictures)
 {
     const std::string options = " --fps 3 --width 160 --height 90";
