@@ -131,7 +131,8 @@ TEST_F(SoundSyncTest, AfterA50MillisecondStallThePictureIsBackWithinTwoMilliseco
     EXPECT_LT(play(0.0, 75.0, 61.0, stallAt60), 0.002);
     const std::vector<std::string> lines = log();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.starts_with("ORB_INFO: sync over the demo: ") && line.find(", 1 sound stalls;") != std::string::npos;
+        return line.starts_with("ORB_INFO: sync over the demo: ") &&
+               line.find(", 1 sound stalls;") != std::string::npos;
     })) << "the stall is counted";
 }
 
