@@ -42,10 +42,6 @@ DemoClock::Tick DemoClock::tick(const float* seekTime)
     return {Step::Draw, restarted};
 }
 
-} // namespace orb
-
-namespace orb {
-
 void DemoClock::resume()
 {
     paused_ = false;

@@ -46,14 +46,13 @@ public:
     // meanwhile are never counted.
     void setPaused(bool paused) { paused_ = paused; }
     // After every restart, and after a pause, the time stays where it was put for `seconds`: what
-    // lies between the music and the ear less what lies between a frame and the eye.
+    // lies between the restarted music and the ear.
     void setStartDelay(double seconds) { startDelay_ = seconds; }
     // Resumes after a pause, holding for the start delay first.
     void resume();
     // The time is `error` seconds behind what is heard (ahead, when negative): until told
     // otherwise it runs faster (slower) by error / EaseSeconds, by at most MaxEase.
     void ease(double error);
-    double rate() const { return rate_; }
     // Still holding after a restart or a resume.
     bool holding() const { return heldTicks_ > 0; }
     // The counter's tick the last tick read.

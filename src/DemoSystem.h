@@ -96,7 +96,6 @@ public:
     // Registers the title font and makes the four text fonts (without a device, none).
     bool createFonts();
     void prepareText();
-    void startSoundSync(int offsetMs);
 
     // The scene registered under `id`, or null.
     Scene* scene(std::uint32_t id) const { return scenes_.find(id); }
@@ -134,6 +133,7 @@ public:
     fx::Font* font16() const { return font16_.get(); }
 
 private:
+    void startSoundSync(int offsetMs);
     // Drops what the script made: its scenes, operators, resources and music.
     void unloadDemo();
     void readScenes();
