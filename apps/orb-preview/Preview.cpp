@@ -100,6 +100,12 @@ void Preview::press(int key)
     case win::KeyL:
         notes_.add(transport_.markLoop());
         break;
+    case win::KeyComma:
+        transport_.stepFrames(-1);
+        break;
+    case win::KeyPeriod:
+        transport_.stepFrames(1);
+        break;
     default:
         break;
     }

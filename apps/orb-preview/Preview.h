@@ -45,7 +45,8 @@ public:
     bool start();
     // Takes in the saved files and shows one frame, at the time asked for by the keys if any.
     void frame();
-    // Space, Left, Right, Page Up, Page Down, Home, F, Tab and L; other keys do nothing.
+    // Space, Left, Right, Comma, Period, Page Up, Page Down, Home, F, Tab and L; other keys do
+    // nothing.
     void press(int key);
     // The timeline held at `time`, and let go (see Transport).
     void hold(float time) { transport_.hold(time); }

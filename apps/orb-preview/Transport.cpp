@@ -10,6 +10,22 @@
 #include <utility>
 
 namespace orb::preview {
+namespace {
+
+constexpr double FrameSeconds = 1.0 / 60.0;
+// What a scrub plays at each place the pointer passes: long enough to tell the music by, short
+// enough to follow the pointer.
+constexpr double ScrubGrainSeconds = 0.08;
+constexpr double BeatSeconds = 60.0 / BeatsPerMinute;
+
+// Where the beat that `time` counts in starts, in the music.
+double beatStart(float time)
+{
+    const BarAndBeat position = barAndBeatAt(time);
+    return ((position.bar - 1) * BeatsPerBar + position.beat - 1) * BeatSeconds;
+}
+
+} // namespace
 
 void Transport::demoLoaded()
 {
@@ -77,6 +93,7 @@ void Transport::hold(float time)
     if (target != targetTime()) {
         seek_ = target;
         seekLogged_ = false; // a scrub is logged once, where it is let go
+        playGrain(target, ScrubGrainSeconds);
     }
 }
 
@@ -108,6 +125,13 @@ std::string Transport::markLoop()
     return text.str();
 }
 
+void Transport::stepFrames(int frames)
+{
+    demo_.setPaused(true);
+    seekTo(static_cast<float>(targetTime() + frames * FrameSeconds));
+    playGrain(beatStart(*seek_), BeatSeconds);
+}
+
 float Transport::time() const
 {
     return demo_.time();
@@ -130,6 +154,14 @@ std::optional<double> Transport::musicTime() const
     if (!frame)
         return std::nullopt;
     return static_cast<double>(*frame) / audio::SampleRate;
+}
+
+void Transport::playGrain(double from, double seconds) const
+{
+    audio::Mixer& mixer = demo_.soundSystem()->mixer();
+    const audio::StreamHandle music = demo_.musicStream();
+    if (const std::optional<std::uint64_t> frame = mixer.position(music, from))
+        mixer.playGrain(music, *frame, static_cast<std::size_t>(std::lround(seconds * audio::SampleRate)));
 }
 
 float Transport::targetTime() const

@@ -1,7 +1,8 @@
 #pragma once
 
 // Transport -- the preview's hand on the demo's time: play and pause, seeks by key and by the
-// timeline, a hold while the timeline is scrubbed, and a marked loop. The music follows the clock.
+// timeline, a hold while the timeline is scrubbed, steps by frames, and a marked loop. The music
+// follows the clock; paused, short grains of it are heard where the picture moves to.
 //
 // Does: keep the seek asked for until the next frame shows it (so that presses add up), log
 //       every seek once with its bar and scene, hold the demo paused while the timeline is held
@@ -14,6 +15,7 @@
 //   transport.stepBars(1);  transport.nextScene();
 //   transport.playFrame();                  // the frame, at the time asked for
 //   transport.hold(120.0f);  ...  transport.release(130.0f);
+//   transport.stepFrames(1);                // paused, a frame on; its beat is heard
 
 #include "SceneSpans.h"
 
@@ -52,13 +54,17 @@ public:
     void nextScene();
     void previousScene();
     void seekTo(float time);
-    // The timeline held at `time`: the picture follows, the music is silent until it is let go.
+    // The timeline held at `time`: the picture follows, and a grain of the music there is heard
+    // (the music itself waits until it is let go).
     void hold(float time);
     // Let go at `time`: seeks there and plays on if it played before it was held.
     void release(float time);
     // First the loop's start, then its end; a third mark loops the whole demo again. Returns
     // what was done, in words.
     std::string markLoop();
+    // Pauses and moves `frames` frames of a 60 Hz display on or back; the beat the picture then
+    // stands in is heard from its start.
+    void stepFrames(int frames);
 
     float time() const;
     float length() const;
@@ -71,6 +77,7 @@ public:
 private:
     float targetTime() const;
     void logSeek(float time) const;
+    void playGrain(double from, double seconds) const;
 
     DemoSystem& demo_;
     bool loaded_ = false;

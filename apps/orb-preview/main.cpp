@@ -26,12 +26,15 @@ each pass of the frame costs (the median of the last second) against 16.7 ms.
 
 Mouse on the timeline:
   click               go there
-  drag                scrub: the picture follows, the music waits; it plays on when let go
+  drag                scrub: the picture follows and a short grain of the music is heard
+                      wherever the pointer passes; the music plays on when let go
   wheel               zoom in or out around the pointer
 
 Keys:
   Space               pause or resume, the music with the picture
   Left, Right         one bar back or on
+  Comma, Period       pause and step one frame (1/60 s) back or on; the beat the picture
+                      then stands in is heard
   Page Up, Page Down  the previous or the next scene
   Home                back to the start
   L                   mark the start of a loop, then its end; a third press loops the whole demo

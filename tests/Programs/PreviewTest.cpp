@@ -1,5 +1,6 @@
 #include "PreviewFixture.h"
 #include "Tempo.h"
+#include "platform/audio/Mp3Stream.h"
 
 #include <algorithm>
 #include <array>
@@ -24,9 +25,43 @@ class PreviewTest : public test::PreviewFixture
 protected:
     PreviewTest()
     {
-        open(Host::offscreen(counter_, [this](const gfx::FramePixels& frame) { keep(frame); }), Width,
-             Height);
+        open(Host::offscreen(
+                 counter_, [this](const gfx::FramePixels& frame) { keep(frame); },
+                 [this](const float* samples, std::size_t frames) {
+                     heard_.insert(heard_.end(), samples, samples + frames * audio::Channels);
+                 }),
+             Width, Height);
     }
+
+    // What the production's music holds from `from` seconds on, `frames` frames of it.
+    std::vector<float> music(double from, std::size_t frames) const
+    {
+        const std::string bytes = readFile("Production/velmora.mp3");
+        std::unique_ptr<audio::Mp3Stream> stream = audio::Mp3Stream::open(bytes.data(), bytes.size());
+        std::vector<float> samples(frames * audio::Channels);
+        if (!stream || !stream->seek(static_cast<std::uint64_t>(std::llround(from * audio::SampleRate))) ||
+            stream->read(samples.data(), frames) != frames)
+            ADD_FAILURE() << "the music at " << from << " s";
+        return samples;
+    }
+
+    // What was heard from frame `from` on is a grain of the music from `music` seconds, `frames`
+    // long; its fades of 5 ms aside.
+    void expectGrainHeard(std::size_t from, double musicFrom, std::size_t frames) const
+    {
+        constexpr std::size_t Fade = audio::SampleRate / 200;
+        ASSERT_GE(heard_.size(), (from + frames) * audio::Channels);
+        const auto at = [&](std::size_t frame) {
+            return heard_.begin() + static_cast<std::ptrdiff_t>(frame * audio::Channels);
+        };
+        const std::vector<float> middle(at(from + Fade), at(from + frames - Fade));
+        EXPECT_EQ(middle, music(musicFrom + static_cast<double>(Fade) / audio::SampleRate, frames - 2 * Fade))
+            << "the grain of " << musicFrom << " s";
+        EXPECT_TRUE(std::all_of(at(from + frames), heard_.end(), [](float sample) { return sample == 0.0f; }))
+            << "then silence";
+    }
+
+    std::vector<float> heard_;
 
     // The music is where the clock is, to the sample.
     void expectMusicAtTheClock()
@@ -136,7 +171,7 @@ TEST_F(PreviewTest, EverySeekByKeyWritesOneLineWithItsBarAndScene)
                                                        "seek to 10.43 s (bar 7, Scene2)"}));
 }
 
-TEST_F(PreviewTest, HoldingTheTimelineScrubsInSilenceAndLettingGoPlaysOnInStep)
+TEST_F(PreviewTest, HoldingTheTimelineKeepsTheMusicWaitingAndLettingGoPlaysOnInStep)
 {
     ASSERT_TRUE(preview_->start());
     step(0.5);
@@ -148,7 +183,7 @@ TEST_F(PreviewTest, HoldingTheTimelineScrubsInSilenceAndLettingGoPlaysOnInStep)
     EXPECT_FLOAT_EQ(demo().time(), 120.0f) << "the picture follows";
     step(0.5);
     EXPECT_FLOAT_EQ(demo().time(), 120.0f) << "held, the picture stands";
-    EXPECT_NEAR(musicTime(), 120.0, 1.0 / audio::SampleRate) << "and the music is silent";
+    EXPECT_NEAR(musicTime(), 120.0, 1.0 / audio::SampleRate) << "and the music waits";
 
     preview_->release(130.0f);
     step(0.1);
@@ -168,6 +203,33 @@ TEST_F(PreviewTest, HoldingTheTimelineScrubsInSilenceAndLettingGoPlaysOnInStep)
     step(0.5);
     EXPECT_FLOAT_EQ(demo().time(), 12.0f) << "paused before, it stays paused";
     EXPECT_NEAR(musicTime(), 12.0, 1.0 / audio::SampleRate);
+}
+
+TEST_F(PreviewTest, PausedAHeldTimelineSoundsAGrainOfTheMusicThereAndAFrameStepSoundsItsBeat)
+{
+    ASSERT_TRUE(preview_->start());
+    preview_->press(win::KeySpace);
+    step(0.5);
+    preview_->hold(100.0f);
+    heard_.clear();
+    step(0.1);
+    expectGrainHeard(0, 100.0, 3528); // 80 ms
+    preview_->release(101.0f);
+    step(0.1);
+
+    heard_.clear();
+    preview_->press(win::KeyPeriod);
+    step(0.5);
+    EXPECT_FLOAT_EQ(demo().time(), 101.0f + 1.0f / 60.0f);
+    EXPECT_TRUE(demo().paused());
+    expectGrainHeard(0, 232 * 60.0 / 138.0, 19174); // the 233rd beat, from 100.87 s
+    EXPECT_NEAR(musicTime(), demo().time(), 1.0 / audio::SampleRate) << "the music waits at the picture";
+
+    preview_->press(win::KeyComma);
+    preview_->press(win::KeyComma);
+    step(0.1);
+    EXPECT_FLOAT_EQ(demo().time(), 101.0f - 1.0f / 60.0f);
+    EXPECT_EQ(seeksLogged().back(), "seek to 100.98 s (bar 59, Scene5)");
 }
 
 TEST_F(PreviewTest, TheValuesShownAreTheOnesTheEffectsDrewWith)

@@ -201,6 +201,61 @@ TEST_F(MixerTest, APlayheadTellsWhereTheLastTimedMixBeganAndGoesStaleWithEveryCo
     EXPECT_FALSE(mixer_.playhead(stream)) << "a paused stream is heard nowhere";
 }
 
+// Frames [from, to) of interleaved samples.
+std::vector<float> slice(const std::vector<float>& samples, std::size_t from, std::size_t to)
+{
+    return {samples.begin() + static_cast<std::ptrdiff_t>(from * Channels),
+            samples.begin() + static_cast<std::ptrdiff_t>(to * Channels)};
+}
+
+TEST_F(MixerTest, AGrainPlaysAPausedStreamsSpanOnceFadedInAndOutAndLeavesItsPlaceAlone)
+{
+    const StreamHandle stream = create();
+    mixer_.setPosition(stream, 1000);
+    ASSERT_TRUE(mixer_.playGrain(stream, 50000, 2000));
+    const std::vector<float> out = mix(2500);
+    EXPECT_EQ(slice(out, 220, 1780), decoded(50220, 1560)) << "at the stream's own samples";
+    EXPECT_NEAR(out[0], decoded_[50000 * Channels] / 220.0f, 1e-6f) << "faded in";
+    EXPECT_NEAR(out[1999 * Channels], decoded_[51999 * Channels] / 220.0f, 1e-6f) << "and out";
+    EXPECT_NEAR(out[110 * Channels], decoded_[50110 * Channels] * 111.0f / 220.0f, 1e-6f);
+    EXPECT_EQ(slice(out, 2000, 2500), silence(500)) << "once";
+
+    EXPECT_EQ(mixer_.currentPosition(stream), 1000u);
+    mixer_.play(stream, false);
+    EXPECT_EQ(mix(500), decoded(1000, 500)) << "the stream plays on from its own place";
+}
+
+TEST_F(MixerTest, GrainsAskedForWhileOneSoundsFollowItAndOnlyTheLatestWaits)
+{
+    const StreamHandle stream = create();
+    mixer_.playGrain(stream, 10000, 1000);
+    mix(100);
+    mixer_.playGrain(stream, 20000, 1000);
+    mixer_.playGrain(stream, 30000, 1000);
+    const std::vector<float> out = mix(2000);
+    EXPECT_EQ(slice(out, 300, 680), decoded(10400, 380)) << "the first plays to its end";
+    EXPECT_EQ(slice(out, 1120, 1680), decoded(30220, 560)) << "then the latest";
+    EXPECT_EQ(slice(out, 1900, 2000), silence(100));
+}
+
+TEST_F(MixerTest, AGrainFadesOutOnceItsStreamPlaysAndNoneSoundsWhileItPlays)
+{
+    const StreamHandle stream = create();
+    mixer_.setPosition(stream, 1000);
+    mixer_.playGrain(stream, 50000, 20000);
+    mix(1000);
+    mixer_.play(stream, false);
+    std::vector<float> out = mix(1000);
+    EXPECT_NE(slice(out, 0, 220), decoded(1000, 220)) << "fading";
+    EXPECT_EQ(slice(out, 220, 1000), decoded(1220, 780)) << "then only the stream";
+
+    mixer_.playGrain(stream, 50000, 2000);
+    EXPECT_EQ(mix(1000), decoded(2000, 1000));
+
+    EXPECT_FALSE(mixer_.playGrain(stream, length(), 100)) << "beyond the end";
+    EXPECT_FALSE(mixer_.playGrain(stream + 1, 0, 100));
+}
+
 TEST_F(MixerTest, PlayingStreamsAddUp)
 {
     const StreamHandle first = create();

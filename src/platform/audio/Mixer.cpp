@@ -12,25 +12,48 @@ namespace {
 
 // Frames decoded at a time; also the scratch each stream keeps so that mixing never allocates.
 constexpr std::size_t ChunkFrames = 1024;
+// A grain's fades, 5 ms each way: shorter ones click.
+constexpr std::size_t GrainFadeFrames = SampleRate / 200;
+
+// A grain's gain at one frame: `played` before it, `left` from it to the end.
+float grainEnvelope(std::size_t played, std::size_t left)
+{
+    const std::size_t edge = std::min({played + 1, left, GrainFadeFrames});
+    return static_cast<float>(edge) / GrainFadeFrames;
+}
 
 } // namespace
+
+struct Mixer::Grain
+{
+    std::uint64_t from;
+    std::size_t frames;
+};
 
 // Left by commands for the next mix to take; guarded by requestMutex_, hence mutable as it is.
 struct Mixer::Requests
 {
     std::optional<bool> playing;
     std::optional<std::uint64_t> position;
+    std::optional<Grain> grain;
 };
 
 struct Mixer::Stream
 {
-    Stream(StreamHandle handle, std::unique_ptr<Mp3Stream> decoder, bool loop)
-        : handle(handle), loop(loop), length(decoder->length()), decoder(std::move(decoder))
+    Stream(StreamHandle handle, std::unique_ptr<Mp3Stream> decoder, bool loop, const void* data,
+           std::size_t size)
+        : handle(handle), loop(loop), length(decoder->length()), data(data), size(size),
+          decoder(std::move(decoder))
     {}
 
     const StreamHandle handle;
     const bool loop;
     const std::uint64_t length;
+    const void* const data;
+    const std::size_t size;
+    // Grains decode apart from the stream, so that its place never moves. Opened by the first
+    // grain in the commanding thread and set under mixMutex_.
+    mutable std::unique_ptr<Mp3Stream> grainDecoder;
 
     mutable Requests requests;
     // Guarded by requestMutex_: cleared by every command, set by the mix after it.
@@ -43,6 +66,9 @@ struct Mixer::Stream
     std::unique_ptr<Mp3Stream> decoder;
     bool playing = false;
     std::optional<std::uint64_t> pendingSeek;
+    std::optional<Grain> waitingGrain;
+    std::size_t grainPlayed = 0; // of the grain sounding
+    std::size_t grainLeft = 0;
     std::array<float, Channels * ChunkFrames> chunk{};
 };
 
@@ -57,7 +83,7 @@ StreamHandle Mixer::createStream(const void* data, std::size_t size, bool loop)
     if (!decoder)
         return 0;
     std::list<Stream> node;
-    node.emplace_back(++lastHandle_, std::move(decoder), loop);
+    node.emplace_back(++lastHandle_, std::move(decoder), loop, data, size);
     const std::lock_guard mixing(mixMutex_);
     streams_.splice(streams_.end(), node);
     return lastHandle_;
@@ -95,6 +121,24 @@ bool Mixer::free(StreamHandle handle)
     std::list<Stream> removed; // destroyed after the lock is released
     const std::lock_guard mixing(mixMutex_);
     removed.splice(removed.end(), streams_, stream);
+    return true;
+}
+
+bool Mixer::playGrain(StreamHandle handle, std::uint64_t from, std::size_t frames)
+{
+    const Stream* stream = find(handle);
+    if (!stream || from >= stream->length)
+        return false;
+    if (!stream->grainDecoder) {
+        std::unique_ptr<Mp3Stream> decoder = Mp3Stream::open(stream->data, stream->size);
+        if (!decoder)
+            return false;
+        const std::lock_guard mixing(mixMutex_);
+        stream->grainDecoder = std::move(decoder);
+    }
+    const std::lock_guard lock(requestMutex_);
+    stream->requests.grain =
+        Grain{from, static_cast<std::size_t>(std::min<std::uint64_t>(frames, stream->length - from))};
     return true;
 }
 
@@ -146,8 +190,10 @@ void Mixer::mix(float* out, std::size_t frames, std::optional<std::int64_t> hear
     const std::lock_guard mixing(mixMutex_);
     const float gain = takeRequests();
     std::fill(out, out + frames * Channels, 0.0f);
-    for (Stream& stream : streams_)
+    for (Stream& stream : streams_) {
         mixStream(stream, gain, out, frames);
+        mixGrains(stream, gain, out, frames);
+    }
     applyFade(out, frames);
     if (heardAt)
         publishPlayheads(*heardAt);
@@ -211,6 +257,8 @@ float Mixer::takeRequests()
             stream.position = *requests.position;
         }
         stream.playing = requests.playing.value_or(stream.playing);
+        if (requests.grain)
+            stream.waitingGrain = requests.grain;
         requests = {};
     }
     if (fadeFrames_ != 0 && !fadeGain_) {
@@ -245,6 +293,40 @@ void Mixer::mixStream(Stream& stream, float gain, float* out, std::size_t frames
         }
     }
     stream.position = stream.decoder->position();
+}
+
+// The waiting grain becomes the one sounding; false when none waits.
+bool Mixer::startWaitingGrain(Stream& stream)
+{
+    const std::optional<Grain> grain = std::exchange(stream.waitingGrain, std::nullopt);
+    if (!grain || !stream.grainDecoder->seek(grain->from))
+        return false;
+    stream.grainPlayed = 0;
+    stream.grainLeft = grain->frames;
+    return true;
+}
+
+void Mixer::mixGrains(Stream& stream, float gain, float* out, std::size_t frames)
+{
+    if (stream.playing) { // the stream itself is heard
+        stream.waitingGrain.reset();
+        stream.grainLeft = std::min(stream.grainLeft, GrainFadeFrames);
+    }
+    for (std::size_t done = 0; done < frames;) {
+        if (stream.grainLeft == 0 && !startWaitingGrain(stream))
+            return;
+        const std::size_t wanted = std::min({frames - done, stream.grainLeft, ChunkFrames});
+        const std::size_t got = stream.grainDecoder->read(stream.chunk.data(), wanted);
+        float* target = out + done * Channels;
+        for (std::size_t frame = 0; frame < got; ++frame) {
+            const float frameGain = gain * grainEnvelope(stream.grainPlayed++, stream.grainLeft--);
+            for (std::size_t channel = 0; channel < Channels; ++channel)
+                target[frame * Channels + channel] += frameGain * stream.chunk[frame * Channels + channel];
+        }
+        done += got;
+        if (got < wanted)
+            stream.grainLeft = 0; // broken data past what open() checked
+    }
 }
 
 } // namespace orb::audio

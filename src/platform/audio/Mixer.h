@@ -5,7 +5,8 @@
 // Does: open MP3 streams over bytes in memory, play, pause, seek and free them by handle, and
 //       sum the playing ones at the global volume into 44100 Hz stereo float for an Output.
 //       Commands come from one thread (the engine's); mix() runs on another (the output's)
-//       and never allocates nor waits long for a command (design in docs/audio.md).
+//       and never allocates nor waits long for a command (design in docs/audio.md). Plays
+//       short grains of a paused stream, for scrubbing.
 // Does not: open a device (see Output.h), copy the files' bytes, or signal a stream's end (its
 //       currentPosition stays at its length).
 //
@@ -85,8 +86,15 @@ public:
     // or restarted since that mix, or never mixed by an output that keeps time.
     std::optional<Playhead> playhead(StreamHandle stream) const;
 
+    // Plays `frames` frames of a stream from `from` once, faded in and out, leaving the stream's
+    // own place and state as they are: an author hears where a paused demo stands. A grain asked
+    // for while another sounds follows it, and only the latest one waits. Silent while the stream
+    // itself plays: one already sounding fades out. False for a bad handle or beyond the end.
+    bool playGrain(StreamHandle stream, std::uint64_t from, std::size_t frames);
+
 private:
     struct Requests;
+    struct Grain;
     struct Stream;
 
     std::list<Stream>::const_iterator listed(StreamHandle handle) const;
@@ -94,6 +102,8 @@ private:
     float takeRequests();
     void publishPlayheads(std::int64_t heardAt);
     void mixStream(Stream& stream, float gain, float* out, std::size_t frames);
+    void mixGrains(Stream& stream, float gain, float* out, std::size_t frames);
+    static bool startWaitingGrain(Stream& stream);
     void applyFade(float* out, std::size_t frames);
 
     // The streams' list changes only in the commanding thread and only under mixMutex_, which

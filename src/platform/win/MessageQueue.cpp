@@ -25,6 +25,7 @@ int virtualKey(SDL_Keycode key)
         {SDLK_HOME, KeyHome},     {SDLK_LEFT, KeyLeft},
         {SDLK_RIGHT, KeyRight},   {SDLK_f, KeyF},
         {SDLK_TAB, KeyTab},       {SDLK_l, KeyL},
+        {SDLK_COMMA, KeyComma},   {SDLK_PERIOD, KeyPeriod},
     };
     const auto found = keys.find(key);
     return found != keys.end() ? found->second : 0;

@@ -39,6 +39,8 @@ constexpr int KeyLeft = 0x25;
 constexpr int KeyRight = 0x27;
 constexpr int KeyF = 0x46;
 constexpr int KeyL = 0x4C;
+constexpr int KeyComma = 0xBC;
+constexpr int KeyPeriod = 0xBE;
 
 // A window as the engine's settings and log know it: its X11 id, 0 for none.
 using WindowHandle = std::uintptr_t;
