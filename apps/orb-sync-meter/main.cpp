@@ -1,5 +1,6 @@
 // orb-sync-meter: how far apart a recording's flashes and the sounds of their beats are.
 
+#include "Grains.h"
 #include "ParseNumber.h"
 #include "Recording.h"
 #include "SyncEvents.h"
@@ -36,6 +37,11 @@ Options:
                        on the first picture at or after its beat showed at the beat
   --flash-rise L       the rise in mean luma, 0 to 255, that makes a flash (48)
   --part FROM TO       only the recording from FROM to TO seconds after its first picture
+  --grains FROM TO     instead of the flashes: every run of sound between silences, cut into
+                       grains of 80 ms (a scrubbing preview's), and where in the soundtrack's
+                       FROM to TO seconds each grain comes from:
+                         sound at H s for L ms
+                         grain at H s: the music from M s (correlation C)
   --mean-within MS     fail unless the mean offset is within MS of 0
   --spread-within MS   fail unless every event is within MS of the mean
   --each-within MS     fail unless every event's offset is within MS of 0
@@ -51,7 +57,18 @@ struct MeterOptions
     orb::sync::SyncOptions sync;
     std::optional<double> meanWithin, spreadWithin, eachWithin;
     std::optional<std::pair<double, double>> part;
+    std::optional<orb::sync::SoundtrackSpan> grains;
 };
+
+// The two seconds after the option at arguments[i]: FROM and TO, FROM first.
+std::optional<std::pair<double, double>> parseSpan(const std::vector<std::string>& arguments, std::size_t i)
+{
+    double from = 0.0, to = 0.0;
+    if (i + 2 >= arguments.size() || !orb::app::parseNumber(arguments[i + 1], from) ||
+        !orb::app::parseNumber(arguments[i + 2], to) || from < 0.0 || to <= from)
+        return std::nullopt;
+    return std::pair{from, to};
+}
 
 std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std::string& error)
 {
@@ -68,14 +85,16 @@ std::optional<MeterOptions> parse(const std::vector<std::string>& arguments, std
             error = "bad or missing value for " + argument;
             return std::nullopt;
         }
-        if (argument == "--part") {
-            double from = 0.0, to = 0.0;
-            if (i + 2 >= arguments.size() || !orb::app::parseNumber(arguments[i + 1], from) ||
-                !orb::app::parseNumber(arguments[i + 2], to) || from < 0.0 || to <= from) {
-                error = "bad or missing values for --part: FROM and TO seconds, FROM before TO";
+        if (argument == "--part" || argument == "--grains") {
+            const std::optional<std::pair<double, double>> span = parseSpan(arguments, i);
+            if (!span) {
+                error = "bad or missing values for " + argument + ": FROM and TO seconds, FROM before TO";
                 return std::nullopt;
             }
-            options.part = {from, to};
+            if (argument == "--part")
+                options.part = span;
+            else
+                options.grains = orb::sync::SoundtrackSpan{span->first, span->second};
             i += 2;
         } else if (argument == "--picture-lead")
             options.sync.pictureLead = value / 1000.0;
@@ -120,6 +139,29 @@ std::optional<std::vector<float>> decodeSoundtrack(const std::string& path)
     return mono;
 }
 
+// Prints every run of sound and its grains' places; false when there is none.
+bool reportGrains(const orb::sync::Recording& recording, const std::vector<float>& soundtrack,
+                  orb::sync::SoundtrackSpan search)
+{
+    constexpr double GrainSeconds = 0.08;
+    const std::vector<orb::sync::SoundRun> runs =
+        orb::sync::findSoundRuns(recording, soundtrack, search, GrainSeconds);
+    for (const orb::sync::SoundRun& run : runs) {
+        std::printf("sound at %.4f s for %.1f ms\n", run.heard, run.seconds * 1000.0);
+        for (const orb::sync::GrainPlace& grain : run.grains) {
+            if (grain.from)
+                std::printf("grain at %.4f s: the music from %.4f s (correlation %.3f)\n", grain.heard,
+                            *grain.from, grain.correlation);
+            else
+                std::printf("grain at %.4f s: not from the music searched (best correlation %.3f)\n",
+                            grain.heard, grain.correlation);
+        }
+    }
+    if (runs.empty())
+        std::cerr << "orb-sync-meter: nothing was heard\n";
+    return !runs.empty();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -158,6 +200,8 @@ int main(int argc, char** argv)
                   << orb::audio::SampleRate << "\n";
         return 1;
     }
+    if (options->grains)
+        return reportGrains(*recording, *soundtrack, *options->grains) ? 0 : 1;
     const std::vector<orb::sync::SyncEvent> events =
         orb::sync::measureSync(*recording, *soundtrack, options->sync);
     for (const orb::sync::SyncEvent& event : events)
