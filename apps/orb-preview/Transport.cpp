@@ -16,13 +16,11 @@ constexpr double FrameSeconds = 1.0 / 60.0;
 // What a scrub plays at each place the pointer passes: long enough to tell the music by, short
 // enough to follow the pointer.
 constexpr double ScrubGrainSeconds = 0.08;
-constexpr double BeatSeconds = 60.0 / BeatsPerMinute;
-
 // Where the beat that `time` counts in starts, in the music.
 double beatStart(float time)
 {
     const BarAndBeat position = barAndBeatAt(time);
-    return ((position.bar - 1) * BeatsPerBar + position.beat - 1) * BeatSeconds;
+    return ((position.bar - 1) * BeatsPerBar + position.beat - 1) * SecondsPerBeat;
 }
 
 } // namespace
@@ -129,7 +127,7 @@ void Transport::stepFrames(int frames)
 {
     demo_.setPaused(true);
     seekTo(static_cast<float>(targetTime() + frames * FrameSeconds));
-    playGrain(beatStart(*seek_), BeatSeconds);
+    playGrain(beatStart(*seek_), SecondsPerBeat);
 }
 
 float Transport::time() const

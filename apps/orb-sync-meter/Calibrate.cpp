@@ -6,6 +6,7 @@
 // window covering the screen is white, else black. A recording of this, measured, shows the
 // capture path's offset: the picture here is exact to half a piece (64 frames, 1.5 ms).
 
+#include "Tempo.h"
 #include "platform/audio/Mp3Stream.h"
 
 #include <X11/Xlib.h>
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr double BeatSeconds = 60.0 / 138.0;
+constexpr double BeatSeconds = orb::SecondsPerBeat;
 constexpr double FlashSeconds = 0.05;
 constexpr std::size_t PieceFrames = 64;
 

@@ -1,7 +1,8 @@
 #include "Grains.h"
 
+#include "Correlation.h"
+
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -37,51 +38,6 @@ std::vector<Run> soundRuns(const std::vector<float>& sound, std::size_t silence)
     return runs;
 }
 
-// Eight sums at once, so that the compiler can keep them in vector registers.
-float dot(const float* a, const float* b, std::size_t count)
-{
-    std::array<float, 8> sums{};
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        for (std::size_t lane = 0; lane < 8; ++lane)
-            sums[lane] += a[i + lane] * b[i + lane];
-    }
-    float sum = 0.0f;
-    for (; i < count; ++i)
-        sum += a[i] * b[i];
-    for (const float lane : sums)
-        sum += lane;
-    return sum;
-}
-
-double energy(const float* samples, std::size_t count)
-{
-    double sum = 0.0;
-    for (std::size_t i = 0; i < count; ++i)
-        sum += double(samples[i]) * samples[i];
-    return sum;
-}
-
-// The soundtrack's sample within [first, end) where `piece` begins, and how alike they are.
-std::pair<std::size_t, double> bestPlace(const float* piece, std::size_t length,
-                                         const std::vector<float>& soundtrack, std::size_t first,
-                                         std::size_t end)
-{
-    const double pieceEnergy = energy(piece, length);
-    double windowEnergy = energy(soundtrack.data() + first, length);
-    std::pair<std::size_t, double> best{first, -1.0};
-    for (std::size_t at = first; at + length <= end; ++at) {
-        const double norm = std::sqrt(pieceEnergy * windowEnergy);
-        const double correlation = norm > 0.0 ? dot(piece, soundtrack.data() + at, length) / norm : 0.0;
-        if (correlation > best.second)
-            best = {at, correlation};
-        if (at + length < soundtrack.size())
-            windowEnergy += double(soundtrack[at + length]) * soundtrack[at + length] -
-                            double(soundtrack[at]) * soundtrack[at];
-    }
-    return best;
-}
-
 } // namespace
 
 std::vector<SoundRun> findSoundRuns(const Recording& recording, const std::vector<float>& soundtrack,
@@ -102,11 +58,11 @@ std::vector<SoundRun> findSoundRuns(const Recording& recording, const std::vecto
         for (std::size_t start = run.first; start + 2 * fade < run.end; start += grain) {
             const std::size_t length = std::min(start + grain, run.end) - start - 2 * fade;
             GrainPlace place{recording.soundStart + double(start) / rate, std::nullopt};
-            const auto [at, correlation] =
-                bestPlace(recording.sound.data() + start + fade, length, soundtrack, searchFirst, searchEnd);
-            place.correlation = correlation;
-            if (correlation >= Found && at >= fade)
-                place.from = double(at - fade) / rate;
+            const Match match =
+                bestMatch(recording.sound.data() + start + fade, length, soundtrack, searchFirst, searchEnd);
+            place.correlation = match.correlation;
+            if (match.correlation >= Found && match.at >= fade)
+                place.from = double(match.at - fade) / rate;
             heard.grains.push_back(place);
         }
         found.push_back(std::move(heard));

@@ -1,5 +1,7 @@
 #include "SyncEvents.h"
 
+#include "Correlation.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -79,32 +81,12 @@ std::optional<double> heardAt(const Recording& recording, const std::vector<floa
         searchFirst < 0 ||
         searchFirst + searchCount + pieceLength > static_cast<long>(recording.sound.size()))
         return std::nullopt;
-    const float* piece = soundtrack.data() + pieceStart;
-    double pieceEnergy = 0.0;
-    for (long i = 0; i < pieceLength; ++i)
-        pieceEnergy += double(piece[i]) * piece[i];
-
-    const float* heard = recording.sound.data() + searchFirst;
-    double windowEnergy = 0.0;
-    for (long i = 0; i < pieceLength; ++i)
-        windowEnergy += double(heard[i]) * heard[i];
-    long best = -1;
-    double bestCorrelation = Heard;
-    for (long shift = 0; shift < searchCount; ++shift) {
-        float dot = 0.0f;
-        for (long i = 0; i < pieceLength; ++i)
-            dot += piece[i] * heard[shift + i];
-        const double norm = std::sqrt(pieceEnergy * windowEnergy);
-        if (norm > 0.0 && dot / norm > bestCorrelation) {
-            bestCorrelation = dot / norm;
-            best = shift;
-        }
-        windowEnergy += double(heard[shift + pieceLength]) * heard[shift + pieceLength] -
-                        double(heard[shift]) * heard[shift];
-    }
-    if (best < 0)
+    const Match match =
+        bestMatch(soundtrack.data() + pieceStart, static_cast<std::size_t>(pieceLength), recording.sound,
+                  static_cast<std::size_t>(searchFirst), static_cast<std::size_t>(searchFirst + searchCount));
+    if (match.correlation < Heard)
         return std::nullopt;
-    return recording.soundStart + double(searchFirst + best) / rate + MatchBefore;
+    return recording.soundStart + double(match.at) / rate + MatchBefore;
 }
 
 // Whether the rise at picture `index` falls back by half within `seconds`.

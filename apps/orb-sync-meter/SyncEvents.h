@@ -14,6 +14,7 @@
 //   SyncSummary summary = summarise(events);     // mean, spread, drift
 
 #include "Recording.h"
+#include "Tempo.h"
 
 #include <vector>
 
@@ -21,7 +22,7 @@ namespace orb::sync {
 
 struct SyncOptions
 {
-    double beatSeconds = 60.0 / 138.0;
+    double beatSeconds = SecondsPerBeat;
     double flashRise = 48.0; // luma risen from one picture to the next that makes a flash
     // A flash falls by half its rise within this; the production's last a beat (0.43 s).
     double flashSeconds = 0.5;

@@ -9,7 +9,7 @@ import struct
 import sys
 import wave
 
-BEAT = 60.0 / 138.0
+BEAT = 1.7391 / 4  # the production's beat: its bar of 138 bpm rounded to a tenth of a millisecond
 LENGTH = 60.0
 FLASH = 0.05       # seconds of white from each beat on
 RATE = 44100

@@ -222,7 +222,7 @@ TEST_F(PreviewTest, PausedAHeldTimelineSoundsAGrainOfTheMusicThereAndAFrameStepS
     step(0.5);
     EXPECT_FLOAT_EQ(demo().time(), 101.0f + 1.0f / 60.0f);
     EXPECT_TRUE(demo().paused());
-    expectGrainHeard(0, 232 * 60.0 / 138.0, 19174); // the 233rd beat, from 100.87 s
+    expectGrainHeard(0, 232 * SecondsPerBeat, 19174); // the 233rd beat, from 100.87 s
     EXPECT_NEAR(musicTime(), demo().time(), 1.0 / audio::SampleRate) << "the music waits at the picture";
 
     preview_->press(win::KeyComma);

@@ -7,7 +7,7 @@ namespace orb::sync {
 namespace {
 
 constexpr int Rate = 44100;
-constexpr double Beat = 60.0 / 138.0;
+constexpr double Beat = SecondsPerBeat;
 
 // Clicks on every beat for `seconds`, each a different tone so that none is mistaken for the next.
 std::vector<float> clicks(double seconds)

@@ -8,7 +8,7 @@ namespace orb::synth {
 
 std::int64_t sampleAt(double beat)
 {
-    return std::llround(beat * SampleRate * 60.0 / BeatsPerMinute);
+    return std::llround(beat * SecondsPerBeat * SampleRate);
 }
 
 std::vector<Note> Track::notes() const

@@ -15,10 +15,9 @@ namespace orb::synth {
 
 // The engine's tempo: the scenes move on the bars this score plays.
 using orb::BeatsPerBar;
-using orb::BeatsPerMinute;
+using orb::SecondsPerBeat;
 constexpr int BarsPerPhrase = 4;
 constexpr double BeatsPerPhrase = BeatsPerBar * BarsPerPhrase;
-constexpr double SecondsPerBeat = 60.0 / BeatsPerMinute;
 
 // The sample a beat starts on, straight from the beat number so that rounding never adds up.
 std::int64_t sampleAt(double beat);
