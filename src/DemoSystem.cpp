@@ -337,6 +337,8 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
         soundSystem_->setPosition(musicStream_, clock_.time());
     }
     soundSync_->follow(clock_, musicStream_);
+    if (const std::optional<double> delay = soundSync_->changedStartDelay())
+        clock_.setStartDelay(*delay);
     if (tick.step == DemoClock::Step::End)
         return false;
     if (tick.step == DemoClock::Step::Loop) {
@@ -372,12 +374,7 @@ void DemoSystem::setPaused(bool paused)
 void DemoSystem::startSoundSync(int offsetMs)
 {
     soundSync_->setOffset(offsetMs / 1000.0);
-    const double delay = soundSync_->startDelay();
-    clock_.setStartDelay(delay);
-    if (soundSystem_->outputLatency() > 0.0)
-        ORB_INFO("sound through " << soundSystem_->outputDescription() << ", heard "
-                                  << std::lround(delay * 1e4) / 10.0 << " ms after it is mixed (" << offsetMs
-                                  << " ms of it the viewer's offset): the picture starts as late");
+    clock_.setStartDelay(soundSync_->startDelay());
 }
 
 bool DemoSystem::registerScene(Scene* scene, std::uint32_t id)

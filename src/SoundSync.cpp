@@ -36,9 +36,27 @@ SoundSync::~SoundSync()
         report("the demo", whole_);
 }
 
-double SoundSync::startDelay() const
+double SoundSync::startDelay()
 {
-    return sound_.outputLatency() + offset_;
+    return takeStartDelay("the picture starts as late");
+}
+
+std::optional<double> SoundSync::changedStartDelay()
+{
+    if (std::abs(sound_.outputLatency() - latencyTaken_) < DeviceChange)
+        return std::nullopt;
+    return takeStartDelay("the device changed, the picture follows");
+}
+
+double SoundSync::takeStartDelay(const char* whatThePictureDoes)
+{
+    latencyTaken_ = sound_.outputLatency();
+    const double delay = latencyTaken_ + offset_;
+    if (latencyTaken_ > 0.0)
+        ORB_INFO("sound through " << sound_.outputDescription() << ", heard " << milliseconds(delay)
+                                  << " after it is mixed (" << std::lround(offset_ * 1000.0)
+                                  << " ms of it the viewer's offset): " << whatThePictureDoes);
+    return delay;
 }
 
 double SoundSync::seconds(std::int64_t ticks) const

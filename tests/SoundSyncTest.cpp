@@ -18,7 +18,8 @@ constexpr std::size_t BufferFrames = 1024;
 constexpr double Latency = 0.030;
 
 // A sound card whose clock is not the system's: it takes a buffer whenever it has played the last
-// one, at `ppm` parts per million off the counter's rate, and can stall.
+// one, at `ppm` parts per million off the counter's rate, and can stall or change its latency (as
+// when the server moves the sound to another device).
 class DriftingOutput final : public audio::Output
 {
 public:
@@ -26,7 +27,7 @@ public:
         : mixer_(mixer), rate_(audio::SampleRate * (1.0 + ppm * 1e-6))
     {}
 
-    double latency() const override { return Latency; }
+    double latency() const override { return latencyNow; }
 
     // Pulls every buffer the card wants up to `tick`.
     void runUntil(std::int64_t tick)
@@ -34,13 +35,14 @@ public:
         while (nextMix_ <= static_cast<double>(tick)) {
             mixer_.mix(buffer_.data(), BufferFrames,
                        static_cast<std::int64_t>(nextMix_) +
-                           static_cast<std::int64_t>(Latency * TicksPerSecond));
+                           static_cast<std::int64_t>(latencyNow * TicksPerSecond));
             nextMix_ += BufferFrames / rate_ * TicksPerSecond;
         }
     }
     void stall(double seconds) { nextMix_ += seconds * TicksPerSecond; }
 
     static inline double ppm = 0.0;
+    static inline double latencyNow = Latency;
     static inline DriftingOutput* current = nullptr;
 
 private:
@@ -69,6 +71,7 @@ protected:
     double play(double ppm, double seconds, double settled, const std::function<void(double)>& during = {})
     {
         DriftingOutput::ppm = ppm;
+        DriftingOutput::latencyNow = Latency;
         Host host = Host::player();
         host.soundLibrary.openDevice = [](audio::Mixer& mixer,
                                           std::string*) -> std::unique_ptr<audio::Output> {
@@ -94,6 +97,8 @@ protected:
                 sound.setPosition(music, clock.time());
             }
             sync.follow(clock, music);
+            if (const std::optional<double> delay = sync.changedStartDelay())
+                clock.setStartDelay(*delay);
             sync.framePresented(clock.lastTick(), counter_.now());
             if (during)
                 during(clock.time());
@@ -134,6 +139,24 @@ TEST_F(SoundSyncTest, AfterA50MillisecondStallThePictureIsBackWithinTwoMilliseco
         return line.starts_with("ORB_INFO: sync over the demo: ") &&
                line.find(", 1 sound stalls;") != std::string::npos;
     })) << "the stall is counted";
+}
+
+TEST_F(SoundSyncTest, ADeviceThatChangesWhilePlayingIsFollowedWithinASecondAndSaidOnce)
+{
+    const auto headsetAt30 = [](double time) {
+        if (time >= 30.0)
+            DriftingOutput::latencyNow = 0.150;
+    };
+    EXPECT_LT(play(0.0, 40.0, 31.0, headsetAt30), 0.002);
+    const std::vector<std::string> lines = log();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("ORB_INFO: sound through ") &&
+                                       line.ends_with(
+                                           ", heard 150.0 ms after it is mixed (0 ms of it the "
+                                           "viewer's offset): the device changed, the picture follows");
+                            }),
+              1);
 }
 
 } // namespace
