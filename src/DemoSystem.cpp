@@ -337,8 +337,6 @@ bool DemoSystem::frame(std::uint32_t sceneId, const float* seekTime)
         soundSystem_->setPosition(musicStream_, clock_.time());
     }
     soundSync_->follow(clock_, musicStream_);
-    if (const std::optional<double> delay = soundSync_->changedStartDelay())
-        clock_.setStartDelay(*delay);
     if (tick.step == DemoClock::Step::End)
         return false;
     if (tick.step == DemoClock::Step::Loop) {

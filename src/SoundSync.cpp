@@ -41,13 +41,6 @@ double SoundSync::startDelay()
     return takeStartDelay("the picture starts as late");
 }
 
-std::optional<double> SoundSync::changedStartDelay()
-{
-    if (std::abs(sound_.outputLatency() - latencyTaken_) < DeviceChange)
-        return std::nullopt;
-    return takeStartDelay("the device changed, the picture follows");
-}
-
 double SoundSync::takeStartDelay(const char* whatThePictureDoes)
 {
     latencyTaken_ = sound_.outputLatency();
@@ -75,6 +68,8 @@ void SoundSync::framePresented(std::int64_t clockTick, std::int64_t presentedTic
 
 void SoundSync::follow(DemoClock& clock, std::uint32_t music)
 {
+    if (std::abs(sound_.outputLatency() - latencyTaken_) >= DeviceChange)
+        clock.setStartDelay(takeStartDelay("the device changed, the picture follows"));
     const std::optional<audio::Playhead> playhead = sound_.playhead(music);
     if (!playhead || clock.paused() || clock.holding()) {
         clock.ease(0.0);

@@ -7,15 +7,14 @@
 //       the screen and half the time it stays there) and ease the clock towards it when they part
 //       by more than Tolerance; count the sound's stalls (the playhead falling behind where the
 //       recent ones placed it); log once a minute and at the end. Give the delay a restarted
-//       music takes to reach the ear, at the start and again when the output's latency moves
-//       (another device), logging each once.
+//       music takes to reach the ear, and give it the clock again when the output's latency
+//       moves (another device), logging each once.
 // Does not: move the music. Without an output that keeps time (the silent one) it does nothing.
 //
 //   SoundSync sync(counter, soundSystem);
 //   clock.setStartDelay(sync.startDelay());
 //   sync.framePresented(clockTick, presentedTick);   // after every present
 //   sync.follow(clock, music);                        // after every tick of the clock
-//   if (auto delay = sync.changedStartDelay()) clock.setStartDelay(*delay);
 
 #include "platform/audio/Mixer.h"
 #include "platform/win/Counter.h"
@@ -48,12 +47,11 @@ public:
     // What the restarted music takes to reach the ear: the output's latency and the viewer's
     // offset. Logged, for an output that keeps time.
     double startDelay();
-    // The start delay anew once the output's latency has moved by DeviceChange or more since it
-    // was last taken; logged. Nothing while it holds.
-    std::optional<double> changedStartDelay();
     // Seconds the sound reaches the ear after what its output reports.
     void setOffset(double seconds) { offset_ = seconds; }
     void framePresented(std::int64_t clockTick, std::int64_t presentedTick);
+    // Eases the clock towards the sound, and gives it the start delay anew once the output's
+    // latency has moved by DeviceChange or more since it was last taken.
     void follow(DemoClock& clock, std::uint32_t music);
 
 private:

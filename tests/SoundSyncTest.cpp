@@ -97,8 +97,6 @@ protected:
                 sound.setPosition(music, clock.time());
             }
             sync.follow(clock, music);
-            if (const std::optional<double> delay = sync.changedStartDelay())
-                clock.setStartDelay(*delay);
             sync.framePresented(clock.lastTick(), counter_.now());
             if (during)
                 during(clock.time());

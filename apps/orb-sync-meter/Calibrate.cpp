@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr double BeatSeconds = orb::SecondsPerBeat;
 constexpr double FlashSeconds = 0.05;
 constexpr std::size_t PieceFrames = 64;
 
@@ -140,7 +139,7 @@ int main(int argc, char** argv)
         const pa_usec_t latency = pa_simple_get_latency(sound.get(), &error);
         const double heard = (static_cast<double>(written) + PieceFrames / 2.0) / orb::audio::SampleRate -
                              static_cast<double>(latency) / 1e6;
-        const double sinceBeat = std::fmod(std::max(heard, 0.0), BeatSeconds);
+        const double sinceBeat = std::fmod(std::max(heard, 0.0), orb::SecondsPerBeat);
         window.show(heard >= 0.0 && sinceBeat < FlashSeconds);
     }
     pa_simple_drain(sound.get(), &error);
