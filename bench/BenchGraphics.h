@@ -58,19 +58,27 @@ private:
     bool started_ = false;
 };
 
-// Pass `pass` of the production's effect `effectName` ("Compositor"), its fragment stage behind the
-// device's vertex stage for the full-screen triangle; null when it does not compile.
-inline std::unique_ptr<gfx::ShaderProgram> linkEffectPass(gfx::Device& device, const std::string& effectName,
-                                                          unsigned pass = 0)
+// Pass `pass` of the production's effect `effectName` ("Compositor"), or of the effect file at
+// `path`, for the full-screen triangle (behind the device's vertex stage when it has none of its
+// own); null when it does not compile.
+inline std::unique_ptr<gfx::ShaderProgram>
+linkEffectFilePass(gfx::Device& device, const std::filesystem::path& path, unsigned pass = 0)
 {
-    std::ifstream file(std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data" / (effectName + ".fx"));
+    std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     const auto source = fx::parseEffect(text.str(), nullptr);
     if (!source || pass >= source->passes.size())
         return nullptr;
-    return device.linkProgram(gfx::Device::fixedVertexStage(FullScreenTriangleFvf),
+    return device.linkProgram(fx::vertexStage(source->common, source->passes[pass], FullScreenTriangleFvf),
                               fx::glslStage(source->common, source->passes[pass].fragment), nullptr);
+}
+
+inline std::unique_ptr<gfx::ShaderProgram> linkEffectPass(gfx::Device& device, const std::string& effectName,
+                                                          unsigned pass = 0)
+{
+    return linkEffectFilePass(
+        device, std::filesystem::path(ORB_SOURCE_DIR) / "data" / "Data" / (effectName + ".fx"), pass);
 }
 
 } // namespace orb::bench

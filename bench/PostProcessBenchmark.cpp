@@ -20,21 +20,34 @@ namespace {
 using namespace orb;
 using bench::Graphics;
 
-// The chain's passes in bare GL: the same targets, the same fragment stages from the production's
-// effect files and the device's vertex stage for pre-transformed vertices, the same triangle from
-// a buffer made once; only the GL calls each pass needs, nothing saved or restored.
+// The chain's passes in bare GL: the same targets, the same stages from the production's effect
+// files (the device's vertex stage for pre-transformed vertices where an effect has none), the
+// same triangle from a buffer made once; only the GL calls each pass needs, nothing saved or
+// restored. As it was, the frame is copied into "Screen" and the compositor works out its values
+// for every pixel; as it is, the frame and "Screen" change places and the compositor's vertex
+// stage works them out.
 class BareChain
 {
 public:
-    BareChain(gfx::Device& device, int width, int height) : device_(device), width_(width), height_(height)
+    enum class Form
     {
-        backBuffer_ = backBufferTarget(width, height);
+        AsItWas,
+        AsItIs
+    };
+
+    BareChain(gfx::Device& device, int width, int height, Form form)
+        : device_(device), width_(width), height_(height), form_(form)
+    {
+        backBuffer_ = form == Form::AsItWas ? backBufferTarget(width, height) : target(width, height, false);
         screen_ = target(width, height, true);
         blur1_ = target(width / 4, height / 4, false);
         blur2_ = target(width / 4, height / 4, false);
         downsample_ = program("Downsample4x4");
         blur_ = program("GaussianBlur");
-        compositor_ = program("Compositor");
+        compositor_ = form == Form::AsItWas
+                          ? bench::linkEffectFilePass(device, std::filesystem::path(ORB_SOURCE_DIR) /
+                                                                  "bench" / "data" / "ComposePerPixel.fx")
+                          : program("Compositor");
         // The chain's triangle, in full-size pixels, also for the quarter-size targets.
         const float w = static_cast<float>(width), h = static_cast<float>(height);
         const float triangle[18] = {-0.5f, -0.5f,        0, 0, 0, 0, 2 * w - 0.5f, -0.5f, 0, 0, 2, 0,
@@ -78,8 +91,11 @@ public:
     void run()
     {
         // The device's copy of equal surfaces; a blit costs far more on a software rasteriser.
-        glCopyImageSubData(backBuffer_.colour, GL_RENDERBUFFER, 0, 0, 0, 0, screen_.colour, GL_TEXTURE_2D, 0,
-                           0, 0, 0, width_, height_, 1);
+        if (form_ == Form::AsItWas)
+            glCopyImageSubData(backBuffer_.colour, GL_RENDERBUFFER, 0, 0, 0, 0, screen_.colour, GL_TEXTURE_2D,
+                               0, 0, 0, 0, width_, height_, 1);
+        else
+            exchangeFrameAndScreen();
         glBindVertexArray(vertexArray_);
         glBindSampler(0, sampler_);
         glBindSampler(1, sampler_);
@@ -100,6 +116,14 @@ private:
         int width, height;
         bool colourInRenderbuffer;
     };
+
+    // As the device's exchange does: each framebuffer keeps its place and takes the other texture.
+    void exchangeFrameAndScreen()
+    {
+        std::swap(backBuffer_.colour, screen_.colour);
+        glNamedFramebufferTexture(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0, backBuffer_.colour, 0);
+        glNamedFramebufferTexture(screen_.framebuffer, GL_COLOR_ATTACHMENT0, screen_.colour, 0);
+    }
 
     static constexpr std::array<float, 4> Compositor = {1, 3, 0, 0.01f};
 
@@ -158,6 +182,7 @@ private:
 
     gfx::Device& device_;
     int width_, height_;
+    Form form_;
     Target backBuffer_{}, screen_{}, blur1_{}, blur2_{};
     std::unique_ptr<gfx::ShaderProgram> downsample_, blur_, compositor_;
     GLuint vertexBuffer_ = 0, vertexArray_ = 0, sampler_ = 0;
@@ -219,14 +244,14 @@ void PostProcess1280x720(benchmark::State& state)
     reportCentre(state, device.readPixels(device.backBuffer())[360 * 1280 + 640]);
 }
 
-void BareGlChain1280x720(benchmark::State& state)
+void runBareChain(benchmark::State& state, BareChain::Form form)
 {
     Graphics graphics(1280, 720); // for its GL context only
     if (!graphics.started()) {
         state.SkipWithError("the graphics system did not start");
         return;
     }
-    BareChain chain(*graphics.system().device(), 1280, 720);
+    BareChain chain(*graphics.system().device(), 1280, 720, form);
     if (!chain.ready()) {
         state.SkipWithError("the chain's effects did not compile");
         return;
@@ -241,6 +266,17 @@ void BareGlChain1280x720(benchmark::State& state)
     }
     times.report(state);
     reportCentre(state, chain.centrePixel());
+}
+
+// The engine's chain against these two: as it was, and as it is now.
+void BareGlChainAsItWas1280x720(benchmark::State& state)
+{
+    runBareChain(state, BareChain::Form::AsItWas);
+}
+
+void BareGlChain1280x720(benchmark::State& state)
+{
+    runBareChain(state, BareChain::Form::AsItIs);
 }
 
 void FirstNoiseTexture(benchmark::State& state)
@@ -258,6 +294,7 @@ void FirstNoiseTexture(benchmark::State& state)
 }
 
 BENCHMARK(PostProcess1280x720)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BareGlChainAsItWas1280x720)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BareGlChain1280x720)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(FirstNoiseTexture)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 

@@ -91,8 +91,12 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
 
     const PostProcessVectors vectors = postProcessVectors(width_, height_, params.downsample);
 
+    // A single-sampled frame changes places with "Screen", as a flip would, instead of being
+    // copied there; the compose covers every pixel of what the back buffer holds then. A
+    // multisampled frame is resolved into "Screen".
     device_->beginTimedPass("post: copy");
-    device_->stretchRect(backBufferTarget_->colorSurface(), screen->colorSurface());
+    if (!device_->exchange(backBufferTarget_->colorSurface(), screen->colorSurface()))
+        device_->stretchRect(backBufferTarget_->colorSurface(), screen->colorSurface());
     device_->endTimedPass();
     device_->setDepthStencilSurface(screen->depthSurface());
     run(*device_,
@@ -122,15 +126,20 @@ void GraphicSystem::postProcess(const PostProcessParams& params)
          blur1->colorSurface(),
          nullptr},
         width_, height_);
+    // The compose covers every pixel with one sample each: a multisampled back buffer takes it in
+    // its single-sampled stand-in, which is shown without resolving (the samples are filled only
+    // if something draws after it). "Screen"'s depth, the stand-in's size and unread, stays bound.
     run(*device_,
         {"post: compose",
          *compositor,
          {{"d", params.compositorD.data()}, {"c", params.compositorC.data()}},
          screen->colorTexture(),
          blur1->colorTexture(),
-         backBufferTarget_->colorSurface(),
-         backBufferTarget_->depthSurface()},
+         device_->resolvedBackBuffer(),
+         nullptr},
         width_, height_);
+    device_->setRenderTarget(0, backBufferTarget_->colorSurface());
+    device_->setDepthStencilSurface(backBufferTarget_->depthSurface());
 }
 
 } // namespace orb

@@ -21,26 +21,42 @@ uniform vec4 c;
 @state ZWriteEnable = false
 @state AlphaBlendEnable = false
 @state CullMode = None
+@vertex
+layout(location = 0) in vec4 position;
+layout(location = 3) in vec2 texCoord;
+out vec2 glowCoord;
+// What the values make of the two images, the same for every pixel: worked out once a vertex, not
+// once a pixel. The glow's three uses (bloom and halo, the veil's softening, the wash) and the
+// flicker fold into one scale for each image.
+flat out float sharpScale;
+flat out float glowScale;
+flat out float wash;
+
+void main()
+{
+    gl_Position = orb_pretransformed(position);
+    glowCoord = texCoord;
+    float veil = 0.25 * c.z;
+    float flicker = 1.0 + d.w * (1.0 + 3.0 * c.w);
+    sharpScale = d.x * flicker * (1.0 - 0.5 * veil);
+    glowScale = d.y * (flicker * ((1.0 - veil) * (0.05 * c.x + 0.2 * c.y) + 0.5 * veil) + max(d.z, 0.0));
+    wash = smoothstep(0.0, 1.0, clamp(d.z, 0.0, 1.0));
+}
 @fragment
 layout(binding = 0) uniform sampler2D frame;
 layout(binding = 1) uniform sampler2D glowImage;
-in vec2 orb_vTexCoord;
+in vec2 glowCoord;
+flat in float sharpScale;
+flat in float glowScale;
+flat in float wash;
 out vec4 colour;
 
 void main()
 {
-    // The glow's three uses (bloom and halo, the veil's softening, the wash) and the flicker fold
-    // into one scale for each image: two multiply-adds a pixel instead of the chain of mixes.
-    float veil = 0.25 * c.z;
-    float flicker = 1.0 + d.w * (1.0 + 3.0 * c.w);
-    float sharpScale = d.x * flicker * (1.0 - 0.5 * veil);
-    float glowScale =
-        d.y * (flicker * ((1.0 - veil) * (0.05 * c.x + 0.2 * c.y) + 0.5 * veil) + max(d.z, 0.0));
     // Pixel centres meet the frame's texel centres exactly: fetching is filtering, only cheaper.
     vec3 picture = texelFetch(frame, ivec2(gl_FragCoord.xy), 0).rgb * sharpScale +
-                   texture(glowImage, orb_vTexCoord).rgb * glowScale;
+                   texture(glowImage, glowCoord).rgb * glowScale;
     // Scaled back below white as a whole, then mixed towards white by the wash, in one step.
-    float wash = smoothstep(0.0, 1.0, clamp(d.z, 0.0, 1.0));
     float keep = (1.0 - wash) / max(max(max(picture.r, picture.g), picture.b), 1.0);
     colour = vec4(picture * keep + wash, 1.0);
 }

@@ -49,6 +49,52 @@ TEST(DeviceMultisampling, StretchRectResolvesAFourSampleBackBuffer)
     EXPECT_EQ(device->readPixels(device->backBuffer()), pixels);
 }
 
+// The post-processing's last pass draws a multisampled frame into the single-sampled stand-in,
+// which then is the back buffer's picture until the back buffer is cleared or drawn into.
+TEST(DeviceMultisampling, AFrameInTheStandInIsTheBackBuffersAndTakenBackBeforeItIsDrawnOver)
+{
+    std::vector<std::uint8_t> presented;
+    auto device = makeDevice(64, 48, 4, [&](const FramePixels& frame) {
+        presented.assign(frame.pixels(), frame.pixels() + 64 * 48 * 4);
+    });
+    ASSERT_NE(device, nullptr);
+    Surface* standIn = device->resolvedBackBuffer();
+    ASSERT_NE(standIn, device->backBuffer());
+    EXPECT_EQ(standIn->samples(), 1);
+    const auto everywhere = [&device](Color colour) {
+        const std::vector<Color> pixels = device->readPixels(device->backBuffer());
+        return std::count(pixels.begin(), pixels.end(), colour) == 64 * 48;
+    };
+    device->clear(ClearFlag::Target | ClearFlag::ZBuffer, Black, 1.0f, 0);
+
+    device->setRenderTarget(0, standIn);
+    device->setDepthStencilSurface(nullptr);
+    device->clear(ClearFlag::Target, Red, 1.0f, 0);
+    EXPECT_TRUE(everywhere(Red));
+    device->present();
+    ASSERT_EQ(presented.size(), 64u * 48u * 4u);
+    EXPECT_EQ(presented[2], 255) << "the stand-in is shown";
+
+    device->setRenderTarget(0, device->backBuffer());
+    device->setDepthStencilSurface(device->autoDepthStencil());
+    auto blue = makeTexture(*device, 1, 1, {Blue});
+    device->setTexture(0, blue.get());
+    drawRectangle(*device, 0, 0, 8, 8);
+    const std::vector<Color> drawnOver = device->readPixels(device->backBuffer());
+    EXPECT_EQ(drawnOver[0], Blue);
+    EXPECT_EQ(drawnOver[64 * 48 - 1], Red) << "the frame was taken back under the draw";
+
+    device->setRenderTarget(0, standIn);
+    device->clear(ClearFlag::Target, Green, 1.0f, 0);
+    device->setRenderTarget(0, device->backBuffer());
+    device->clear(ClearFlag::Target, Black, 1.0f, 0);
+    EXPECT_TRUE(everywhere(Black));
+    // A clear is kept until something draws over it or shows it: it is there under the draw.
+    device->clear(ClearFlag::Target, Green, 1.0f, 0);
+    drawRectangle(*device, 0, 0, 8, 8);
+    EXPECT_EQ(device->readPixels(device->backBuffer())[64 * 48 - 1], Green);
+}
+
 TEST_F(DeviceTest, StretchRectScalesWithLinearFiltering)
 {
     clear(Black);
@@ -59,6 +105,35 @@ TEST_F(DeviceTest, StretchRectScalesWithLinearFiltering)
     ASSERT_TRUE(device_->stretchRect(device_->backBuffer(), half->surfaceLevel(0)));
     EXPECT_TRUE(near(device_->readPixels(half->surfaceLevel(0))[5], argb(255, 128, 128, 128)));
     EXPECT_FALSE(device_->stretchRect(nullptr, half->surfaceLevel(0)));
+}
+
+// The flip the post-processing makes instead of a copy: afterwards every pointer to either surface
+// (a bound stage, a target bound before, the back buffer presented) sees the other's texels.
+TEST_F(DeviceTest, ExchangeSwapsTheTexelsOfTheBackBufferAndATargetBehindTheirPointers)
+{
+    auto screen = device_->createTexture(Width, Height, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
+    device_->setRenderTarget(0, screen->surfaceLevel(0));
+    device_->clear(ClearFlag::Target, Blue, 1.0f, 0);
+    device_->setRenderTarget(0, device_->backBuffer());
+    clear(Red);
+    device_->setTexture(0, screen.get());
+    drawRectangle(*device_, 0, Height / 2, Width, Height); // the frame: red above, blue below
+
+    ASSERT_TRUE(device_->exchange(device_->backBuffer(), screen->surfaceLevel(0)));
+    EXPECT_EQ(device_->readPixels(screen->surfaceLevel(0))[0], Red);
+    EXPECT_EQ(pixel(3, 3), Blue);
+    // The stage bound before shows the frame now in the texture; the target bound before is drawn.
+    drawRectangle(*device_, 0, 0, Width, Height / 2);
+    EXPECT_EQ(pixel(3, 3), Red);
+    EXPECT_EQ(pixel(3, Height - 3), Blue);
+    EXPECT_EQ(device_->readPixels(screen->surfaceLevel(0))[0], Red) << "the texture was not drawn into";
+
+    auto small = device_->createTexture(Width / 2, Height, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
+    auto levels = device_->createTexture(Width, Height, 2, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
+    EXPECT_FALSE(device_->exchange(device_->backBuffer(), small->surfaceLevel(0)));
+    EXPECT_FALSE(device_->exchange(device_->backBuffer(), levels->surfaceLevel(0)));
+    EXPECT_FALSE(device_->exchange(device_->backBuffer(), device_->autoDepthStencil()));
+    EXPECT_FALSE(device_->exchange(device_->backBuffer(), nullptr));
 }
 
 TEST_F(DeviceTest, SamplesAVolumeTextureThroughAProgramOfItsOwn)

@@ -107,11 +107,9 @@ Effect::LinkedPass* Effect::link(unsigned pass, std::uint32_t fvf, std::string* 
     if (found != programs_.end())
         return &found->second;
 
-    const std::string vertex =
-        source.vertex ? glslStage(source_.common, *source.vertex) : gfx::Device::fixedVertexStage(fvf);
     std::string linkLog;
-    std::unique_ptr<gfx::ShaderProgram> program =
-        device_.linkProgram(vertex, glslStage(source_.common, source.fragment), &linkLog);
+    std::unique_ptr<gfx::ShaderProgram> program = device_.linkProgram(
+        vertexStage(source_.common, source, fvf), glslStage(source_.common, source.fragment), &linkLog);
     if (!program) {
         if (log != nullptr)
             *log = "pass " + std::to_string(pass) + " " + linkLog;

@@ -1,6 +1,7 @@
 #include "platform/fx/EffectFile.h"
 
 #include "platform/fx/EffectLibrary.h"
+#include "platform/gfx/Device.h"
 
 #include <map>
 #include <sstream>
@@ -238,6 +239,11 @@ std::string glslStage(const SourceText& common, const SourceText& stage, const s
     if (common.firstLine != 0)
         glsl += "#line " + std::to_string(common.firstLine) + "\n" + common.text;
     return glsl + "#line " + std::to_string(stage.firstLine) + "\n" + stage.text;
+}
+
+std::string vertexStage(const SourceText& common, const PassSource& pass, std::uint32_t fvf)
+{
+    return pass.vertex ? glslStage(common, *pass.vertex) : gfx::Device::fixedVertexStage(fvf);
 }
 
 } // namespace orb::fx

@@ -47,4 +47,7 @@ std::optional<EffectSource> parseEffect(const std::string& text, std::string* er
 // stage, with #line markers so that compiler messages name lines of the effect file.
 std::string glslStage(const SourceText& common, const SourceText& stage, const std::string& prelude = {});
 
+// A pass's vertex stage: its own, or the device's fixed one for `fvf` when it has none.
+std::string vertexStage(const SourceText& common, const PassSource& pass, std::uint32_t fvf);
+
 } // namespace orb::fx

@@ -233,9 +233,7 @@ Device::~Device()
         texture->orphan();
     for (const auto& [attachments, framebuffer] : framebuffers_)
         glDeleteFramebuffers(1, &framebuffer);
-    glDeleteFramebuffers(1, &resolveFramebuffer_);
-    glDeleteTextures(1, &resolveTexture_);
-    for (Surface* surface : {backBuffer_.get(), autoDepthStencil_.get()}) {
+    for (Surface* surface : {backBuffer_.get(), autoDepthStencil_.get(), backBufferResolve_.get()}) {
         if (surface != nullptr)
             surface->renderbuffer_ ? glDeleteRenderbuffers(1, &surface->name_)
                                    : glDeleteTextures(1, &surface->name_);
@@ -522,8 +520,11 @@ GLuint Device::vertexArrayFor(std::uint32_t fvf)
 GLuint Device::prepareDraw(std::uint32_t stride, ShaderProgram* program)
 {
     const VertexLayout layout = vertexLayout(state_.fvf);
-    if (!layout.valid || stride < layout.size || program == nullptr || !bindTargets())
+    if (!layout.valid || stride < layout.size || program == nullptr)
         return 0;
+    if (!bindTargets())
+        return 0;
+    followFrame();
     if (program->name() != boundProgram_) {
         glUseProgram(program->name());
         boundProgram_ = program->name();

@@ -28,6 +28,7 @@
 #include "platform/gfx/ShaderProgram.h"
 #include "platform/gfx/Texture.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <epoxy/gl.h>
@@ -149,6 +150,14 @@ public:
 
     // Targets
     Surface* backBuffer() const { return backBuffer_.get(); }
+    // The back buffer's single-sampled stand-in: the back buffer itself when it has no samples.
+    // A draw into it makes it the frame, to be drawn over every pixel: what it held before is
+    // undefined. present() then shows it without resolving; a draw into the back buffer before
+    // that first fills the samples from it, a clear of the back buffer's colour does not.
+    Surface* resolvedBackBuffer() const
+    {
+        return backBufferResolve_ ? backBufferResolve_.get() : backBuffer_.get();
+    }
     Surface* autoDepthStencil() const { return autoDepthStencil_.get(); }
     // Target 0 cannot be unset (false); targets 1 to 3 can.
     bool setRenderTarget(std::uint32_t index, Surface* surface);
@@ -157,6 +166,11 @@ public:
     Surface* depthStencilSurface() const { return depthStencil_; }
     // Copies one whole colour surface onto another with linear filtering, resolving multisampling.
     bool stretchRect(Surface* source, Surface* destination);
+    // Exchanges what two colour surfaces hold, as a flip of the back buffer does: each keeps its
+    // identity (pointers, state blocks, the framebuffers made for it) and takes the other's texels,
+    // for nothing. Both must be single-sampled, of one size and format, and each the back buffer or
+    // the only level of a texture; false, and nothing exchanged, otherwise.
+    bool exchange(Surface* first, Surface* second);
     // A colour surface's pixels as 0xAARRGGBB, top row first; empty for a missing surface.
     std::vector<Color> readPixels(Surface* surface);
 
@@ -204,7 +218,20 @@ private:
     void flushTextures();
     bool bindTargets();
     GLuint framebufferFor(const Attachments& attachments);
+    bool isBound(const Surface* surface) const
+    {
+        return std::find(renderTargets_.begin(), renderTargets_.end(), surface) != renderTargets_.end();
+    }
+    // At a draw, once its targets are bound: a frame left in the stand-in, or a colour cleared
+    // to, goes into the back buffer's samples when the draw is into the back buffer.
+    void followFrame();
+    // Copies one whole colour surface onto another, scaling and resolving as it must.
+    bool blit(Surface* source, Surface* destination, GLenum filter);
+    // A single-sampled framebuffer holding the surface's pixels (the back buffer's resolved).
     GLuint resolved(Surface* surface);
+    // The surface that holds `surface`'s pixels now: the stand-in for a back buffer whose frame
+    // is there or only cleared (the stand-in then takes the colour).
+    Surface* holding(Surface* surface);
     ShaderProgram* programForDraw();
     // Binds target, program, states and vertex format for a draw; the vertex array, or 0 when
     // the draw cannot be made.
@@ -225,8 +252,18 @@ private:
     std::array<Surface*, 4> renderTargets_{};
     Surface* depthStencil_ = nullptr;
     std::map<Attachments, GLuint> framebuffers_;
-    GLuint resolveFramebuffer_ = 0; // single-sampled copy of the back buffer, made when needed
-    GLuint resolveTexture_ = 0;
+    // A multisampled back buffer's single-sampled stand-in, and where its frame is: in the
+    // samples, in the stand-in (drawn there last), or only a colour it was cleared to, kept until
+    // something draws or shows it, so that a frame that ends on a clear resolves nothing.
+    std::unique_ptr<Surface> backBufferResolve_;
+    enum class FrameIn
+    {
+        Samples,
+        StandIn,
+        Colour
+    };
+    FrameIn frameIn_ = FrameIn::Samples;
+    std::array<GLfloat, 4> frameColour_{};
 
     std::unique_ptr<FixedStages> fixedStages_;
     std::unique_ptr<VertexStream> vertexStream_;

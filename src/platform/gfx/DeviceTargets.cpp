@@ -93,6 +93,8 @@ bool Device::createBackBuffer(const PresentParameters& parameters, std::string* 
             new Surface(name, false, 0, parameters.width, parameters.height, format, 1, nullptr));
     };
     backBuffer_ = samples <= 1 ? texture(Format::A8R8G8B8) : renderbuffer(Format::A8R8G8B8);
+    if (samples > 1)
+        backBufferResolve_ = texture(Format::A8R8G8B8);
     autoDepthStencil_ = renderbuffer(Format::D24S8);
     renderTargets_[0] = backBuffer_.get();
     depthStencil_ = autoDepthStencil_.get();
@@ -171,20 +173,61 @@ bool Device::bindTargets()
     return true;
 }
 
+void Device::followFrame()
+{
+    if (!backBufferResolve_)
+        return;
+    if (renderTargets_[0] == backBufferResolve_.get()) {
+        frameIn_ = FrameIn::StandIn;
+        return;
+    }
+    if (frameIn_ == FrameIn::Samples || !isBound(backBuffer_.get()))
+        return;
+    if (frameIn_ == FrameIn::StandIn) {
+        blit(backBufferResolve_.get(), backBuffer_.get(), GL_NEAREST);
+    } else {
+        // Cleared through the bound framebuffer, where the rasteriser folds it into the draw's start.
+        const auto index = std::find(renderTargets_.begin(), renderTargets_.end(), backBuffer_.get()) -
+                           renderTargets_.begin();
+        glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, static_cast<GLint>(index),
+                                  frameColour_.data());
+    }
+    frameIn_ = FrameIn::Samples;
+}
+
+Surface* Device::holding(Surface* surface)
+{
+    if (surface != backBuffer_.get() || frameIn_ == FrameIn::Samples)
+        return surface;
+    if (frameIn_ == FrameIn::Colour) {
+        glClearNamedFramebufferfv(
+            framebufferFor({backBufferResolve_.get(), nullptr, nullptr, nullptr, nullptr}), GL_COLOR, 0,
+            frameColour_.data());
+        frameIn_ = FrameIn::StandIn;
+    }
+    return backBufferResolve_.get();
+}
+
 GLuint Device::resolved(Surface* surface)
 {
+    surface = holding(surface);
     const GLuint framebuffer = framebufferFor({surface, nullptr, nullptr, nullptr, nullptr});
     if (surface->samples() <= 1 || framebuffer == 0)
         return framebuffer;
-    if (resolveFramebuffer_ == 0) {
-        glCreateTextures(GL_TEXTURE_2D, 1, &resolveTexture_);
-        glTextureStorage2D(resolveTexture_, 1, GL_RGBA8, surface->width(), surface->height());
-        glCreateFramebuffers(1, &resolveFramebuffer_);
-        glNamedFramebufferTexture(resolveFramebuffer_, GL_COLOR_ATTACHMENT0, resolveTexture_, 0);
-    }
-    glBlitNamedFramebuffer(framebuffer, resolveFramebuffer_, 0, 0, surface->width(), surface->height(), 0, 0,
-                           surface->width(), surface->height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    return resolveFramebuffer_;
+    // Only the back buffer has samples.
+    blit(surface, backBufferResolve_.get(), GL_NEAREST);
+    return framebufferFor({backBufferResolve_.get(), nullptr, nullptr, nullptr, nullptr});
+}
+
+bool Device::blit(Surface* source, Surface* destination, GLenum filter)
+{
+    const GLuint from = framebufferFor({source, nullptr, nullptr, nullptr, nullptr});
+    const GLuint to = framebufferFor({destination, nullptr, nullptr, nullptr, nullptr});
+    if (from == 0 || to == 0)
+        return false;
+    glBlitNamedFramebuffer(from, to, 0, 0, source->width(), source->height(), 0, 0, destination->width(),
+                           destination->height(), GL_COLOR_BUFFER_BIT, filter);
+    return true;
 }
 
 bool Device::stretchRect(Surface* source, Surface* destination)
@@ -193,6 +236,7 @@ bool Device::stretchRect(Surface* source, Surface* destination)
     if (source == nullptr || destination == nullptr || glFormat(source->format())->depth ||
         glFormat(destination->format())->depth)
         return false;
+    source = holding(source);
     const bool sameSize =
         source->width() == destination->width() && source->height() == destination->height();
     if (sameSize && source->samples() <= 1 && destination->samples() <= 1 &&
@@ -205,13 +249,41 @@ bool Device::stretchRect(Surface* source, Surface* destination)
         return true;
     }
     // A multisampled source resolves in the same blit when the sizes agree.
-    const GLuint from =
-        sameSize ? framebufferFor({source, nullptr, nullptr, nullptr, nullptr}) : resolved(source);
-    const GLuint to = framebufferFor({destination, nullptr, nullptr, nullptr, nullptr});
-    if (from == 0 || to == 0)
+    if (!sameSize && source->samples() > 1) {
+        resolved(source);
+        source = backBufferResolve_.get();
+    }
+    return blit(source, destination, GL_LINEAR);
+}
+
+bool Device::exchange(Surface* first, Surface* second)
+{
+    const auto exchangeable = [](const Surface* surface) {
+        return surface != nullptr && !surface->renderbuffer_ && surface->level_ == 0 &&
+               surface->samples_ <= 1 && !glFormat(surface->format_)->depth &&
+               (surface->texture_ == nullptr || surface->texture_->levels() == 1);
+    };
+    if (!exchangeable(first) || !exchangeable(second) || first == second || first->width_ != second->width_ ||
+        first->height_ != second->height_ || first->format_ != second->format_)
         return false;
-    glBlitNamedFramebuffer(from, to, 0, 0, source->width(), source->height(), 0, 0, destination->width(),
-                           destination->height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    flushDraws();
+    std::swap(first->name_, second->name_);
+    for (Surface* surface : {first, second}) {
+        if (surface->texture_ != nullptr)
+            surface->texture_->name_ = surface->name_;
+    }
+    for (std::uint32_t stage = 0; stage < SamplerCount; ++stage) {
+        const BaseTexture* bound = state_.textures[stage];
+        if (bound != nullptr && (bound == first->texture_ || bound == second->texture_))
+            texturesDirty_ |= 1u << stage;
+    }
+    for (const auto& [attachments, framebuffer] : framebuffers_) {
+        for (GLuint index = 0; index < 4 && framebuffer != 0; ++index) {
+            const Surface* surface = attachments[index];
+            if (surface == first || surface == second)
+                attach(framebuffer, GL_COLOR_ATTACHMENT0 + index, surface->name_, false, 0);
+        }
+    }
     return true;
 }
 
@@ -237,15 +309,22 @@ void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t sten
     flushDraws();
     if (!bindTargets())
         return;
-    if (flags & ClearFlag::Target) {
-        const GLfloat rgba[4] = {static_cast<float>((color >> 16) & 0xFF) / 255.0f,
-                                 static_cast<float>((color >> 8) & 0xFF) / 255.0f,
-                                 static_cast<float>(color & 0xFF) / 255.0f,
-                                 static_cast<float>(color >> 24) / 255.0f};
-        for (GLint index = 0; index < 4; ++index) {
-            if (renderTargets_[static_cast<std::size_t>(index)] != nullptr)
-                glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, index, rgba);
-        }
+    const std::array<GLfloat, 4> rgba = {
+        static_cast<float>((color >> 16) & 0xFF) / 255.0f, static_cast<float>((color >> 8) & 0xFF) / 255.0f,
+        static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f};
+    // A multisampled back buffer's colour is cleared only when something draws into it or shows it.
+    const Surface* deferred = nullptr;
+    if (backBufferResolve_ && renderTargets_[0] == backBufferResolve_.get())
+        frameIn_ = FrameIn::StandIn;
+    else if (backBufferResolve_ && (flags & ClearFlag::Target) && isBound(backBuffer_.get())) {
+        frameIn_ = FrameIn::Colour;
+        frameColour_ = rgba;
+        deferred = backBuffer_.get();
+    }
+    for (GLint index = 0; index < 4 && (flags & ClearFlag::Target); ++index) {
+        const Surface* target = renderTargets_[static_cast<std::size_t>(index)];
+        if (target != nullptr && target != deferred)
+            glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, index, rgba.data());
     }
     if (depthStencil_ == nullptr)
         return;

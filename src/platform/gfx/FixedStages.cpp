@@ -7,10 +7,8 @@ namespace orb::gfx {
 
 namespace {
 
-// Pre-transformed positions are pixels with centres on whole numbers; rhw 0 counts as 1. Every
-// program moves its positions by 63/128 of a pixel (ShaderProgram.cpp): the 1/128 added here
-// makes that the exact half pixel, so that these draws sample texel centres exactly.
-// orb_ViewportSize is declared by every program.
+// Pre-transformed positions are placed by orb_pretransformed, which every vertex stage has
+// (ShaderProgram.cpp).
 constexpr const char* VertexStageBody = R"(
 layout(location = 0) in vec4 orb_Position;
 layout(location = 1) in vec3 orb_Normal;
@@ -26,10 +24,7 @@ out vec3 orb_vNormal;
 void main()
 {
 #if ORB_PRETRANSFORMED
-    float w = orb_Position.w == 0.0 ? 1.0 : 1.0 / orb_Position.w;
-    vec2 pixel = orb_Position.xy + 1.0 / 128.0;
-    vec2 ndc = vec2(pixel.x / orb_ViewportSize.x * 2.0 - 1.0, 1.0 - pixel.y / orb_ViewportSize.y * 2.0);
-    gl_Position = vec4(ndc * w, orb_Position.z * w, w);
+    gl_Position = orb_pretransformed(orb_Position);
 #else
     gl_Position = vec4(orb_Position.xyz, 1.0) * orb_WorldViewProjection;
 #endif

@@ -48,11 +48,22 @@ namespace {
 // 1/2: an edge on a whole coordinate then covers the pixels Direct3D's top-left rule gives it,
 // where an exact half would leave the tie to OpenGL's rule, which the flipped rows turn upside
 // down. The stage's own main runs first. The instance number goes along for instanced draws.
+// orb_pretransformed places a pre-transformed vertex (pixels with centres on whole numbers, rhw 0
+// counting as 1) for every stage that draws them; the 1/128 pixel it adds makes the move above
+// the exact half pixel, so that such draws sample texel centres exactly.
 std::string withDirect3DPixelCentres(const std::string& vertexSource)
 {
     const std::size_t afterVersion = vertexSource.find('\n') + 1; // #version stays the first line
     return vertexSource.substr(0, afterVersion) +
-           "#define main orb_stageMain\nuniform vec2 orb_ViewportSize;\nflat out int orb_vInstance;\n" +
+           "#define main orb_stageMain\nuniform vec2 orb_ViewportSize;\nflat out int orb_vInstance;\n"
+           "vec4 orb_pretransformed(vec4 position)\n"
+           "{\n"
+           "    float w = position.w == 0.0 ? 1.0 : 1.0 / position.w;\n"
+           "    vec2 pixel = position.xy + 1.0 / 128.0;\n"
+           "    vec2 ndc = vec2(pixel.x / orb_ViewportSize.x * 2.0 - 1.0, 1.0 - pixel.y / orb_ViewportSize.y "
+           "* 2.0);\n"
+           "    return vec4(ndc * w, position.z * w, w);\n"
+           "}\n" +
            vertexSource.substr(afterVersion) +
            "\n#undef main\n"
            "void main()\n"
