@@ -218,9 +218,15 @@ private:
     void flushTextures();
     bool bindTargets();
     GLuint framebufferFor(const Attachments& attachments);
-    bool isBound(const Surface* surface) const
+    GLuint framebufferOf(Surface* surface)
     {
-        return std::find(renderTargets_.begin(), renderTargets_.end(), surface) != renderTargets_.end();
+        return framebufferFor({surface, nullptr, nullptr, nullptr, nullptr});
+    }
+    // The render target index the surface is bound at; -1 when it is not bound.
+    GLint targetIndex(const Surface* surface) const
+    {
+        const auto found = std::find(renderTargets_.begin(), renderTargets_.end(), surface);
+        return found == renderTargets_.end() ? -1 : static_cast<GLint>(found - renderTargets_.begin());
     }
     // At a draw, once its targets are bound: a frame left in the stand-in, or a colour cleared
     // to, goes into the back buffer's samples when the draw is into the back buffer.

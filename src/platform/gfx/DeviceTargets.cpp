@@ -181,16 +181,14 @@ void Device::followFrame()
         frameIn_ = FrameIn::StandIn;
         return;
     }
-    if (frameIn_ == FrameIn::Samples || !isBound(backBuffer_.get()))
+    const GLint index = targetIndex(backBuffer_.get());
+    if (frameIn_ == FrameIn::Samples || index < 0)
         return;
     if (frameIn_ == FrameIn::StandIn) {
         blit(backBufferResolve_.get(), backBuffer_.get(), GL_NEAREST);
     } else {
         // Cleared through the bound framebuffer, where the rasteriser folds it into the draw's start.
-        const auto index = std::find(renderTargets_.begin(), renderTargets_.end(), backBuffer_.get()) -
-                           renderTargets_.begin();
-        glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, static_cast<GLint>(index),
-                                  frameColour_.data());
+        glClearNamedFramebufferfv(boundFramebuffer_, GL_COLOR, index, frameColour_.data());
     }
     frameIn_ = FrameIn::Samples;
 }
@@ -200,9 +198,7 @@ Surface* Device::holding(Surface* surface)
     if (surface != backBuffer_.get() || frameIn_ == FrameIn::Samples)
         return surface;
     if (frameIn_ == FrameIn::Colour) {
-        glClearNamedFramebufferfv(
-            framebufferFor({backBufferResolve_.get(), nullptr, nullptr, nullptr, nullptr}), GL_COLOR, 0,
-            frameColour_.data());
+        glClearNamedFramebufferfv(framebufferOf(backBufferResolve_.get()), GL_COLOR, 0, frameColour_.data());
         frameIn_ = FrameIn::StandIn;
     }
     return backBufferResolve_.get();
@@ -211,18 +207,18 @@ Surface* Device::holding(Surface* surface)
 GLuint Device::resolved(Surface* surface)
 {
     surface = holding(surface);
-    const GLuint framebuffer = framebufferFor({surface, nullptr, nullptr, nullptr, nullptr});
+    const GLuint framebuffer = framebufferOf(surface);
     if (surface->samples() <= 1 || framebuffer == 0)
         return framebuffer;
     // Only the back buffer has samples.
     blit(surface, backBufferResolve_.get(), GL_NEAREST);
-    return framebufferFor({backBufferResolve_.get(), nullptr, nullptr, nullptr, nullptr});
+    return framebufferOf(backBufferResolve_.get());
 }
 
 bool Device::blit(Surface* source, Surface* destination, GLenum filter)
 {
-    const GLuint from = framebufferFor({source, nullptr, nullptr, nullptr, nullptr});
-    const GLuint to = framebufferFor({destination, nullptr, nullptr, nullptr, nullptr});
+    const GLuint from = framebufferOf(source);
+    const GLuint to = framebufferOf(destination);
     if (from == 0 || to == 0)
         return false;
     glBlitNamedFramebuffer(from, to, 0, 0, source->width(), source->height(), 0, 0, destination->width(),
@@ -316,7 +312,7 @@ void Device::clear(std::uint32_t flags, Color color, float z, std::uint32_t sten
     const Surface* deferred = nullptr;
     if (backBufferResolve_ && renderTargets_[0] == backBufferResolve_.get())
         frameIn_ = FrameIn::StandIn;
-    else if (backBufferResolve_ && (flags & ClearFlag::Target) && isBound(backBuffer_.get())) {
+    else if (backBufferResolve_ && (flags & ClearFlag::Target) && targetIndex(backBuffer_.get()) >= 0) {
         frameIn_ = FrameIn::Colour;
         frameColour_ = rgba;
         deferred = backBuffer_.get();
