@@ -11,6 +11,7 @@
 #include "platform/gfx/Device.h"
 
 #include <memory>
+#include <optional>
 
 namespace orb {
 
@@ -36,11 +37,18 @@ public:
     void setColorSurface(gfx::Surface* surface) { colorSurface_ = surface; }
     void setDepthSurface(gfx::Surface* surface) { depthSurface_ = surface; }
 
+    // Where the colour surface holds anything but transparent black, as told by the one who last
+    // cleared and drew it (the text pages); unknown (anywhere) until told. Whoever draws into it
+    // without saying where must make it unknown again.
+    const std::optional<gfx::Rect>& inked() const { return inked_; }
+    void setInked(const std::optional<gfx::Rect>& inked) { inked_ = inked; }
+
 private:
     std::unique_ptr<gfx::Texture> colorTexture_;
     gfx::Surface* colorSurface_ = nullptr;
     std::unique_ptr<gfx::Texture> depthTexture_;
     gfx::Surface* depthSurface_ = nullptr;
+    std::optional<gfx::Rect> inked_;
 };
 
 } // namespace orb

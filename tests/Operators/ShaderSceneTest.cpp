@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <tuple>
 
 namespace orb::test {
 namespace {
@@ -160,6 +162,33 @@ TEST_F(ShaderSceneTest, TheTextQuadAddsTheTargetsMiddleBandAtTheGreyLevel)
         for (const auto& [x, y] : {std::pair{2, 2}, std::pair{320, 180}, std::pair{637, 357}})
             EXPECT_TRUE(gfx::test::near(pixel(x, y), gfx::argb(0, added, 0, 0), 2))
                 << k << " at " << x << ", " << y;
+    }
+}
+
+// Knowing where the page is inked, the quad draws only the pixels that can reach it: the frame is
+// the one it draws over the whole screen, for a page turned in depth and for an empty one.
+TEST_F(ShaderSceneTest, TheTextQuadDrawnWhereThePageIsInkedGivesTheFrameItGivesDrawnEverywhere)
+{
+    const auto frameWith = [this](const std::optional<gfx::Rect>& inked, const std::array<float, 3>& at,
+                                  float yaw, float pitch) {
+        text().setInked(inked);
+        device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0xFF403020, 1.0f, 0);
+        drawTextQuad(graphics(), 200, at, yaw, pitch);
+        return device().readPixels(graphics().backBufferTarget()->colorSurface());
+    };
+    for (const char* page : {"Greetings\nto all", ""}) {
+        TextPager pager(1.0f, {{10.0f, page}});
+        pager.update(graphics(), font_.get(), 0.5f);
+        ASSERT_TRUE(text().inked());
+        const gfx::Rect inked = *text().inked();
+        EXPECT_EQ(inked.empty(), *page == 0) << page;
+        for (const auto& [at, yaw, pitch] : {std::tuple{std::array{0.5f, 0.28f, 3.0f}, 0.4f, 0.3f},
+                                             std::tuple{std::array{-0.8f, 0.0f, 1.5f}, -1.1f, 0.0f}}) {
+            const std::vector<gfx::Color> drawn = frameWith(inked, at, yaw, pitch);
+            EXPECT_EQ(drawn, frameWith(std::nullopt, at, yaw, pitch)) << page << " at yaw " << yaw;
+            const long untouched = std::count(drawn.begin(), drawn.end(), 0xFF403020u);
+            EXPECT_EQ(untouched < static_cast<long>(drawn.size()), *page != 0) << "the page shows";
+        }
     }
 }
 

@@ -37,6 +37,38 @@ TEST_F(DeviceTest, BlendFactorAddsAndDarkensAsTheLoadingFadeUsesIt)
     EXPECT_EQ(device_->renderState(RenderState::BlendFactor), 0xFFFFFFu);
 }
 
+// Draws change pixels only inside the scissor rectangle while the test is on; a clear, a copy and
+// a draw after the test is off reach every pixel, and binding render target 0 makes the
+// rectangle the whole target again.
+TEST_F(DeviceTest, TheScissorTestKeepsDrawsInsideItsRectangleAndNothingElse)
+{
+    auto white = makeTexture(*device_, 1, 1, {White});
+    device_->setTexture(0, white.get());
+    clear(Black);
+    device_->setScissorRect({10, 5, 20, 30});
+    device_->setRenderState(RenderState::ScissorTestEnable, 1);
+    drawRectangle(*device_, 0, 0, Width, Height);
+    EXPECT_EQ(pixel(10, 5), White);
+    EXPECT_EQ(pixel(19, 29), White);
+    for (const auto& [x, y] : {std::pair{9, 5}, std::pair{20, 29}, std::pair{10, 4}, std::pair{19, 30}})
+        EXPECT_EQ(pixel(x, y), Black) << x << ", " << y;
+
+    clear(Red);
+    EXPECT_EQ(pixel(0, 0), Red) << "a clear ignores the rectangle";
+    auto copy = device_->createTexture(Width, Height, 1, Usage::RenderTarget, Format::A8R8G8B8, nullptr);
+    ASSERT_TRUE(device_->stretchRect(device_->backBuffer(), copy->surfaceLevel(0)));
+    EXPECT_EQ(device_->readPixels(copy->surfaceLevel(0))[0], Red) << "and so does a copy";
+
+    device_->setRenderTarget(0, device_->backBuffer());
+    drawRectangle(*device_, 0, 0, Width, Height);
+    EXPECT_EQ(pixel(0, 0), White) << "the rectangle is the whole target again";
+    device_->setScissorRect({0, 0, 1, 1});
+    device_->setRenderState(RenderState::ScissorTestEnable, 0);
+    clear(Red);
+    drawRectangle(*device_, 0, 0, Width, Height);
+    EXPECT_EQ(pixel(Width - 1, Height - 1), White) << "the test off";
+}
+
 // The texture is red then green; sixteen pixels sample u from -1.875 to 1.875 in steps of 0.25.
 std::string addressed(Device& device, std::uint32_t mode)
 {

@@ -130,7 +130,17 @@ Font::Font(gfx::Device& device, std::unique_ptr<FontFace> face, std::unique_ptr<
 
 Font::~Font() = default;
 
-int Font::drawText(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color)
+int Font::drawText(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color,
+                   TextRect* inked)
+{
+    inked_ = {};
+    const int height = drawLines(text, count, rect, format, color);
+    if (inked != nullptr)
+        *inked = inked_;
+    return height;
+}
+
+int Font::drawLines(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color)
 {
     if (text == nullptr || deviceLifetime_.expired())
         return 0;
@@ -232,6 +242,12 @@ void Font::addQuad(const Glyph& glyph, std::int64_t x, std::int64_t y, const Tex
     const std::int64_t bottom = std::min<std::int64_t>(y + glyph.height, clip.bottom);
     if (left >= right || top >= bottom)
         return;
+    const TextRect quad{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                        static_cast<int>(bottom)};
+    inked_ = inked_.empty()
+                 ? quad
+                 : TextRect{std::min(inked_.left, quad.left), std::min(inked_.top, quad.top),
+                            std::max(inked_.right, quad.right), std::max(inked_.bottom, quad.bottom)};
     // Texels map 1:1 onto pixels: quad edges lie half a pixel before pixel centres.
     const float texel = 1.0f / static_cast<float>(atlas_->pageSize());
     const float u0 = static_cast<float>(glyph.atlasX + (left - x)) * texel;

@@ -42,10 +42,7 @@ class TextProgram;
 int registerFontMemory(const void* data, std::size_t size);
 
 // Pixels [left, right) x [top, bottom) of the render target.
-struct TextRect
-{
-    int left, top, right, bottom;
-};
+using TextRect = gfx::Rect;
 
 struct TextFormat
 {
@@ -75,8 +72,10 @@ public:
     // Draws `count` bytes of Windows-1252 text (a negative count: up to the terminating zero)
     // into render target 0. Lines are one cell height apart; other control characters and the
     // code page's undefined bytes draw nothing. Returns the height of the text block (lines x
-    // cell height), 0 for no text.
-    int drawText(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color);
+    // cell height), 0 for no text. `inked`, when given, receives the pixels the glyphs cover:
+    // empty when none, and outside it the target is as it was.
+    int drawText(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color,
+                 TextRect* inked = nullptr);
 
 private:
     struct Glyph
@@ -95,6 +94,8 @@ private:
     };
 
     Font(gfx::Device& device, std::unique_ptr<FontFace> face, std::unique_ptr<TextProgram> program);
+    // drawText but for `inked`.
+    int drawLines(const char* text, int count, const TextRect& rect, std::uint32_t format, gfx::Color color);
     // Null for bytes that draw nothing: control characters and the code page's undefined bytes.
     const Glyph* glyphFor(unsigned char byte);
     Glyph loadGlyph(char32_t codePoint);
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<TextProgram> program_;
     std::array<std::optional<Glyph>, 256> glyphs_; // by Windows-1252 byte, loaded on first use
     std::vector<std::vector<Vertex>> quads_;       // by atlas page, reused between draws
+    TextRect inked_{};                             // by the quads of the text being drawn
 };
 
 } // namespace orb::fx

@@ -38,6 +38,7 @@ enum class RenderState : std::uint32_t
     AlphaBlendEnable = 27,
     Lighting = 137,
     BlendOp = 171,
+    ScissorTestEnable = 174,
     BlendFactor = 193,
 };
 
@@ -177,6 +178,14 @@ struct Usage
         RenderTarget = 0x1,
         DepthStencil = 0x2,
     };
+};
+
+// A RECT: pixels [left, right) x [top, bottom), rows from the top.
+struct Rect
+{
+    int left, top, right, bottom;
+
+    bool empty() const { return left >= right || top >= bottom; }
 };
 
 // A D3DCOLOR: 0xAARRGGBB.

@@ -338,6 +338,12 @@ void Device::setFvf(std::uint32_t fvf)
     state_.fvf = fvf;
 }
 
+void Device::setScissorRect(const Rect& rect)
+{
+    flushDraws();
+    state_.scissorRect = rect;
+}
+
 void Device::setProgramSource(ProgramSource* source)
 {
     if (programSource_ == source)
@@ -538,7 +544,26 @@ GLuint Device::prepareDraw(std::uint32_t stride, ShaderProgram* program)
         glBindVertexArray(vertexArray);
         boundVertexArray_ = vertexArray;
     }
+    if (state_.renderStates[StateIndex(RenderState::ScissorTestEnable)] != 0) {
+        // Rows from the top are GL's window rows under the upper-left clip origin.
+        const Rect& rect = state_.scissorRect;
+        const int left = std::clamp(rect.left, 0, viewportWidth_),
+                  top = std::clamp(rect.top, 0, viewportHeight_);
+        glScissor(left, top, std::clamp(rect.right, left, viewportWidth_) - left,
+                  std::clamp(rect.bottom, top, viewportHeight_) - top);
+        glEnable(GL_SCISSOR_TEST);
+        scissoring_ = true;
+    }
     return vertexArray;
+}
+
+void Device::drawn()
+{
+    if (scissoring_) {
+        glDisable(GL_SCISSOR_TEST);
+        scissoring_ = false;
+    }
+    ++drawCalls_;
 }
 
 // A software rasteriser compiles code for each combination of these at its first draw with it.
@@ -588,7 +613,7 @@ void Device::drawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, c
         vertexStream_->write(vertices, static_cast<std::size_t>(primitive.vertexCount) * stride, buffer);
     glVertexArrayVertexBuffer(vertexArray, 0, buffer, offset, static_cast<GLsizei>(stride));
     glDrawArrays(primitive.mode, 0, primitive.vertexCount);
-    ++drawCalls_;
+    drawn();
 }
 
 Geometry::Geometry(Device& device, std::uint32_t fvf, std::uint32_t stride)
@@ -720,7 +745,7 @@ void Device::drawGeometry(const Geometry& geometry, std::uint32_t firstTriangle,
         GL_TRIANGLES, static_cast<GLsizei>(count * 3), GL_UNSIGNED_INT,
         reinterpret_cast<const void*>(static_cast<std::uintptr_t>(firstTriangle) * 3 * sizeof(std::uint32_t)),
         static_cast<GLsizei>(instances));
-    ++drawCalls_;
+    drawn();
 }
 
 } // namespace orb::gfx

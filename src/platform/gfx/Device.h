@@ -102,6 +102,9 @@ public:
     const Matrix& transform(TransformType type) const;
     void setFvf(std::uint32_t fvf);
     std::uint32_t fvf() const { return state_.fvf; }
+    // Where draws may change pixels while ScissorTestEnable is on; setting render target 0 makes it
+    // the whole target. Clears and copies ignore it.
+    void setScissorRect(const Rect& rect);
     std::unique_ptr<StateBlock> createStateBlock();
 
     // Drawing
@@ -242,6 +245,8 @@ private:
     // Binds target, program, states and vertex format for a draw; the vertex array, or 0 when
     // the draw cannot be made.
     GLuint prepareDraw(std::uint32_t stride, ShaderProgram* program);
+    // After each draw call: GL tests the scissor only during the draws that ask for it.
+    void drawn();
     void drawGeometry(const Geometry& geometry, std::uint32_t firstTriangle, std::uint32_t count,
                       ShaderProgram* program, std::size_t instances);
     void uploadFixedUniforms(ShaderProgram& program);
@@ -309,6 +314,7 @@ private:
     GLuint boundFramebuffer_ = 0;
     GLuint boundProgram_ = 0;
     GLuint boundVertexArray_ = 0;
+    bool scissoring_ = false;
     int viewportWidth_ = 0;
     int viewportHeight_ = 0;
 };

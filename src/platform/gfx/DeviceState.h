@@ -6,6 +6,7 @@
 #include "platform/gfx/Codes.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
 
 namespace orb::gfx {
@@ -25,6 +26,7 @@ struct DeviceState
     Matrix view = Matrix::identity();
     Matrix projection = Matrix::identity();
     std::uint32_t fvf = 0;
+    Rect scissorRect{0, 0, INT_MAX, INT_MAX}; // cut to render target 0 where it is used
 
     // Direct3D 9's defaults for a device with an automatic depth buffer.
     static DeviceState defaults();

@@ -108,6 +108,8 @@ bool Device::setRenderTarget(std::uint32_t index, Surface* surface)
         (surface != nullptr && glFormat(surface->format())->depth))
         return false;
     renderTargets_[index] = surface;
+    if (index == 0)
+        state_.scissorRect = {0, 0, surface->width(), surface->height()};
     return true;
 }
 
