@@ -28,6 +28,7 @@ protected:
     const char* effectFile() const override { return "Data\\Scene4.fx"; }
     bool loadMore() override;
     void overlay(const FrameTime& time) override;
+    bool overlayHasEdges() const override { return true; }
 
 private:
     std::unique_ptr<fx::Mesh> cube_;

@@ -86,6 +86,24 @@ Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color)
     return screenQuad(aspect, width, height, PictureAspect / aspect, z, color);
 }
 
+SingleSampled::SingleSampled(gfx::Device& device)
+    : device_(device), target_(device.renderTarget(0)), depth_(device.depthStencilSurface()),
+      bound_(target_ == device.backBuffer() && device.resolvedBackBuffer() != target_)
+{
+    if (!bound_)
+        return;
+    device.setRenderTarget(0, device.resolvedBackBuffer());
+    device.setDepthStencilSurface(nullptr);
+}
+
+SingleSampled::~SingleSampled()
+{
+    if (!bound_)
+        return;
+    device_.setRenderTarget(0, target_);
+    device_.setDepthStencilSurface(depth_);
+}
+
 void setImageQuadStates(gfx::Device& device)
 {
     device.setFvf(gfx::Fvf::Xyz | gfx::Fvf::Diffuse | gfx::Fvf::Tex1);

@@ -73,6 +73,27 @@ Quad screenQuad(float aspect, int width, int height, float vSpan, float z, gfx::
 // screenQuad for a 16:9 picture: vSpan is 16/9 / A.
 Quad imageQuad(float aspect, int width, int height, float z, gfx::Color color);
 
+// While it lives, a multisampled back buffer's single-sampled stand-in is bound in its place,
+// without depth: for draws that samples would not change, as every edge they have falls where
+// they leave the picture as it was (a pass over every pixel, pictures with transparent borders;
+// the first draws over the colour the back buffer was cleared to). The samples take the
+// stand-in's pixels only if something is drawn into them afterwards. With any other target
+// bound, or without samples, it changes nothing.
+class SingleSampled
+{
+public:
+    explicit SingleSampled(gfx::Device& device);
+    ~SingleSampled();
+    SingleSampled(const SingleSampled&) = delete;
+    SingleSampled& operator=(const SingleSampled&) = delete;
+
+private:
+    gfx::Device& device_;
+    gfx::Surface* target_;
+    gfx::Surface* depth_;
+    bool bound_;
+};
+
 // The quad's vertex format; no culling, no lighting; sampler 0 clamped and linear.
 void setImageQuadStates(gfx::Device& device);
 // One blended strip (SRCALPHA, INVSRCALPHA) with `texture` on stage 0; blending off afterwards.

@@ -16,8 +16,13 @@ void ScreenImageOperator::draw(const FrameTime& time)
     stack.translateLocal(0, 0, 1);
     transform(stack, time);
     const float aspect = graphics().aspectRatio();
-    drawPicture(graphics(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, color(time)),
-                image_, stack.top());
+    {
+        // The picture's border is transparent: its edges, turned as they may be, show nothing to
+        // smooth.
+        const SingleSampled singleSampled(device());
+        drawPicture(graphics(), imageQuad(aspect, graphics().width(), graphics().height(), 0.0f, color(time)),
+                    image_, stack.top());
+    }
 
     graphics().postProcess(look(time));
 }

@@ -1,6 +1,7 @@
 #include "Operators/ShaderSceneOperator.h"
 
 #include <cmath>
+#include <optional>
 
 namespace orb {
 
@@ -14,10 +15,14 @@ void ShaderSceneOperator::draw(const FrameTime& time)
     gfx::Device& device = this->device();
     if (TextPager* pager = textPager())
         pagePhase_ = pager->update(graphics(), pageFont(), time.local);
+    std::optional<SingleSampled> singleSampled;
+    if (!overlayHasEdges())
+        singleSampled.emplace(device);
     drawShaderPass(graphics(), *effect_, params(time), stage1());
     device.beginTimedPass("overlay");
     overlay(time);
     device.endTimedPass();
+    singleSampled.reset();
     graphics().postProcess(look(time));
 }
 

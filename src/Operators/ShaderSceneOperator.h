@@ -39,6 +39,10 @@ protected:
     float pagePhase() const { return pagePhase_; }
     // Over the pass's picture before the post-processing; nothing by default.
     virtual void overlay(const FrameTime&) {}
+    // Whether the overlay draws edges that multisampling smooths, and depth: then the frame is
+    // drawn into the back buffer's samples. Without, into the single-sampled stand-in (see
+    // SingleSampled).
+    virtual bool overlayHasEdges() const { return false; }
     // What the pass finds on texture stage 1; nothing by default.
     virtual gfx::BaseTexture* stage1() const { return nullptr; }
     // For an overlay drawn with another pass of the scene's effect.

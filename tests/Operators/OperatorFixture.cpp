@@ -50,14 +50,14 @@ OperatorTest::OperatorTest()
     startGraphics(640, 360);
 }
 
-void OperatorTest::startGraphics(int width, int height)
+void OperatorTest::startGraphics(int width, int height, int multisampleType)
 {
     resetDemo();
     DemoSettings settings;
     settings.width = width;
     settings.height = height;
     settings.aspectRatio = static_cast<float>(width) / static_cast<float>(height);
-    settings.multisampleType = 0;
+    settings.multisampleType = multisampleType;
     EXPECT_TRUE(demo_->graphicSystem()->init(settings));
 }
 

@@ -32,7 +32,7 @@ protected:
     OperatorTest();
 
     // A fresh demo whose graphics run at width x height, the aspect ratio following.
-    void startGraphics(int width, int height);
+    void startGraphics(int width, int height, int multisampleType = 0);
     gfx::Device& device() { return *demo_->graphicSystem()->device(); }
     // The back buffer's pixel, 0xRRGGBB.
     gfx::Color pixel(int x, int y);

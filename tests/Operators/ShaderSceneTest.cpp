@@ -218,6 +218,24 @@ TEST_P(ProductionEffect, PaintsAPictureInTheMiddleOfItsScene)
 INSTANTIATE_TEST_SUITE_P(Scenes, ProductionEffect,
                          ::testing::Values("Scene5", "Scene6", "Scene7", "Scene8", "Scene9"));
 
+// Samples would smooth no edge of these scenes' frames: at 4x they are drawn single-sampled and
+// are the frames drawn without samples, byte for byte (the invitation with its page and frame).
+TEST_F(ShaderSceneFixture, AtFourSamplesAFrameWithoutEdgesIsTheFrameWithout)
+{
+    for (const char* type : {"Scene5", "Scene6"}) {
+        std::vector<gfx::Color> frames[2];
+        for (int samples : {0, 4}) {
+            startGraphics(640, 360, samples);
+            makeFonts();
+            startScene(type);
+            frameAt(4.2f); // the second page drawn at its period's start
+            frames[samples / 4] = frameAt(4.6f);
+            EXPECT_EQ(litTextPixels() > 0, std::string(type) == "Scene5");
+        }
+        EXPECT_EQ(frames[0], frames[1]) << type;
+    }
+}
+
 // The logo's and the sprite's backgrounds take their large shapes from the noise volume on
 // stage 0: without it they draw another picture.
 TEST_F(ShaderSceneTest, TheLogoAndSpriteBackgroundsReadTheNoiseVolume)

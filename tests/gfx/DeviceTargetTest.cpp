@@ -93,6 +93,12 @@ TEST(DeviceMultisampling, AFrameInTheStandInIsTheBackBuffersAndTakenBackBeforeIt
     device->clear(ClearFlag::Target, Green, 1.0f, 0);
     drawRectangle(*device, 0, 0, 8, 8);
     EXPECT_EQ(device->readPixels(device->backBuffer())[64 * 48 - 1], Green);
+    // And under a draw into the stand-in.
+    device->clear(ClearFlag::Target, Red, 1.0f, 0);
+    device->setRenderTarget(0, standIn);
+    device->setDepthStencilSurface(nullptr);
+    drawRectangle(*device, 0, 0, 8, 8);
+    EXPECT_EQ(device->readPixels(device->backBuffer())[64 * 48 - 1], Red);
 }
 
 TEST_F(DeviceTest, StretchRectScalesWithLinearFiltering)

@@ -154,9 +154,11 @@ public:
     // Targets
     Surface* backBuffer() const { return backBuffer_.get(); }
     // The back buffer's single-sampled stand-in: the back buffer itself when it has no samples.
-    // A draw into it makes it the frame, to be drawn over every pixel: what it held before is
-    // undefined. present() then shows it without resolving; a draw into the back buffer before
-    // that first fills the samples from it, a clear of the back buffer's colour does not.
+    // A draw into it makes it the frame. It draws over the colour the back buffer was last
+    // cleared to, if nothing was drawn since; otherwise what it held before is undefined, and the
+    // draw must cover every pixel. present() then shows it without resolving; a draw into the
+    // back buffer before that first fills the samples from it, a clear of the back buffer's
+    // colour does not.
     Surface* resolvedBackBuffer() const
     {
         return backBufferResolve_ ? backBufferResolve_.get() : backBuffer_.get();

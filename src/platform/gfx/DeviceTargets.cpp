@@ -180,6 +180,7 @@ void Device::followFrame()
     if (!backBufferResolve_)
         return;
     if (renderTargets_[0] == backBufferResolve_.get()) {
+        holding(backBuffer_.get()); // a colour cleared to is the stand-in's to draw over
         frameIn_ = FrameIn::StandIn;
         return;
     }
