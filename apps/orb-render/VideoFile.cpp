@@ -102,11 +102,17 @@ app::Failure VideoFile::writeSound(const float* samples, std::size_t frames)
 void VideoFile::encodeAll()
 {
     std::vector<float> sound;
+    bool capturing = false; // from the first picture on; before it the renderer is loading
     for (;;) {
         std::vector<std::uint8_t> picture;
         {
             std::unique_lock lock(mutex_);
+            const auto begun = std::chrono::steady_clock::now();
             changed_.wait(lock, [this] { return !queued_.empty() || !sound_.empty() || ended_; });
+            if (capturing)
+                encoderWaited_ +=
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+            capturing = capturing || !queued_.empty();
             if (queued_.empty() && sound_.empty())
                 break;
             sound.swap(sound_);
@@ -172,13 +178,14 @@ std::string VideoFile::costs() const
     const double length = static_cast<double>(pictures_) / fps_;
     const double renderer = processorSeconds_ - encoderSeconds_;
     char line[400];
-    std::snprintf(line, sizeof line,
-                  "video: %ld pictures (%.1f s) captured in %.1f s, %.2f times their length; of %.1f s of "
-                  "processor time the encoder used %.1f s (%.0f %%), the renderer and the rest %.1f s "
-                  "(%.0f %%); the renderer waited %.1f s for the encoder\n",
-                  pictures_, length, captureSeconds_, captureSeconds_ / length, processorSeconds_,
-                  encoderSeconds_, 100.0 * encoderSeconds_ / processorSeconds_, renderer,
-                  100.0 * renderer / processorSeconds_, rendererWaited_);
+    std::snprintf(
+        line, sizeof line,
+        "video: %ld pictures (%.1f s) captured in %.1f s, %.2f times their length; of %.1f s of "
+        "processor time the encoder used %.1f s (%.0f %%), the renderer and the rest %.1f s "
+        "(%.0f %%); the renderer waited %.1f s for the encoder, the encoder %.1f s for the renderer\n",
+        pictures_, length, captureSeconds_, captureSeconds_ / length, processorSeconds_, encoderSeconds_,
+        100.0 * encoderSeconds_ / processorSeconds_, renderer, 100.0 * renderer / processorSeconds_,
+        rendererWaited_, encoderWaited_);
     return line;
 }
 

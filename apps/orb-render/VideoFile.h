@@ -39,7 +39,7 @@ public:
     app::Failure writeSound(const float* samples, std::size_t frames) override;
     app::Failure finish(bool keep) override;
     // The capture's time against the pictures' length, the encoder's and the renderer's share of
-    // the processor, and how long the renderer waited for the encoder.
+    // the processor, and how long each of the renderer and the encoder waited for the other.
     std::string costs() const override;
 
 private:
@@ -72,7 +72,7 @@ private:
     std::chrono::steady_clock::time_point firstPicture_;
     double processorAtFirstPicture_ = 0;
     double captureSeconds_ = 0, processorSeconds_ = 0, encoderSeconds_ = 0;
-    double rendererWaited_ = 0;
+    double rendererWaited_ = 0, encoderWaited_ = 0; // the encoder's written by its thread
     long pictures_ = 0;
 };
 

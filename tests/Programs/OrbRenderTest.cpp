@@ -156,14 +156,15 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
     ASSERT_EQ(rendered.status, 0) << readFile("stderr.txt") << readFile("Orb.log");
     long pictures = -1;
     double length = -1, took = -1, times = -1, processor = -1, encoder = -1, encoderShare = -1, renderer = -1,
-           rendererShare = -1, waited = -1;
+           rendererShare = -1, waited = -1, encoderWaited = -1;
     ASSERT_EQ(std::sscanf(rendered.output.c_str() + rendered.output.find("video: "),
                           "video: %ld pictures (%lf s) captured in %lf s, %lf times their length; of %lf s "
                           "of processor time the encoder used %lf s (%lf %%), the renderer and the rest "
-                          "%lf s (%lf %%); the renderer waited %lf s for the encoder",
+                          "%lf s (%lf %%); the renderer waited %lf s for the encoder, the encoder %lf s for "
+                          "the renderer",
                           &pictures, &length, &took, &times, &processor, &encoder, &encoderShare, &renderer,
-                          &rendererShare, &waited),
-              10)
+                          &rendererShare, &waited, &encoderWaited),
+              11)
         << rendered.output;
     EXPECT_EQ(pictures, 4870);
     EXPECT_NEAR(length, 243.5, 0.05);
@@ -171,6 +172,9 @@ TEST_F(OrbRenderTest, RendersTheWholeDemoWithItsSoundtrackToAVideo)
     EXPECT_GT(encoder, 0.0);
     EXPECT_GT(renderer, 0.0);
     EXPECT_GE(waited, 0.0);
+    // Pictures this small are encoded faster than they are drawn.
+    EXPECT_GT(encoderWaited, 0.0);
+    EXPECT_LT(encoderWaited, took);
     const auto duration = [](const char* stream) {
         const Result probe = runProgram(std::string("ffprobe -v error -select_streams ") + stream +
                                         " -show_entries stream=duration -of csv=p=0 whole.mp4");
