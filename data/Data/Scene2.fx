@@ -20,18 +20,32 @@ uniform vec4 g;
 @state ZWriteEnable = false
 @state AlphaBlendEnable = false
 @state CullMode = None
+@vertex
+layout(location = 0) in vec4 position;
+layout(location = 3) in vec2 texCoord;
+out vec2 orb_vTexCoord;
+// The tiles turn a little less than the beat, so they seem to lag behind it. The turn is the
+// same for every pixel: worked out once a vertex, not once a pixel.
+flat out mat2 turn;
+
+void main()
+{
+    gl_Position = orb_pretransformed(position);
+    orb_vTexCoord = texCoord;
+    float angle = b.z * 0.125;
+    turn = mat2(cos(angle), -sin(angle), sin(angle), cos(angle));
+}
 @fragment
 layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
+flat in mat2 turn;
 out vec4 colour;
 
 void main()
 {
     vec2 p = (orb_vTexCoord * 2.0 - 1.0) * vec2(g.x, 1.0);
     float r = length(p);
-    // The tiles turn a little less than the beat, so they seem to lag behind it.
-    float turn = b.z * 0.125;
-    vec2 q = mat2(cos(turn), -sin(turn), sin(turn), cos(turn)) * p * (3.0 + a.x * 0.15);
+    vec2 q = turn * p * (3.0 + a.x * 0.15);
     vec2 cell = floor(q);
     vec2 inCell = abs(fract(q) - 0.5);
     float edge = smoothstep(0.5 - f.y, 0.5 - f.y * 0.4, max(inCell.x, inCell.y));

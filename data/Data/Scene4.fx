@@ -2,8 +2,9 @@
 // sway, with orange glints flaring among them; pass 1: the sprite's cubes, dark grey blocks lit
 // orange from the side and white from the front.
 //
-// Pass 0 -- a.y: the rows' rise and fall; a.z: the scroll, a unit a bar with a kick on the beat.
-// b.x, b.y: the sway across and up; b.z: a slow turn. c1, c2: glint and cell colours; c3: the
+// Pass 0 is drawn after the cubes, at the far plane, and tests depth: it shades only the pixels
+// they leave. Its values -- a.y: the rows' rise and fall; a.z: the scroll, a unit a bar with a
+// kick on the beat. b.x, b.y: the sway across and up; b.z: a slow turn. c1, c2: glint and cell colours; c3: the
 // fade from white and the wash to white. f.x: the glints' drift; f.y: the cells' brightness;
 // f.w: the glints' strength. g.x: the aspect ratio. Stage 0: the noise volume, whose slow
 // fractal sets the cells' brightness across the sea; the glints come from the computed noise.
@@ -25,20 +26,34 @@ uniform vec4 specular;
 uniform float power;
 
 @pass 0
-@state ZEnable = false
+@state ZEnable = true
 @state ZWriteEnable = false
 @state AlphaBlendEnable = false
 @state CullMode = None
+@vertex
+layout(location = 0) in vec4 position;
+layout(location = 3) in vec2 texCoord;
+out vec2 orb_vTexCoord;
+// The turn is the same for every pixel: worked out once a vertex, not once a pixel.
+flat out mat2 turn;
+
+void main()
+{
+    gl_Position = orb_pretransformed(position);
+    orb_vTexCoord = texCoord;
+    float angle = b.z * 0.25;
+    turn = mat2(cos(angle), -sin(angle), sin(angle), cos(angle));
+}
 @fragment
 layout(binding = 0) uniform sampler3D noise;
 in vec2 orb_vTexCoord;
+flat in mat2 turn;
 out vec4 colour;
 
 void main()
 {
     vec2 p = (orb_vTexCoord * 2.0 - 1.0) * vec2(g.x, 1.0);
-    float turn = b.z * 0.25;
-    p = mat2(cos(turn), -sin(turn), sin(turn), cos(turn)) * p + vec2(b.x, b.y * 0.3);
+    p = turn * p + vec2(b.x, b.y * 0.3);
     // Cells in rows: every other row runs the other way.
     vec2 grid = p * 9.0 + vec2(0.0, a.y * 2.0);
     float row = floor(grid.y);

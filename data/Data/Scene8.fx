@@ -19,15 +19,29 @@ uniform float invert;
 @state ZWriteEnable = false
 @state AlphaBlendEnable = false
 @state CullMode = None
+@vertex
+layout(location = 0) in vec4 position;
+layout(location = 3) in vec2 texCoord;
+out vec2 orb_vTexCoord;
+// The turn is the same for every pixel: worked out once a vertex, not once a pixel.
+flat out mat2 turn;
+
+void main()
+{
+    gl_Position = orb_pretransformed(position);
+    orb_vTexCoord = texCoord;
+    float angle = b.y * 0.25;
+    turn = mat2(cos(angle), -sin(angle), sin(angle), cos(angle));
+}
 @fragment
 in vec2 orb_vTexCoord;
+flat in mat2 turn;
 out vec4 colour;
 
 void main()
 {
     vec2 p = (orb_vTexCoord * 2.0 - 1.0) * vec2(g.x, 1.0);
-    float turn = b.y * 0.25;
-    p = mat2(cos(turn), -sin(turn), sin(turn), cos(turn)) * p;
+    p = turn * p;
     float height = max(abs(p.y), 0.02);
     // Floor below, ceiling above: the same grid seen in perspective.
     float depth = 1.0 / height;

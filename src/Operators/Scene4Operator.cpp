@@ -74,7 +74,7 @@ fx::Matrix Scene4Operator::cellWorld(fx::MatrixStack& stack, float bars, int col
     return stack.top();
 }
 
-void Scene4Operator::overlay(const FrameTime& t)
+void Scene4Operator::foreground(const FrameTime& t)
 {
     const float bars = barPosition(t.local);
     device().setRenderState(gfx::RenderState::CullMode, gfx::Cull::None);

@@ -27,8 +27,9 @@ public:
 protected:
     const char* effectFile() const override { return "Data\\Scene4.fx"; }
     bool loadMore() override;
-    void overlay(const FrameTime& time) override;
-    bool overlayHasEdges() const override { return true; }
+    // The cubes, before the background, which tests depth and so shades only what they leave.
+    void foreground(const FrameTime& time) override;
+    bool hasEdges() const override { return true; }
 
 private:
     std::unique_ptr<fx::Mesh> cube_;

@@ -16,8 +16,11 @@ void ShaderSceneOperator::draw(const FrameTime& time)
     if (TextPager* pager = textPager())
         pagePhase_ = pager->update(graphics(), pageFont(), time.local);
     std::optional<SingleSampled> singleSampled;
-    if (!overlayHasEdges())
+    if (!hasEdges())
         singleSampled.emplace(device);
+    device.beginTimedPass("foreground");
+    foreground(time);
+    device.endTimedPass();
     drawShaderPass(graphics(), *effect_, params(time), stage1());
     device.beginTimedPass("overlay");
     overlay(time);

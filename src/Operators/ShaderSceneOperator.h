@@ -37,15 +37,19 @@ protected:
     virtual fx::Font* pageFont() const { return nullptr; }
     // Where the frame stands in the page period, once its page is drawn.
     float pagePhase() const { return pagePhase_; }
+    // What stands in front of the pass's picture and hides it, drawn before it with depth: a
+    // pass that tests depth then shades only the pixels left to it, for the same frame. Nothing
+    // by default.
+    virtual void foreground(const FrameTime&) {}
     // Over the pass's picture before the post-processing; nothing by default.
     virtual void overlay(const FrameTime&) {}
-    // Whether the overlay draws edges that multisampling smooths, and depth: then the frame is
-    // drawn into the back buffer's samples. Without, into the single-sampled stand-in (see
-    // SingleSampled).
-    virtual bool overlayHasEdges() const { return false; }
+    // Whether the foreground or the overlay draws edges that multisampling smooths, and depth:
+    // then the frame is drawn into the back buffer's samples. Without, into the single-sampled
+    // stand-in (see SingleSampled).
+    virtual bool hasEdges() const { return false; }
     // What the pass finds on texture stage 1; nothing by default.
     virtual gfx::BaseTexture* stage1() const { return nullptr; }
-    // For an overlay drawn with another pass of the scene's effect.
+    // For a foreground or an overlay drawn with another pass of the scene's effect.
     fx::Effect& sceneEffect() { return *effect_; }
 
 private:

@@ -244,6 +244,8 @@ TEST_F(ShaderSceneTest, TheLogoAndSpriteBackgroundsReadTheNoiseVolume)
         const std::unique_ptr<fx::Effect> effect = graphics().createEffect(file);
         ASSERT_NE(effect, nullptr) << file;
         const auto drawWith = [&](gfx::BaseTexture* noise) {
+            // As a scene's frame does: the sprite's background tests depth.
+            device().clear(gfx::ClearFlag::Target | gfx::ClearFlag::ZBuffer, 0, 1.0f, 0);
             device().setFvf(FullScreenTriangleFvf);
             effect->begin();
             effect->beginPass(0);
