@@ -89,38 +89,31 @@ float sampleAt(const AVFrame& frame, int channel, int index)
     }
 }
 
-// Each block goes where its timestamp says: a capture that lost some sound keeps the rest in place.
 app::Failure addSound(const AVFrame& frame, const AVStream& stream, Recording& recording)
 {
     const auto format = static_cast<AVSampleFormat>(frame.format);
     if (format != AV_SAMPLE_FMT_S16 && format != AV_SAMPLE_FMT_S16P && format != AV_SAMPLE_FMT_FLT &&
         format != AV_SAMPLE_FMT_FLTP)
         return {std::string("sound in ") + av_get_sample_fmt_name(format), "wanted 16-bit or float samples"};
-    const double time = frameTime(frame, stream);
-    if (recording.soundRate == 0) {
+    if (recording.soundRate == 0)
         recording.soundRate = frame.sample_rate;
-        recording.soundStart = time;
-    }
-    long long first = std::llround((time - recording.soundStart) * recording.soundRate);
-    // Blocks follow each other unless their timestamps say otherwise by more than a capture's
-    // jitter: a sound card's clock that runs off the recording's is followed to a quarter of a
-    // millisecond.
-    const auto followOn = static_cast<long long>(recording.sound.size());
-    if (std::llabs(first - followOn) <= recording.soundRate / 4000)
-        first = followOn;
-    if (first < 0)
-        return {};
-    const auto end = static_cast<std::size_t>(first) + static_cast<std::size_t>(frame.nb_samples);
-    if (recording.sound.size() < end)
-        recording.sound.resize(end, 0.0f);
     const int channels = frame.ch_layout.nb_channels;
+    std::vector<float> mono(static_cast<std::size_t>(frame.nb_samples));
     for (int index = 0; index < frame.nb_samples; ++index) {
         float sum = 0.0f;
         for (int channel = 0; channel < channels; ++channel)
             sum += sampleAt(frame, channel, index);
-        recording.sound[static_cast<std::size_t>(first) + static_cast<std::size_t>(index)] = sum / channels;
+        mono[static_cast<std::size_t>(index)] = sum / channels;
     }
+    placeSound(recording, frameTime(frame, stream), mono);
     return {};
+}
+
+// Whether the last `samples` of the sound are silent, so that a move over them cuts nothing heard.
+bool endsInSilence(const std::vector<float>& sound, std::size_t samples)
+{
+    return samples <= sound.size() && std::all_of(sound.end() - static_cast<std::ptrdiff_t>(samples),
+                                                  sound.end(), [](float sample) { return sample == 0.0f; });
 }
 
 class Reader
@@ -201,6 +194,25 @@ app::Result<Recording> readRecording(const std::string& path)
     if (recording.pictures.empty() || recording.sound.empty())
         return app::Failure{path + " holds no " + (recording.pictures.empty() ? "pictures" : "sound")};
     return recording;
+}
+
+void placeSound(Recording& recording, double time, const std::vector<float>& block)
+{
+    if (recording.sound.empty())
+        recording.soundStart = time;
+    const double rate = recording.soundRate;
+    const auto followOn = static_cast<long long>(recording.sound.size());
+    long long first = std::llround((time - recording.soundStart) * rate);
+    const auto move = static_cast<std::size_t>(std::llabs(first - followOn));
+    const bool jitter = move <= static_cast<std::size_t>(rate / 4000);
+    const bool held = move <= static_cast<std::size_t>(rate / 1000) && !endsInSilence(recording.sound, move);
+    if (jitter || held)
+        first = followOn;
+    if (first < 0)
+        return;
+    const std::size_t end = static_cast<std::size_t>(first) + block.size();
+    recording.sound.resize(std::max(recording.sound.size(), end), 0.0f);
+    std::copy(block.begin(), block.end(), recording.sound.begin() + first);
 }
 
 Recording partOf(const Recording& recording, double from, double to)

@@ -35,6 +35,13 @@ struct Recording
 
 app::Result<Recording> readRecording(const std::string& path);
 
+// Adds a block of mono sound whose first sample was heard at `time` (the first block's sets
+// soundStart). Blocks follow each other unless their timestamps say otherwise by more than a
+// capture's jitter (a quarter of a millisecond): a capture that lost some sound keeps the rest in
+// place, and a sound card's clock that runs off the recording's is followed. A move of up to a
+// millisecond waits for silence at the end, so that no sound heard is cut short or split.
+void placeSound(Recording& recording, double time, const std::vector<float>& block);
+
 // The part of a recording from `from` to `to` seconds after its first picture.
 Recording partOf(const Recording& recording, double from, double to);
 
