@@ -1,5 +1,7 @@
 #include "Encoder.h"
 
+#include "Loudness.h"
+#include "SoundResampler.h"
 #include "platform/audio/Mp3Stream.h"
 #include "platform/gfx/Backend.h"
 
@@ -8,17 +10,18 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 
 namespace orb::render {
 
 namespace {
 
-constexpr std::int64_t SoundBitRate = 192'000;
 // The file's own tag for its numbered pictures: "first last rate".
 constexpr const char* SpanTag = "orb_pictures";
 
@@ -28,7 +31,30 @@ AVRational pictureDuration(double fps)
     return av_inv_q(av_d2q(fps, 1'000'000));
 }
 
+std::string text(std::string_view view)
+{
+    return std::string(view);
+}
+
+// The codec's first sample format among those the mix is written in: planar float, or 32-bit
+// integers for a lossless codec.
+AVSampleFormat soundFormatOf(const AVCodec& codec)
+{
+    for (const AVSampleFormat* format = codec.sample_fmts; format && *format != AV_SAMPLE_FMT_NONE; ++format)
+        if (*format == AV_SAMPLE_FMT_FLTP || *format == AV_SAMPLE_FMT_S32)
+            return *format;
+    return AV_SAMPLE_FMT_NONE;
+}
+
 } // namespace
+
+std::string Encoder::missingEncoder(const Encoding& encoding)
+{
+    for (const std::string_view codec : {encoding.pictures.codec, encoding.sound.codec})
+        if (avcodec_find_encoder_by_name(text(codec).c_str()) == nullptr)
+            return text(codec);
+    return {};
+}
 
 app::Failure Encoder::refusal(const Settings& settings)
 {
@@ -116,9 +142,12 @@ app::Failure Encoder::start(const Settings& settings, const AVStream* copied)
 {
     width_ = settings.width;
     height_ = settings.height;
+    layout_ = settings.encoding.pictures.layout();
     // "file:" keeps a name with a colon or a leading dash a file name.
     const std::string url = "file:" + settings.file;
-    if (const int result = avformat_alloc_output_context2(&file_, nullptr, "mp4", url.c_str()); result < 0)
+    const std::string format = text(settings.encoding.format);
+    if (const int result = avformat_alloc_output_context2(&file_, nullptr, format.c_str(), url.c_str());
+        result < 0)
         return failed("avformat_alloc_output_context2", result);
     // No version strings or times in the file: the same render gives the same bytes.
     file_->flags |= AVFMT_FLAG_BITEXACT;
@@ -128,7 +157,17 @@ app::Failure Encoder::start(const Settings& settings, const AVStream* copied)
     fps_ = settings.fps;
     if (app::Failure failure = copied != nullptr ? addStream(pictures_, copied) : openPictures(settings))
         return failure;
-    if (app::Failure failure = settings.withSound ? openSound() : app::Failure{})
+    if (app::Failure failure = settings.withSound ? openSound(settings.encoding.sound) : app::Failure{})
+        return failure;
+    if (settings.withSound && settings.measureLoudness) {
+        app::Result<std::unique_ptr<Loudness>> meter = Loudness::open(settings.encoding.sound.rate);
+        if (!meter)
+            return meter.failure();
+        loudness_ = std::move(*meter);
+    }
+    if (app::Failure failure = addChapters(settings.chapters))
+        return failure;
+    if (app::Failure failure = settings.cover.empty() ? app::Failure{} : addCover(settings.cover, format))
         return failure;
     if (const int result = avio_open(&file_->pb, url.c_str(), AVIO_FLAG_WRITE); result < 0)
         return failed("avio_open " + settings.file, result);
@@ -136,10 +175,75 @@ app::Failure Encoder::start(const Settings& settings, const AVStream* copied)
     record(settings);
     AVDictionary* options = nullptr;
     // Tags of our own are written only when asked for.
-    av_dict_set(&options, "movflags", settings.span ? "+faststart+use_metadata_tags" : "+faststart", 0);
+    if (format == "mp4") {
+        av_dict_set(&options, "movflags", settings.span ? "+faststart+use_metadata_tags" : "+faststart", 0);
+        // The file's lengths (the sound's edit list among them) to the sample, not the millisecond.
+        av_dict_set_int(&options, "movie_timescale", settings.encoding.sound.rate, 0);
+    }
     const int result = avformat_write_header(file_, &options);
     av_dict_free(&options);
-    return result < 0 ? failed("avformat_write_header", result) : app::Failure{};
+    if (result < 0)
+        return failed("avformat_write_header", result);
+    return cover_ != nullptr ? writeCover(settings.cover) : app::Failure{};
+}
+
+app::Failure Encoder::addChapters(const std::vector<Chapter>& chapters)
+{
+    for (const Chapter& chapter : chapters) {
+        auto* added = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        auto** grown = added == nullptr ? nullptr
+                                        : static_cast<AVChapter**>(av_realloc_array(
+                                              file_->chapters, file_->nb_chapters + 1, sizeof(AVChapter*)));
+        if (grown == nullptr) {
+            av_free(added);
+            return failed("av_realloc_array", AVERROR(ENOMEM));
+        }
+        file_->chapters = grown;
+        file_->chapters[file_->nb_chapters++] = added; // freed with the file
+        added->id = file_->nb_chapters;
+        added->time_base = pictureDuration(fps_);
+        added->start = chapter.first;
+        added->end = chapter.end;
+        av_dict_set(&added->metadata, "title", chapter.title.c_str(), 0);
+    }
+    return {};
+}
+
+// Matroska keeps a cover as an attachment named so; MP4 as a picture stream's one picture.
+app::Failure Encoder::addCover(const std::vector<std::uint8_t>& png, std::string_view format)
+{
+    AVStream* stream = avformat_new_stream(file_, nullptr);
+    if (stream == nullptr)
+        return failed("avformat_new_stream", AVERROR(ENOMEM));
+    stream->codecpar->codec_id = AV_CODEC_ID_PNG;
+    if (format == "matroska") {
+        stream->codecpar->codec_type = AVMEDIA_TYPE_ATTACHMENT;
+        stream->codecpar->extradata =
+            static_cast<std::uint8_t*>(av_mallocz(png.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (stream->codecpar->extradata == nullptr)
+            return failed("av_mallocz", AVERROR(ENOMEM));
+        std::copy(png.begin(), png.end(), stream->codecpar->extradata);
+        stream->codecpar->extradata_size = static_cast<int>(png.size());
+        av_dict_set(&stream->metadata, "filename", "cover.png", 0);
+        av_dict_set(&stream->metadata, "mimetype", "image/png", 0);
+        return {};
+    }
+    stream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    stream->codecpar->width = width_;
+    stream->codecpar->height = height_;
+    stream->disposition = AV_DISPOSITION_ATTACHED_PIC;
+    cover_ = stream;
+    return {};
+}
+
+app::Failure Encoder::writeCover(const std::vector<std::uint8_t>& png)
+{
+    if (const int result = av_new_packet(packet_, static_cast<int>(png.size())); result < 0)
+        return failed("av_new_packet", result);
+    std::copy(png.begin(), png.end(), packet_->data);
+    packet_->flags |= AV_PKT_FLAG_KEY;
+    packet_->pts = packet_->dts = 0;
+    return write(*packet_, *cover_);
 }
 
 app::Failure Encoder::openPictureCodec(const Settings& settings)
@@ -147,9 +251,11 @@ app::Failure Encoder::openPictureCodec(const Settings& settings)
     // The libraries' own chatter (x264's statistics, for one) is not the viewer's business, and a
     // failure says what went wrong.
     av_log_set_level(AV_LOG_QUIET);
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    const PictureEncoding& encoding = settings.encoding.pictures;
+    const std::string name = text(encoding.codec);
+    const AVCodec* codec = avcodec_find_encoder_by_name(name.c_str());
     if (codec == nullptr)
-        return failed("avcodec_find_encoder_by_name libx264", AVERROR_ENCODER_NOT_FOUND);
+        return failed("avcodec_find_encoder_by_name " + name, AVERROR_ENCODER_NOT_FOUND);
     AVCodecContext* context = pictures_.codec = avcodec_alloc_context3(codec);
     if (context == nullptr)
         return failed("avcodec_alloc_context3", AVERROR(ENOMEM));
@@ -158,17 +264,39 @@ app::Failure Encoder::openPictureCodec(const Settings& settings)
     context->height = settings.height;
     context->framerate = rate;
     context->time_base = av_inv_q(rate);
-    context->pix_fmt = AV_PIX_FMT_YUV420P;
-    context->color_range = AVCOL_RANGE_MPEG;
-    context->colorspace = AVCOL_SPC_BT709;
+    context->pix_fmt = av_get_pix_fmt(text(encoding.pixelFormat).c_str());
+    const bool rgb = encoding.layout() == gfx::PixelLayout::Bgra;
+    context->color_range = rgb ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    context->colorspace = rgb ? AVCOL_SPC_RGB : AVCOL_SPC_BT709;
     context->color_primaries = AVCOL_PRI_BT709;
-    context->color_trc = AVCOL_TRC_BT709;
+    context->color_trc = rgb ? AVCOL_TRC_IEC61966_2_1 : AVCOL_TRC_BT709;
+    // A picture that decodes alone at least every so many seconds; the codec's own rule without.
+    if (encoding.keyframeSeconds > 0)
+        context->gop_size =
+            std::max(1, static_cast<int>(std::lround(encoding.keyframeSeconds * settings.fps)));
+    context->bit_rate = encoding.bitRate;
+    context->rc_max_rate = encoding.maxRate;
+    context->rc_min_rate = encoding.constantRate ? encoding.bitRate : 0;
+    context->rc_buffer_size = static_cast<int>(2 * encoding.maxRate);
     // One thread, always: the same pictures then give the same bytes.
     context->thread_count = 1;
     context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(context->priv_data, "preset", "superfast", 0);
-    if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
-        return failed("avcodec_open2 libx264", result);
+    AVDictionary* options = nullptr;
+    av_dict_parse_string(&options, text(encoding.options).c_str(), "=", ":", 0);
+    if (!encoding.speed.empty())
+        av_dict_set(&options, "preset", text(encoding.speed).c_str(), 0);
+    if (!encoding.profile.empty())
+        av_dict_set(&options, "profile", text(encoding.profile).c_str(), 0);
+    if (encoding.quality >= 0)
+        av_dict_set_int(&options, "crf", encoding.quality, 0);
+    const int result = avcodec_open2(context, codec, &options);
+    const AVDictionaryEntry* unused = av_dict_get(options, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    const std::string unknown = unused != nullptr ? unused->key : "";
+    av_dict_free(&options);
+    if (result < 0)
+        return failed("avcodec_open2 " + name, result);
+    if (!unknown.empty())
+        return {"avcodec_open2 " + name, "it has no option " + unknown};
     return {};
 }
 
@@ -207,22 +335,34 @@ app::Failure Encoder::addStream(Stream& stream, const AVStream* copied)
     return {};
 }
 
-app::Failure Encoder::openSound()
+app::Failure Encoder::openSound(const SoundEncoding& sound)
 {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    const std::string name = text(sound.codec);
+    const AVCodec* codec = avcodec_find_encoder_by_name(name.c_str());
     if (codec == nullptr)
-        return failed("avcodec_find_encoder aac", AVERROR_ENCODER_NOT_FOUND);
+        return failed("avcodec_find_encoder_by_name " + name, AVERROR_ENCODER_NOT_FOUND);
     AVCodecContext* context = sound_.codec = avcodec_alloc_context3(codec);
     if (context == nullptr)
         return failed("avcodec_alloc_context3", AVERROR(ENOMEM));
-    context->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    context->sample_rate = audio::SampleRate;
+    context->sample_fmt = soundFormatOf(*codec);
+    if (context->sample_fmt == AV_SAMPLE_FMT_NONE)
+        return {"avcodec_open2 " + name, "it takes neither float nor 32-bit samples"};
+    // 24 bits of a float mix keep what 16 would round away: its quietest detail lies far below.
+    if (context->sample_fmt == AV_SAMPLE_FMT_S32)
+        context->bits_per_raw_sample = 24;
+    context->sample_rate = sound.rate;
     av_channel_layout_default(&context->ch_layout, audio::Channels);
-    context->bit_rate = SoundBitRate;
-    context->time_base = {1, audio::SampleRate};
+    context->bit_rate = sound.bitRate;
+    context->time_base = {1, sound.rate};
     context->flags |= AV_CODEC_FLAG_BITEXACT | AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int result = avcodec_open2(context, codec, nullptr); result < 0)
-        return failed("avcodec_open2 aac", result);
+        return failed("avcodec_open2 " + name, result);
+    if (sound.rate != audio::SampleRate) {
+        app::Result<std::unique_ptr<SoundResampler>> resampler = SoundResampler::open(sound.rate);
+        if (!resampler)
+            return resampler.failure();
+        resampler_ = std::move(*resampler);
+    }
     if (app::Failure failure = addStream(sound_, nullptr))
         return failure;
 
@@ -239,17 +379,21 @@ app::Failure Encoder::openSound()
     return {};
 }
 
-app::Failure Encoder::picture(const std::uint8_t* planes)
+app::Failure Encoder::picture(const std::uint8_t* pixels)
 {
     AVFrame* frame = pictures_.frame;
     if (const int result = av_frame_make_writable(frame); result < 0)
         return failed("av_frame_make_writable", result);
-    const gfx::PlanarPlanes layout(width_, height_);
-    const std::uint8_t* from[3] = {planes, planes + layout.blueAt, planes + layout.redAt};
-    for (int plane = 0; plane < 3; ++plane)
-        av_image_copy_plane(frame->data[plane], frame->linesize[plane], from[plane],
-                            plane == 0 ? layout.lumaRow : layout.differenceRow,
-                            plane == 0 ? width_ : width_ / 2, plane == 0 ? height_ : height_ / 2);
+    if (layout_ == gfx::PixelLayout::Bgra) {
+        av_image_copy_plane(frame->data[0], frame->linesize[0], pixels, 4 * width_, 4 * width_, height_);
+    } else {
+        const gfx::PlanarPlanes layout(width_, height_);
+        const std::uint8_t* from[3] = {pixels, pixels + layout.blueAt, pixels + layout.redAt};
+        for (int plane = 0; plane < 3; ++plane)
+            av_image_copy_plane(frame->data[plane], frame->linesize[plane], from[plane],
+                                plane == 0 ? layout.lumaRow : layout.differenceRow,
+                                plane == 0 ? width_ : width_ / 2, plane == 0 ? height_ : height_ / 2);
+    }
     frame->pts = picturesEncoded_++;
     return encode(pictures_, frame);
 }
@@ -258,7 +402,17 @@ app::Failure Encoder::sound(const float* samples, std::size_t frames)
 {
     if (sound_.codec == nullptr)
         return {};
-    heldSound_.insert(heldSound_.end(), samples, samples + frames * audio::Channels);
+    if (resampler_) {
+        if (app::Failure failure = resampler_->convert(samples, frames, heldSound_))
+            return failure;
+    } else {
+        heldSound_.insert(heldSound_.end(), samples, samples + frames * audio::Channels);
+    }
+    return encodeWholeSoundFrames();
+}
+
+app::Failure Encoder::encodeWholeSoundFrames()
+{
     const auto whole = static_cast<std::size_t>(sound_.codec->frame_size);
     while (heldSound_.size() >= whole * audio::Channels)
         if (app::Failure failure = encodeSound(whole))
@@ -273,10 +427,19 @@ app::Failure Encoder::encodeSound(std::size_t frames)
     if (const int result = av_frame_make_writable(frame); result < 0)
         return failed("av_frame_make_writable", result);
     frame->nb_samples = static_cast<int>(frames);
-    for (int channel = 0; channel < audio::Channels; ++channel) {
-        auto* plane = reinterpret_cast<float*>(frame->extended_data[channel]);
-        for (std::size_t i = 0; i < frames; ++i)
-            plane[i] = heldSound_[i * audio::Channels + channel];
+    if (loudness_)
+        loudness_->add(heldSound_.data(), frames);
+    if (frame->format == AV_SAMPLE_FMT_S32) {
+        auto* interleaved = reinterpret_cast<std::int32_t*>(frame->data[0]);
+        for (std::size_t i = 0; i < frames * audio::Channels; ++i)
+            interleaved[i] = static_cast<std::int32_t>(
+                std::lround(std::clamp(heldSound_[i], -1.0f, 1.0f) * 8'388'607.0f) * 256);
+    } else {
+        for (int channel = 0; channel < audio::Channels; ++channel) {
+            auto* plane = reinterpret_cast<float*>(frame->extended_data[channel]);
+            for (std::size_t i = 0; i < frames; ++i)
+                plane[i] = heldSound_[i * audio::Channels + channel];
+        }
     }
     heldSound_.erase(heldSound_.begin(),
                      heldSound_.begin() + static_cast<std::ptrdiff_t>(frames * audio::Channels));
@@ -305,6 +468,11 @@ app::Failure Encoder::encode(Stream& stream, AVFrame* frame)
     }
 }
 
+std::string Encoder::loudness() const
+{
+    return loudness_ ? loudness_->report() : std::string{};
+}
+
 const AVCodecParameters& Encoder::pictureParameters() const
 {
     return *pictures_.stream->codecpar;
@@ -320,6 +488,7 @@ app::Failure Encoder::copyPicture(AVPacket& packet, const AVStream& from, std::i
     packet.pts += shift(later);
     packet.dts += shift(later - decodedEarlier);
     packet.pos = -1;
+    ++picturesCopied_;
     return write(packet, *pictures_.stream);
 }
 
@@ -334,11 +503,26 @@ app::Failure Encoder::write(AVPacket& packet, const AVStream& stream)
     return {};
 }
 
+// The sound left: at another rate than the engine's, what the resampler holds, the whole made
+// exactly as long as the pictures to the sample.
+app::Failure Encoder::finishSound()
+{
+    if (resampler_) {
+        const auto pictures = static_cast<double>(picturesEncoded_ + picturesCopied_);
+        const auto frames =
+            static_cast<std::uint64_t>(std::llround(pictures * sound_.codec->sample_rate / fps_));
+        if (app::Failure failure = resampler_->finish(frames, heldSound_))
+            return failure;
+        if (app::Failure failure = encodeWholeSoundFrames())
+            return failure;
+    }
+    return heldSound_.empty() ? app::Failure{} : encodeSound(heldSound_.size() / audio::Channels);
+}
+
 app::Failure Encoder::finish()
 {
-    if (sound_.codec != nullptr && !heldSound_.empty())
-        if (app::Failure failure = encodeSound(heldSound_.size() / audio::Channels))
-            return failure;
+    if (app::Failure failure = sound_.codec != nullptr ? finishSound() : app::Failure{})
+        return failure;
     for (Stream* stream : {&pictures_, &sound_})
         if (app::Failure failure = stream->codec != nullptr ? encode(*stream, nullptr) : app::Failure{})
             return failure;

@@ -72,12 +72,12 @@ bool stopRequested()
 
 } // namespace
 
-FrameDriver::FrameDriver(const RenderOptions& options, const OutputPlan& plan)
-    : options_(options), plan_(plan),
+FrameDriver::FrameDriver(const RenderOptions& options, const OutputPlan& plan,
+                         std::vector<unsigned char> poster)
+    : options_(options), plan_(plan), poster_(std::move(poster)),
       ticksPerFrame_(std::llround(static_cast<double>(TicksPerSecond) / options.fps)), start_(options.start),
       counter_(TicksPerSecond)
 {
-    LogFile::instance().open("Orb.log");
     Host host = Host::offscreen(
         counter_, [this](const gfx::FramePixels& frame) { onPresent(frame); },
         [this](const float* samples, std::size_t frames) { onSound(samples, frames); });
@@ -98,7 +98,6 @@ FrameDriver::~FrameDriver()
 {
     sink_.reset();
     demo_.reset();
-    LogFile::instance().close();
 }
 
 // Every picture moves the clock and the sound by one frame, also while the loading screen fades;
@@ -147,7 +146,9 @@ app::Failure FrameDriver::timeBeyondTheScript() const
     const auto late =
         std::find_if(options_.at.begin(), options_.at.end(), [length](float t) { return t > length; });
     std::ostringstream reason;
-    if (options_.at.empty() && options_.start >= length)
+    if (options_.poster && *options_.poster > length)
+        reason << "--poster " << *options_.poster << " is past the script's end at " << length << " s";
+    else if (options_.at.empty() && options_.start >= length)
         reason << "--start " << options_.start << " is not before the script's end at " << length << " s";
     // A looping demo does not reach them either: the frame past the end restarts it, unseen.
     else if (late != options_.at.end())
@@ -187,6 +188,24 @@ double FrameDriver::pictureTime(std::uint64_t picture) const
     for (std::uint64_t i = 0; i < picture; ++i)
         time += step;
     return time;
+}
+
+// A video's chapters, by the demo time each picture stands at as the clock sums its steps; none
+// for pictures at chosen times or a looping demo's.
+std::vector<Chapter> FrameDriver::chapters() const
+{
+    const bool video = plan_.output == Output::Video || plan_.output == Output::JoinedVideo;
+    if (!video || !options_.at.empty() || options_.loop || demo_->scene(0) == nullptr)
+        return {};
+    const double step = static_cast<double>(ticksPerFrame_) / static_cast<double>(TicksPerSecond);
+    const std::optional<PictureSpan> numbered = numberedPictures();
+    std::vector<double> times(rangeFrames());
+    double time = numbered ? pictureTime(numbered->first) : start_;
+    for (double& picture : times) {
+        picture = time;
+        time += step;
+    }
+    return chaptersOf(app::sceneSpans(*demo_->scene(0)), times);
 }
 
 // Frames one frame apart from --start to --end (the script's end unless looping). A looping
@@ -293,7 +312,9 @@ Ending FrameDriver::run()
         start_ = static_cast<float>(from);
         demo_->restartAt(from);
     }
-    app::Result<std::unique_ptr<FrameSink>> sink = openSink(plan_, options_, numberedPictures());
+    chapters_ = chapters();
+    app::Result<std::unique_ptr<FrameSink>> sink =
+        openSink(plan_, options_, numberedPictures(), {chapters_, poster_});
     if (!sink)
         return {{"cannot open the output", sink.failure().message()}, Failed};
     sink_ = std::move(*sink);
@@ -308,6 +329,17 @@ Ending FrameDriver::run()
     return endRender();
 }
 
+// The chapters' lines and the poster, once the video is whole.
+app::Failure FrameDriver::writeBeside() const
+{
+    if (!options_.chaptersFile.empty()) {
+        const std::string lines = describe(chapters_, options_.fps);
+        if (app::Failure failure = writeWhole(options_.chaptersFile, {lines.begin(), lines.end()}))
+            return failure;
+    }
+    return poster_.empty() ? app::Failure{} : writeWhole(posterFile(options_), poster_);
+}
+
 // Keeps the output when every frame went into it.
 Ending FrameDriver::endRender()
 {
@@ -315,7 +347,7 @@ Ending FrameDriver::endRender()
     const app::Failure finished = sink_->finish(!sinkFailure_ && !stopped);
     if (stopped)
         return {{"stopped by a signal before the last frame"}, Failed};
-    if (const app::Failure failure = sinkFailure_ ? sinkFailure_ : finished)
+    if (const app::Failure failure = sinkFailure_ ? sinkFailure_ : finished ? finished : writeBeside())
         return {{"writing the output failed", failure.message()}, Failed};
     if (options_.stats) {
         // Standard output is the log's while the log is open.

@@ -1,9 +1,11 @@
 #pragma once
 
 // FrameDriver -- the engine off-screen, frame by frame in virtual time, into a frame sink: every
-// presented picture moves the clock by one frame and the silent sound output by as much.
+// presented picture moves the clock by one frame and the silent sound output by as much. A video
+// gets a chapter at each scene's start (Chapters.h) and the cover it is given; its chapters' lines
+// and its poster are written beside it once it is whole. Writes to the log the caller has opened.
 //
-//   const Ending ending = FrameDriver(options, plan).run();   // what failed, and the exit status
+//   const Ending ending = FrameDriver(options, plan, poster).run();   // what failed, and the exit status
 
 #include "DemoSystem.h"
 #include "Failure.h"
@@ -16,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orb::render {
 
@@ -36,7 +39,8 @@ struct Ending
 class FrameDriver
 {
 public:
-    FrameDriver(const RenderOptions& options, const OutputPlan& plan);
+    // `poster`: the video's cover picture, a PNG file, when not empty.
+    FrameDriver(const RenderOptions& options, const OutputPlan& plan, std::vector<unsigned char> poster = {});
     ~FrameDriver();
 
     Ending run();
@@ -53,6 +57,8 @@ private:
     std::optional<PictureSpan> numberedPictures() const;
     std::uint64_t lastPicture() const;
     double pictureTime(std::uint64_t picture) const;
+    std::vector<Chapter> chapters() const;
+    app::Failure writeBeside() const;
     DemoSettings demoSettings() const;
     void renderFrames();
     bool renderFrame(const float* seek, double demoTime);
@@ -60,6 +66,8 @@ private:
 
     RenderOptions options_;
     OutputPlan plan_;
+    std::vector<unsigned char> poster_;
+    std::vector<Chapter> chapters_;
     std::int64_t ticksPerFrame_;
     float start_;                // the first frame's demo time
     std::uint64_t pictures_ = 0; // presented so far, loading screen included

@@ -10,9 +10,6 @@
 
 namespace orb::render {
 
-namespace {
-
-// Writes `bytes` as the whole of `file`, by way of its partial file: on failure nothing is left.
 app::Failure writeWhole(const std::string& file, const std::vector<unsigned char>& bytes)
 {
     app::Result<PartialFile> partial = PartialFile::create(file);
@@ -30,13 +27,14 @@ app::Failure writeWhole(const std::string& file, const std::vector<unsigned char
     return partial->keep();
 }
 
-} // namespace
+namespace {
 
-app::Failure PngFrames::write(const gfx::FramePixels& frame)
+// The picture as a PNG file's bytes; empty when it could not be read back or encoded.
+std::vector<unsigned char> pngOf(const gfx::FramePixels& frame)
 {
     const std::uint8_t* pixels = frame.layout == gfx::PixelLayout::Bgra ? frame.pixels() : nullptr;
     if (pixels == nullptr)
-        return {"reading a picture back as B, G, R, A failed"};
+        return {};
     std::vector<unsigned char> rgba(pixels, pixels + std::size_t(frame.width) * frame.height * 4);
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         std::swap(rgba[i], rgba[i + 2]); // B, G, R, A to R, G, B, A
@@ -48,11 +46,27 @@ app::Failure PngFrames::write(const gfx::FramePixels& frame)
         const auto* first = static_cast<const unsigned char*>(data);
         bytes.insert(bytes.end(), first, first + size);
     };
+    if (stbi_write_png_to_func(append, &png, frame.width, frame.height, 4, rgba.data(), frame.width * 4) == 0)
+        return {};
+    return png;
+}
+
+} // namespace
+
+app::Failure PngFrames::write(const gfx::FramePixels& frame)
+{
     char name[32];
     std::snprintf(name, sizeof name, "/frame_%06d.png", written_++);
-    if (stbi_write_png_to_func(append, &png, frame.width, frame.height, 4, rgba.data(), frame.width * 4) == 0)
-        return {std::string("cannot encode ") + (name + 1)};
+    const std::vector<unsigned char> png = pngOf(frame);
+    if (png.empty())
+        return {std::string("cannot read back or encode ") + (name + 1)};
     return writeWhole(directory_ + name, png);
+}
+
+app::Failure PngPicture::write(const gfx::FramePixels& frame)
+{
+    *png_ = pngOf(frame);
+    return png_->empty() ? app::Failure{"cannot read back or encode the picture"} : app::Failure{};
 }
 
 } // namespace orb::render

@@ -10,7 +10,9 @@
 #include "platform/gfx/Backend.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace orb::render {
 
@@ -50,6 +52,9 @@ public:
     app::Failure finish(bool) override { return {}; }
 };
 
+// Writes `bytes` as the whole of `file`, by way of its partial file: on failure nothing is left.
+app::Failure writeWhole(const std::string& file, const std::vector<unsigned char>& bytes);
+
 class PngFrames final : public FrameSink
 {
 public:
@@ -62,6 +67,19 @@ public:
 private:
     std::string directory_;
     int written_ = 0;
+};
+
+// One picture as a PNG file's bytes, into `png`: a video's poster.
+class PngPicture final : public FrameSink
+{
+public:
+    static constexpr SinkNeeds Needs{};
+    explicit PngPicture(std::shared_ptr<std::vector<unsigned char>> png) : png_(std::move(png)) {}
+    app::Failure write(const gfx::FramePixels& frame) override;
+    app::Failure finish(bool) override { return {}; }
+
+private:
+    std::shared_ptr<std::vector<unsigned char>> png_;
 };
 
 } // namespace orb::render

@@ -16,16 +16,23 @@ namespace orb::render {
 
 namespace {
 
-// The part's sound as orb-render makes it: stereo at the engine's rate.
-bool hasOurSound(const AVFormatContext& part)
+// The part's sound as orb-render makes it: stereo, encoded as `encoding` says.
+bool hasOurSound(const AVFormatContext& part, const SoundEncoding& encoding)
 {
     const int index =
         av_find_best_stream(const_cast<AVFormatContext*>(&part), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (index < 0)
+    const AVCodec* codec = avcodec_find_encoder_by_name(std::string(encoding.codec).c_str());
+    if (index < 0 || codec == nullptr)
         return false;
     const AVCodecParameters& sound = *part.streams[index]->codecpar;
-    return sound.codec_id == AV_CODEC_ID_AAC && sound.sample_rate == audio::SampleRate &&
+    return sound.codec_id == codec->id && sound.sample_rate == encoding.rate &&
            sound.ch_layout.nb_channels == audio::Channels;
+}
+
+bool encodedAs(const AVCodecParameters& pictures, const PictureEncoding& encoding)
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name(std::string(encoding.codec).c_str());
+    return codec != nullptr && pictures.codec_id == codec->id;
 }
 
 } // namespace
@@ -109,8 +116,12 @@ app::Failure JoinedVideo::partRefusal(std::size_t index, const Encoder::Settings
     else if (recorded->rate != Encoder::rateOf(settings.fps))
         reason << name << " has " << recorded->rate << " pictures a second, the join "
                << Encoder::rateOf(settings.fps);
-    else if (!hasOurSound(*part_))
-        reason << name << " has no stereo AAC sound at " << audio::SampleRate << " Hz, as parts are rendered";
+    else if (const SoundEncoding& sound = settings.encoding.sound; !hasOurSound(*part_, sound))
+        reason << name << " has no stereo " << sound.codec << " sound at " << sound.rate
+               << " Hz, as parts are rendered with these options";
+    else if (!encodedAs(pictures, settings.encoding.pictures))
+        reason << name << "'s pictures are not " << settings.encoding.pictures.codec
+               << "'s, as parts are rendered with these options";
     // Copied pictures decode only with one encoder's set-up: the first part's.
     else if (std::vector<std::uint8_t>(pictures.extradata, pictures.extradata + pictures.extradata_size) !=
              firstHeaders_)
@@ -235,6 +246,7 @@ app::Failure JoinedVideo::finish(bool keep)
     if (!encoder_)
         return {};
     app::Failure failure = keep ? complete() : app::Failure{};
+    loudness_ = encoder_->loudness();
     encoder_.reset(); // closes the file
     return file_.finish(keep, std::move(failure));
 }

@@ -43,6 +43,8 @@ public:
     app::Failure write(const gfx::FramePixels& frame) override;
     app::Failure writeSound(const float* samples, std::size_t frames) override;
     app::Failure finish(bool keep) override;
+    // The sound's loudness, when measured.
+    std::string costs() const override { return loudness_; }
 
 private:
     JoinedVideo(double fps, std::vector<std::string> parts);
@@ -75,6 +77,7 @@ private:
     AVPacket* packet_ = nullptr;
     bool held_ = false;        // a packet read that is not due yet
     std::int64_t written_ = 0; // the renderer's pictures
+    std::string loudness_;
 };
 
 } // namespace orb::render

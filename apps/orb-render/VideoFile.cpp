@@ -11,6 +11,14 @@ namespace orb::render {
 
 namespace {
 
+std::size_t pictureBytes(const Encoder::Settings& settings)
+{
+    if (settings.encoding.pictures.layout() == gfx::PixelLayout::Bgra)
+        return std::size_t{4} * static_cast<std::size_t>(settings.width) *
+               static_cast<std::size_t>(settings.height);
+    return gfx::PlanarPlanes(settings.width, settings.height).size;
+}
+
 double processorSeconds(clockid_t clock)
 {
     timespec used{};
@@ -34,8 +42,8 @@ app::Result<std::unique_ptr<VideoFile>> VideoFile::open(const Encoder::Settings&
 }
 
 VideoFile::VideoFile(const Encoder::Settings& settings, PartialFile file, std::unique_ptr<Encoder> encoder)
-    : file_(std::move(file)), fps_(settings.fps),
-      pictureBytes_(gfx::PlanarPlanes(settings.width, settings.height).size), encoder_(std::move(encoder))
+    : file_(std::move(file)), fps_(settings.fps), layout_(settings.encoding.pictures.layout()),
+      pictureBytes_(pictureBytes(settings)), encoder_(std::move(encoder))
 {
     for (std::size_t slot = 0; slot < Slots; ++slot)
         free_.emplace_back(pictureBytes_);
@@ -49,12 +57,16 @@ VideoFile::~VideoFile()
 
 app::Failure VideoFile::write(const gfx::FramePixels& frame)
 {
-    if (frame.layout != gfx::PixelLayout::Planar420)
-        return {"the pictures did not come as 4:2:0 planes"};
-    if (!held_) {
+    if (frame.layout != layout_)
+        return {"the pictures did not come as the encoding takes them"};
+    if (pictures_ == 0 && !held_) {
         firstPicture_ = std::chrono::steady_clock::now();
         processorAtFirstPicture_ = processorSeconds(CLOCK_PROCESS_CPUTIME_ID);
     }
+    // B, G, R, A pixels are read in the present only; 4:2:0 planes one picture late, when the
+    // renderer has them ready.
+    if (layout_ == gfx::PixelLayout::Bgra)
+        return queuePicture(frame);
     app::Failure queued = held_ ? queuePicture(*held_) : app::Failure{};
     held_ = frame;
     return queued;
@@ -164,6 +176,7 @@ app::Failure VideoFile::finish(bool keep)
     if (!encoder_)
         return {};
     app::Failure failure = keep ? complete() : stopEncoding();
+    loudness_ = encoder_->loudness();
     held_.reset();
     encoder_.reset(); // closes the file
     captureSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstPicture_).count();
@@ -186,7 +199,7 @@ std::string VideoFile::costs() const
         pictures_, length, captureSeconds_, captureSeconds_ / length, processorSeconds_, encoderSeconds_,
         100.0 * encoderSeconds_ / processorSeconds_, renderer, 100.0 * renderer / processorSeconds_,
         rendererWaited_, encoderWaited_);
-    return line;
+    return line + loudness_;
 }
 
 } // namespace orb::render

@@ -1,8 +1,9 @@
 #pragma once
 
-// VideoFile -- an MP4 written by an Encoder on a thread of its own, so that the renderer goes on
-// with the next frame while the last is encoded. It takes pictures as 4:2:0 planes and each one
-// picture late, when the renderer has read it back behind the next (gfx::PixelLayout::Planar420).
+// VideoFile -- a video written by an Encoder on a thread of its own, so that the renderer goes on
+// with the next frame while the last is encoded. It takes pictures as the encoding's layout() says:
+// 4:2:0 planes each one picture late, when the renderer has read it back behind the next
+// (gfx::PixelLayout::Planar420), or B, G, R, A pixels at once.
 // Pictures wait in a few slots, the sound in a buffer; a renderer that gets ahead waits for a
 // free slot. The file is written as a PartialFile, and named as itself when it is finished whole.
 //
@@ -27,6 +28,7 @@ namespace orb::render {
 class VideoFile final : public FrameSink
 {
 public:
+    // For 4:2:0 pictures; B, G, R, A ones are not read back behind the next.
     static constexpr SinkNeeds Needs{gfx::PixelLayout::Planar420, true, true, true};
 
     // `settings.file` is the finished file's name.
@@ -39,7 +41,8 @@ public:
     app::Failure writeSound(const float* samples, std::size_t frames) override;
     app::Failure finish(bool keep) override;
     // The capture's time against the pictures' length, the encoder's and the renderer's share of
-    // the processor, and how long each of the renderer and the encoder waited for the other.
+    // the processor, how long each of the renderer and the encoder waited for the other, and the
+    // sound's loudness when measured.
     std::string costs() const override;
 
 private:
@@ -54,6 +57,7 @@ private:
 
     PartialFile file_;
     double fps_;
+    gfx::PixelLayout layout_;
     std::size_t pictureBytes_;
     std::unique_ptr<Encoder> encoder_; // null once finished
     std::thread thread_;
@@ -74,6 +78,7 @@ private:
     double captureSeconds_ = 0, processorSeconds_ = 0, encoderSeconds_ = 0;
     double rendererWaited_ = 0, encoderWaited_ = 0; // the encoder's written by its thread
     long pictures_ = 0;
+    std::string loudness_; // the sound's, as measured when finished
 };
 
 } // namespace orb::render

@@ -444,19 +444,31 @@ TEST_F(OrbRenderSoundtrackTest, EveryPairOfOutputOptionsWorksAsItsHelpSaysOrIsRe
     const std::string common = " --fps 10 --width 64 --height 36";
     ASSERT_EQ(runProgram(OrbRender + common + " --from-picture 0 --to-picture 10 --video part.mp4").status, 0)
         << readFile("stderr.txt");
-    const std::vector<std::pair<std::string, std::string>> outputs = {
-        {"frames", " --frames out"}, {"video", " --video v.mp4"}, {"join", " --join part.mp4"},
-        {"at", " --at 0.5"},         {"loop", " --loop"},         {"stats", " --stats"},
-        {"passes", " --passes"},     {"last", " --last-picture"}};
-    const std::set<std::string> refused = {
-        "frames video", "frames join", "join",       "join at", "join loop", "join stats", "join passes",
-        "join last",    "frames last", "video last", "at last", "loop last", "stats last", "passes last"};
+    const std::vector<std::pair<std::string, std::string>> outputs = {{"frames", " --frames out"},
+                                                                      {"video", " --video v.mp4"},
+                                                                      {"join", " --join part.mp4"},
+                                                                      {"at", " --at 0.5"},
+                                                                      {"loop", " --loop"},
+                                                                      {"stats", " --stats"},
+                                                                      {"passes", " --passes"},
+                                                                      {"last", " --last-picture"},
+                                                                      {"preset", " --preset draft"},
+                                                                      {"poster", " --poster 0.5"},
+                                                                      {"chapters", " --chapters ch.txt"}};
+    std::set<std::string> refused = {
+        "frames video", "frames join", "join",        "join at",    "join loop", "join stats",
+        "join passes",  "join last",   "frames last", "video last", "at last",   "loop last",
+        "stats last",   "passes last", "join preset", "poster",     "chapters",  "poster chapters"};
+    // A poster and chapters are a video's.
+    for (const auto& [other, option] : outputs)
+        if (other != "video" && other != "poster" && other != "chapters")
+            refused.insert({other + " poster", other + " chapters"});
     for (std::size_t a = 0; a < outputs.size(); ++a)
         for (std::size_t b = a; b < outputs.size(); ++b) {
             const std::set<std::string> given = {outputs[a].first, outputs[b].first};
             const std::string pair = outputs[a].first + (a == b ? "" : " " + outputs[b].first);
-            std::filesystem::remove_all("out");
-            std::filesystem::remove("v.mp4");
+            for (const char* made : {"out", "v.mp4", "v.png", "ch.txt"})
+                std::filesystem::remove_all(made);
             const Result run =
                 runProgram(OrbRender + common + outputs[a].second + (a == b ? "" : outputs[b].second));
             const auto has = [&given](const char* option) { return given.count(option) != 0; };
@@ -475,6 +487,8 @@ TEST_F(OrbRenderSoundtrackTest, EveryPairOfOutputOptionsWorksAsItsHelpSaysOrIsRe
                       has("frames"))
                 << pair;
             EXPECT_EQ(std::filesystem::exists("v.mp4"), has("video")) << pair;
+            EXPECT_EQ(std::filesystem::exists("v.png"), has("poster")) << pair;
+            EXPECT_EQ(std::filesystem::exists("ch.txt"), has("chapters")) << pair;
             if (has("video")) {
                 EXPECT_EQ(pictureCount("v.mp4"), pictures) << pair;
                 const Result sound =
@@ -483,6 +497,9 @@ TEST_F(OrbRenderSoundtrackTest, EveryPairOfOutputOptionsWorksAsItsHelpSaysOrIsRe
                 EXPECT_EQ(sound.output, has("at") ? "" : "aac\n") << pair;
             }
             EXPECT_EQ(run.output.find("peak memory") != std::string::npos, has("stats") || has("passes"))
+                << pair;
+            EXPECT_EQ(run.output.find("dBTP") != std::string::npos,
+                      (has("stats") || has("passes")) && has("video") && !has("at"))
                 << pair;
             if (has("last")) {
                 EXPECT_EQ(run.output, "10\n") << pair;

@@ -108,7 +108,7 @@ TEST_F(JoinedVideoTest, RefusesPartsRenderedWithOtherSettings)
     Encoder::Settings silent = settings("silent.mp4", PictureSpan{5, 9});
     silent.withSound = false;
     render(silent, 5);
-    expectRefused({"a.mp4", "silent.mp4"}, {0, 9}, "silent.mp4 has no stereo AAC sound");
+    expectRefused({"a.mp4", "silent.mp4"}, {0, 9}, "silent.mp4 has no stereo aac sound");
 
     // The same pictures, size, rate, sound and numbers, encoded by another set-up of the encoder.
     part("b.mp4", 5, 9);

@@ -79,8 +79,31 @@ TEST(RenderOptions, RefusesOutputsThatDoNotGoTogether)
         {"--video v.avi", "ends in .mp4"},
         {"--video v.mp4 --width 65 --height 36", "even --width and --height"},
         {"--video v.mp4 --width 20000 --height 20000", "the video encoder refuses 20000 x 20000"},
+        {"--chapters c.txt --frames f", "--chapters goes with --video"},
+        {"--poster 1", "--poster goes with --video"},
+        {"--video v.mp4 --chapters c.txt --at 1", "--chapters marks the scenes along the demo"},
+        {"--video v.mp4 --chapters c.txt --loop", "--chapters marks the scenes along the demo"},
+        {"--last-picture --poster 1", "--last-picture renders nothing"},
+        {"--preset nonesuch", "unknown preset 'nonesuch'"},
     });
+    EXPECT_EQ(refusal("--last-picture --preset party"), "");
     EXPECT_EQ(refusal("--last-picture --fps 30 --width 64 --height 36 --data D"), "");
+}
+
+// A preset sets what is not given beside it, before or after it on the line.
+TEST(RenderOptions, APresetSetsWhatIsNotGivenBesideIt)
+{
+    const RenderOptions draft = *parseOptions(words("--width 320 --preset draft"));
+    EXPECT_EQ(draft.width, 320);
+    EXPECT_EQ(draft.height, 360);
+    EXPECT_EQ(draft.fps, 30.0);
+    EXPECT_EQ(draft.encoding().pictures.profile, "main");
+    const RenderOptions web = *parseOptions(words("--preset web-1080p60 --fps 50"));
+    EXPECT_EQ(web.width, 1920);
+    EXPECT_EQ(web.fps, 50.0);
+    const RenderOptions plain = *parseOptions(words("--fps 25"));
+    EXPECT_EQ(plain.width, 1280);
+    EXPECT_EQ(plain.encoding().pictures.speed, "superfast");
 }
 
 // A join draws its pictures only to keep time; a video of chosen times has no soundtrack.
@@ -98,6 +121,9 @@ TEST(OutputPlan, GivesEachOutputThePicturesAndSoundItNeeds)
     EXPECT_TRUE(join.sound);
     EXPECT_LT(join.width * join.height, 320 * 180);
     EXPECT_EQ(plan("--stats").output, Output::Timings);
+    const OutputPlan master = plan("--preset master --video m.mkv");
+    EXPECT_EQ(master.needs.layout, gfx::PixelLayout::Bgra) << "the frame's own colours";
+    EXPECT_FALSE(master.needs.pipelined) << "read in the present";
 }
 
 } // namespace
