@@ -43,32 +43,32 @@ const std::array<Preset, 5> Presets{{
 }};
 // clang-format on
 
+// Two lines: the codec and its set-up, then how much it keeps and how often a picture decodes alone.
 std::string describe(const PictureEncoding& pictures)
 {
-    std::string text(pictures.codec);
+    std::string setUp(pictures.codec);
     if (!pictures.profile.empty())
-        text += " " + std::string(pictures.profile);
+        setUp += ", profile " + std::string(pictures.profile);
     if (!pictures.speed.empty())
-        text += " " + std::string(pictures.speed);
-    text += " " + std::string(pictures.pixelFormat);
+        setUp += ", preset " + std::string(pictures.speed);
+    setUp += ", " + std::string(pictures.pixelFormat);
+    std::string kept = pictures.codec == "ffv1" ? "lossless" : "";
     if (pictures.quality >= 0)
-        text += ", quality " + std::to_string(pictures.quality);
+        kept = "quality " + std::to_string(pictures.quality);
     if (pictures.constantRate)
-        text += ", constant " + std::to_string(pictures.bitRate / Mbit) + " Mbit/s";
+        kept = "constant " + std::to_string(pictures.bitRate / Mbit) + " Mbit/s";
     else if (pictures.maxRate > 0)
-        text += " capped at " + std::to_string(pictures.maxRate / Mbit) + " Mbit/s";
-    if (pictures.codec == "ffv1")
-        text += ", lossless";
+        kept += " capped at " + std::to_string(pictures.maxRate / Mbit) + " Mbit/s";
     char keyframes[48];
     std::snprintf(keyframes, sizeof keyframes, ", a keyframe every %g s", pictures.keyframeSeconds);
-    return text + keyframes;
+    return setUp + "\n" + std::string(31, ' ') + kept + keyframes;
 }
 
 std::string describe(const SoundEncoding& sound)
 {
-    std::string text = std::string(sound.codec) + " " + std::to_string(sound.rate) + " Hz";
-    return sound.bitRate > 0 ? text + " " + std::to_string(sound.bitRate / 1000) + " kbit/s"
-                             : text + " lossless";
+    std::string text = std::string(sound.codec) + " at " + std::to_string(sound.rate) + " Hz";
+    return sound.bitRate > 0 ? text + ", " + std::to_string(sound.bitRate / 1000) + " kbit/s"
+                             : text + ", lossless";
 }
 
 } // namespace
@@ -104,8 +104,9 @@ std::string presetHelp()
         std::snprintf(size, sizeof size, "%d x %d at %g", preset.width, preset.height, preset.fps);
         help += "  " + std::string(preset.name) + std::string(19 - preset.name.size(), ' ') +
                 std::string(preset.purpose) + ": " + size + ", " + std::string(encoding.formatName) + " (" +
-                std::string(encoding.extension) + ")\n                     " + describe(encoding.pictures) +
-                "\n                     " + describe(encoding.sound) + "\n";
+                std::string(encoding.extension) +
+                ")\n                     pictures: " + describe(encoding.pictures) +
+                "\n                     sound: " + describe(encoding.sound) + "\n";
     }
     return help;
 }
