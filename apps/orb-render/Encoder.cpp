@@ -326,6 +326,10 @@ app::Failure Encoder::addStream(Stream& stream, const AVStream* copied)
     if (stream.stream == nullptr)
         return failed("avformat_new_stream", AVERROR(ENOMEM));
     stream.stream->time_base = copied != nullptr ? copied->time_base : stream.codec->time_base;
+    // Said outright: Matroska keeps times to the millisecond, from which 60 pictures a second read
+    // as 59.94.
+    if (&stream == &pictures_)
+        stream.stream->avg_frame_rate = av_inv_q(pictureDuration(fps_));
     const int result = copied != nullptr
                            ? avcodec_parameters_copy(stream.stream->codecpar, copied->codecpar)
                            : avcodec_parameters_from_context(stream.stream->codecpar, stream.codec);

@@ -47,8 +47,9 @@ app::Failure videoRefusal(const RenderOptions& options)
     if (const std::string missing = Encoder::missingEncoder(encoding); !missing.empty())
         return {asked + " needs the encoder " + missing + ", which this libavcodec lacks",
                 "Debian's libavcodec59 has it"};
-    // A video's colour is kept at half the resolution each way: whole pairs of pixels only.
-    if (options.width % 2 != 0 || options.height % 2 != 0)
+    // A 4:2:0 video's colour is kept at half the resolution each way: whole pairs of pixels only.
+    const bool halfColour = encoding.pictures.layout() == gfx::PixelLayout::Planar420;
+    if (halfColour && (options.width % 2 != 0 || options.height % 2 != 0))
         return {"--video needs an even --width and --height"};
     if (const app::Failure refusal = Encoder::refusal(
             {options.videoFile, options.width, options.height, options.fps, true, {}, encoding}))

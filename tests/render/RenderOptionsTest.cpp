@@ -87,6 +87,7 @@ TEST(RenderOptions, RefusesOutputsThatDoNotGoTogether)
         {"--preset nonesuch", "unknown preset 'nonesuch'"},
     });
     EXPECT_EQ(refusal("--last-picture --preset party"), "");
+    EXPECT_EQ(refusal("--preset master --video m.mkv --width 65 --height 37"), "") << "RGB: any size";
     EXPECT_EQ(refusal("--last-picture --fps 30 --width 64 --height 36 --data D"), "");
 }
 
