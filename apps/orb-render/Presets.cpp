@@ -22,7 +22,7 @@ const std::array<Preset, 5> Presets{{
     {"web-2160p60", "a video site's 2160p60", 3840, 2160, 60,
      {"mp4", "MP4", ".mp4",
       {.codec = "libx264", .pixelFormat = "yuv420p", .profile = "high", .speed = "fast",
-       .quality = 18, .maxRate = 68 * Mbit, .keyframeSeconds = 0.5},
+       .bitRate = 53 * Mbit, .maxRate = 68 * Mbit, .keyframeSeconds = 0.5},
       SiteSound}},
     {"party", "a party's archive", 1920, 1080, 60,
      {"mp4", "MP4", ".mp4",
@@ -55,9 +55,10 @@ std::string describe(const PictureEncoding& pictures)
     std::string kept = pictures.codec == "ffv1" ? "lossless" : "";
     if (pictures.quality >= 0)
         kept = "quality " + std::to_string(pictures.quality);
-    if (pictures.constantRate)
-        kept = "constant " + std::to_string(pictures.bitRate / Mbit) + " Mbit/s";
-    else if (pictures.maxRate > 0)
+    else if (pictures.bitRate > 0)
+        kept = std::to_string(pictures.bitRate / Mbit) + " Mbit/s" +
+               (pictures.constantRate ? " constant" : " on average");
+    if (pictures.maxRate > 0 && !pictures.constantRate)
         kept += " capped at " + std::to_string(pictures.maxRate / Mbit) + " Mbit/s";
     char keyframes[48];
     std::snprintf(keyframes, sizeof keyframes, ", a keyframe every %g s", pictures.keyframeSeconds);
