@@ -19,7 +19,8 @@ app::Failure writeWhole(const std::string& file, const std::vector<unsigned char
     std::FILE* stream = std::fopen(partial->path().c_str(), "wb");
     if (stream == nullptr)
         return app::Failure::ofSystem(step);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    // An empty file (a video without chapters, say) writes nothing, and hands fwrite no buffer.
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     const int writeError = errno;
     const bool closed = std::fclose(stream) == 0; // a full disk may show only here
     if (!written || !closed)
